@@ -1,0 +1,43 @@
+#include "platform/file_system.h"
+
+#include "platform/text.h"
+
+namespace qm {
+
+namespace {
+std::string Normalise(std::string_view path) {
+  std::string p = text::UpperCase(path);
+  while (p.size() > 3 && p.back() == '\\') p.pop_back();
+  return p;
+}
+}  // namespace
+
+void MemoryFileSystem::AddFile(std::string_view path) {
+  std::string p = Normalise(path);
+  while (!p.empty()) {
+    paths_.insert(p);
+    const auto cut = p.rfind('\\');
+    if (cut == std::string::npos) break;
+    p.resize(cut == 2 ? 3 : cut);  // "C:\" is the drive's root folder
+    if (paths_.count(p)) break;
+  }
+}
+
+void MemoryFileSystem::FailQuery(std::string_view path, std::uint32_t error) {
+  failures_.emplace(Normalise(path), error);
+}
+
+PathQuery MemoryFileSystem::QueryPath(std::string_view path) {
+  ++queries_;
+  const std::string p = Normalise(path);
+  for (const auto& [fp, err] : failures_) {
+    if (fp == p) return {false, err};
+  }
+  if (p.empty() || p.find_first_of("\"*?<>|") != std::string::npos) return {false, kErrInvalidName};
+  if (paths_.count(p)) return {true, 0};
+  const auto cut = p.rfind('\\');
+  const bool parent_exists = cut != std::string::npos && paths_.count(p.substr(0, cut == 2 ? 3 : cut));
+  return {false, parent_exists ? kErrFileNotFound : kErrPathNotFound};
+}
+
+}  // namespace qm

@@ -1,0 +1,66 @@
+// A registry held in memory that answers the read operations as the real
+// one does: handles per open, index order, Windows status codes, keys that
+// refuse to open and keys deleted while handles to them are open.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace qm {
+
+class MemoryRegistry final : public RegistryReader {
+ public:
+  MemoryRegistry();
+  ~MemoryRegistry() override;
+  MemoryRegistry(const MemoryRegistry&) = delete;
+  MemoryRegistry& operator=(const MemoryRegistry&) = delete;
+
+  // Building the tree. Keys on the way are created; subkeys and values keep
+  // the order in which they were first created.
+  void CreateKey(RegKey root, std::string_view path);
+  void SetValue(RegKey root, std::string_view path, RegValue value);
+  void SetString(RegKey root, std::string_view path, std::string_view name,
+                 std::string_view utf8, std::uint32_t type = kRegSz);
+  void SetMultiString(RegKey root, std::string_view path, std::string_view name,
+                      const std::vector<std::string>& strings);
+  void SetDword(RegKey root, std::string_view path, std::string_view name, std::uint32_t v);
+  void SetBinary(RegKey root, std::string_view path, std::string_view name,
+                 std::vector<std::uint8_t> data, std::uint32_t type = kRegBinary);
+
+  // Makes opening this key (not its descendants through other handles)
+  // answer `status`, as a key with a restrictive ACL does.
+  void FailOpen(RegKey root, std::string_view path, RegStatus status);
+  // Makes a whole root absent, as HKEY_DYN_DATA is on NT systems.
+  void RemoveRoot(RegKey root);
+  // Deletes a key and its subtree. Open handles to it stay valid as handles
+  // but answer kRegKeyDeleted, as on Windows.
+  bool DeleteKey(RegKey root, std::string_view path);
+
+  // How many handles are open now: every OpenKey must meet its CloseKey.
+  [[nodiscard]] std::size_t OpenHandles() const { return open_count_; }
+  [[nodiscard]] std::size_t KeyCount() const { return key_count_; }
+
+  [[nodiscard]] RegStatus OpenKey(RegKey parent, std::string_view path, RegKey* out) override;
+  [[nodiscard]] RegStatus EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
+  [[nodiscard]] RegStatus EnumValue(RegKey key, std::uint32_t index, RegValue& value) override;
+  void CloseKey(RegKey key) override;
+
+ private:
+  struct Node;
+  Node* Resolve(RegKey key) const;
+  Node* Walk(Node* from, std::string_view path, bool create);
+  Node* Ensure(RegKey root, std::string_view path);
+
+  std::vector<std::shared_ptr<Node>> roots_;
+  std::vector<std::shared_ptr<Node>> slots_;  // handle h is slots_[h - kFirstHandle]
+  std::vector<std::size_t> free_slots_;
+  std::size_t open_count_ = 0;
+  std::size_t key_count_ = 0;
+};
+
+}  // namespace qm

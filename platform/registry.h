@@ -1,0 +1,114 @@
+// The registry as the core sees it: a provider answering the four read
+// operations of the search (open, enumerate subkeys, enumerate values,
+// close). The Win32 provider talks to the real registry; the in-memory one
+// stands in for tests and benchmarks. Statuses are Windows error codes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace qm {
+
+using RegStatus = long;
+inline constexpr RegStatus kRegOk = 0;
+inline constexpr RegStatus kRegFileNotFound = 2;
+inline constexpr RegStatus kRegAccessDenied = 5;
+inline constexpr RegStatus kRegInvalidHandle = 6;
+inline constexpr RegStatus kRegInvalidParameter = 87;
+inline constexpr RegStatus kRegMoreData = 234;
+inline constexpr RegStatus kRegNoMoreItems = 259;
+inline constexpr RegStatus kRegKeyDeleted = 1018;
+
+// Registry type codes.
+inline constexpr std::uint32_t kRegNone = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+inline constexpr std::uint32_t kRegExpandSz = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
+inline constexpr std::uint32_t kRegDwordBigEndian = 5;
+inline constexpr std::uint32_t kRegLink = 6;
+inline constexpr std::uint32_t kRegMultiSz = 7;
+inline constexpr std::uint32_t kRegQword = 11;
+
+// An open key as the provider hands it out. The predefined roots use their
+// Windows handle values (0x80000000 to 0x80000006) on every provider.
+using RegKey = std::uintptr_t;
+inline constexpr RegKey kNoKey = 0;
+
+// One value as read from the registry. String data keep their stored form,
+// UTF-16LE bytes, until the formatting step decodes them.
+struct RegValue {
+  std::string name;  // UTF-8
+  std::uint32_t type = kRegNone;
+  std::vector<std::uint8_t> data;
+};
+
+class RegistryReader {
+ public:
+  virtual ~RegistryReader() = default;
+
+  // Opens `path` (components joined by "\", empty for the key itself) below
+  // an open key or a predefined root, for reading.
+  [[nodiscard]] virtual RegStatus OpenKey(RegKey parent, std::string_view path, RegKey* out) = 0;
+  // The name of the subkey at `index`; kRegNoMoreItems past the last one.
+  [[nodiscard]] virtual RegStatus EnumKey(RegKey key, std::uint32_t index, std::string& name) = 0;
+  // The whole value at `index`, however large its name and data; the
+  // provider grows its buffers rather than failing with kRegMoreData.
+  [[nodiscard]] virtual RegStatus EnumValue(RegKey key, std::uint32_t index, RegValue& value) = 0;
+  virtual void CloseKey(RegKey key) = 0;
+};
+
+// Owns one key opened through a RegistryReader; closes it exactly once.
+class ScopedRegKey {
+ public:
+  ScopedRegKey() = default;
+  ScopedRegKey(RegistryReader& reader, RegKey key) : reader_(&reader), key_(key) {}
+  ScopedRegKey(ScopedRegKey&& other) noexcept
+      : reader_(other.reader_), key_(std::exchange(other.key_, kNoKey)) {}
+  ScopedRegKey& operator=(ScopedRegKey&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      reader_ = other.reader_;
+      key_ = std::exchange(other.key_, kNoKey);
+    }
+    return *this;
+  }
+  ScopedRegKey(const ScopedRegKey&) = delete;
+  ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+  ~ScopedRegKey() { Reset(); }
+
+  void Reset() {
+    if (key_ != kNoKey) reader_->CloseKey(std::exchange(key_, kNoKey));
+  }
+  [[nodiscard]] RegKey Get() const { return key_; }
+  explicit operator bool() const { return key_ != kNoKey; }
+
+ private:
+  RegistryReader* reader_ = nullptr;
+  RegKey key_ = kNoKey;
+};
+
+// The predefined roots in the order of an all-roots search.
+struct RegRoot {
+  RegKey handle;
+  const char* name;
+};
+inline constexpr RegRoot kRegRoots[] = {
+    {0x80000000u, "HKEY_CLASSES_ROOT"},  {0x80000001u, "HKEY_CURRENT_USER"},
+    {0x80000002u, "HKEY_LOCAL_MACHINE"}, {0x80000003u, "HKEY_USERS"},
+    {0x80000004u, "HKEY_PERFORMANCE_DATA"}, {0x80000005u, "HKEY_CURRENT_CONFIG"},
+    {0x80000006u, "HKEY_DYN_DATA"},
+};
+inline constexpr RegKey kHkeyClassesRoot = 0x80000000u;
+inline constexpr RegKey kHkeyCurrentUser = 0x80000001u;
+inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
+inline constexpr RegKey kHkeyUsers = 0x80000003u;
+
+// The root's name, or empty text for any other handle.
+[[nodiscard]] std::string_view RootKeyName(RegKey root);
+[[nodiscard]] bool IsPredefinedRoot(RegKey key);
+
+}  // namespace qm

@@ -1,0 +1,177 @@
+#include "platform/text.h"
+
+#include <algorithm>
+
+namespace qm::text {
+
+namespace {
+constexpr char32_t kReplacement = 0xFFFD;
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+char32_t NextCodePoint(std::string_view s, std::size_t& pos) {
+  const auto b0 = static_cast<unsigned char>(s[pos]);
+  if (b0 < 0x80) {
+    ++pos;
+    return b0;
+  }
+  int len = 0;
+  char32_t cp = 0;
+  if ((b0 & 0xE0) == 0xC0) {
+    len = 2;
+    cp = b0 & 0x1F;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    len = 3;
+    cp = b0 & 0x0F;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    len = 4;
+    cp = b0 & 0x07;
+  } else {
+    ++pos;
+    return kReplacement;
+  }
+  if (pos + len > s.size()) {
+    ++pos;
+    return kReplacement;
+  }
+  for (int i = 1; i < len; ++i) {
+    const auto b = static_cast<unsigned char>(s[pos + i]);
+    if ((b & 0xC0) != 0x80) {
+      ++pos;
+      return kReplacement;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++pos;
+    return kReplacement;
+  }
+  pos += len;
+  return cp;
+}
+
+std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size, bool stop_at_nul) {
+  std::string out;
+  const std::size_t units = size / 2;
+  out.reserve(units);
+  for (std::size_t i = 0; i < units; ++i) {
+    char32_t u = static_cast<char32_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    if (u == 0 && stop_at_nul) break;
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units) {
+      const char32_t lo = static_cast<char32_t>(data[2 * i + 2] | (data[2 * i + 3] << 8));
+      if (lo >= 0xDC00 && lo <= 0xDFFF) {
+        u = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
+        ++i;
+      }
+    }
+    AppendUtf8(out, u);  // a lone surrogate becomes U+FFFD there
+  }
+  return out;
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const char32_t cp = NextCodePoint(utf8, pos);
+    if (cp >= 0x10000) {
+      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+  return Utf16LeToUtf8(reinterpret_cast<const std::uint8_t*>(utf16.data()),
+                       utf16.size() * 2, false);
+}
+
+char32_t UpperCodePoint(char32_t c) {
+  if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
+  if (c == 0xFF) return 0x178;
+  if (c >= 0x100 && c <= 0x17F) {
+    // Latin Extended-A pairs capital/small on even/odd code points, except
+    // for a shifted run between U+0139 and U+0148 and from U+0179 on.
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 0) ? c - 1 : c;
+    if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
+    return (c % 2 == 1) ? c - 1 : c;
+  }
+  if (c >= 0x3B1 && c <= 0x3C9) return c == 0x3C2 ? 0x3A3 : c - 0x20;
+  if (c >= 0x430 && c <= 0x44F) return c - 0x20;
+  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+  if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;
+  return c;
+}
+
+std::string UpperCase(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[pos]);
+    if (b < 0x80) {
+      out.push_back(AsciiUpper(static_cast<char>(b)));
+      ++pos;
+      continue;
+    }
+    const std::size_t start = pos;
+    const char32_t cp = NextCodePoint(utf8, pos);
+    const char32_t up = UpperCodePoint(cp);
+    if (up == cp && cp != kReplacement) {
+      out.append(utf8.substr(start, pos - start));
+    } else {
+      AppendUtf8(out, up);
+    }
+  }
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) { return UpperCase(a) == UpperCase(b); }
+
+NoCaseFinder::NoCaseFinder(std::string_view needle) : upper_needle_(UpperCase(needle)) {
+  ascii_ = std::all_of(upper_needle_.begin(), upper_needle_.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool NoCaseFinder::FoundIn(std::string_view haystack) const {
+  if (upper_needle_.empty()) return !haystack.empty();
+  if (!ascii_) return UpperCase(haystack).find(upper_needle_) != std::string::npos;
+  // An ASCII needle can only match ASCII bytes, and the multi-byte sequences
+  // of UTF-8 never contain ASCII bytes, so a byte-wise search is exact here.
+  const std::size_t n = upper_needle_.size();
+  if (haystack.size() < n) return false;
+  const char first = upper_needle_[0];
+  for (std::size_t i = 0; i + n <= haystack.size(); ++i) {
+    if (AsciiUpper(haystack[i]) != first) continue;
+    std::size_t k = 1;
+    while (k < n && AsciiUpper(haystack[i + k]) == upper_needle_[k]) ++k;
+    if (k == n) return true;
+  }
+  return false;
+}
+
+}  // namespace qm::text
