@@ -14,12 +14,12 @@ std::string Normalise(std::string_view path) {
 
 void MemoryFileSystem::AddFile(std::string_view path) {
   std::string p = Normalise(path);
-  while (!p.empty()) {
+  if (p.size() >= 2 && p[1] == ':') paths_.insert(p.substr(0, 2));  // "C:" names the drive
+  for (;;) {
     paths_.insert(p);
     const auto cut = p.rfind('\\');
-    if (cut == std::string::npos) break;
-    p.resize(cut == 2 ? 3 : cut);  // "C:\" is the drive's root folder
-    if (paths_.count(p)) break;
+    if (cut == std::string::npos || p.size() <= 3) break;
+    p.resize(cut == 2 ? 3 : cut);  // "C:\\" is the drive's root folder
   }
 }
 
@@ -36,7 +36,8 @@ PathQuery MemoryFileSystem::QueryPath(std::string_view path) {
   if (p.empty() || p.find_first_of("\"*?<>|") != std::string::npos) return {false, kErrInvalidName};
   if (paths_.count(p)) return {true, 0};
   const auto cut = p.rfind('\\');
-  const bool parent_exists = cut != std::string::npos && paths_.count(p.substr(0, cut == 2 ? 3 : cut));
+  const bool parent_exists =
+      cut != std::string::npos && paths_.count(p.substr(0, cut == 2 ? 3 : cut));
   return {false, parent_exists ? kErrFileNotFound : kErrPathNotFound};
 }
 

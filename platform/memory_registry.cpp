@@ -91,7 +91,9 @@ MemoryRegistry::Node* MemoryRegistry::Ensure(RegKey root, std::string_view path)
   return r ? Walk(r, path, true) : nullptr;
 }
 
-void MemoryRegistry::CreateKey(RegKey root, std::string_view path) { Ensure(root, path); }
+void MemoryRegistry::CreateKey(RegKey root, std::string_view path) {
+  Ensure(root, path);
+}
 
 void MemoryRegistry::SetValue(RegKey root, std::string_view path, RegValue value) {
   Node* n = Ensure(root, path);

@@ -24,8 +24,8 @@ class MemoryRegistry final : public RegistryReader {
   // the order in which they were first created.
   void CreateKey(RegKey root, std::string_view path);
   void SetValue(RegKey root, std::string_view path, RegValue value);
-  void SetString(RegKey root, std::string_view path, std::string_view name,
-                 std::string_view utf8, std::uint32_t type = kRegSz);
+  void SetString(RegKey root, std::string_view path, std::string_view name, std::string_view utf8,
+                 std::uint32_t type = kRegSz);
   void SetMultiString(RegKey root, std::string_view path, std::string_view name,
                       const std::vector<std::string>& strings);
   void SetDword(RegKey root, std::string_view path, std::string_view name, std::uint32_t v);

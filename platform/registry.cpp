@@ -9,6 +9,8 @@ std::string_view RootKeyName(RegKey root) {
   return {};
 }
 
-bool IsPredefinedRoot(RegKey key) { return !RootKeyName(key).empty(); }
+bool IsPredefinedRoot(RegKey key) {
+  return !RootKeyName(key).empty();
+}
 
 }  // namespace qm

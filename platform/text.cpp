@@ -7,7 +7,9 @@ namespace qm::text {
 namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 }  // namespace
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -106,8 +108,8 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-  return Utf16LeToUtf8(reinterpret_cast<const std::uint8_t*>(utf16.data()),
-                       utf16.size() * 2, false);
+  return Utf16LeToUtf8(reinterpret_cast<const std::uint8_t*>(utf16.data()), utf16.size() * 2,
+                       false);
 }
 
 char32_t UpperCodePoint(char32_t c) {
@@ -150,7 +152,9 @@ std::string UpperCase(std::string_view utf8) {
   return out;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) { return UpperCase(a) == UpperCase(b); }
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return UpperCase(a) == UpperCase(b);
+}
 
 NoCaseFinder::NoCaseFinder(std::string_view needle) : upper_needle_(UpperCase(needle)) {
   ascii_ = std::all_of(upper_needle_.begin(), upper_needle_.end(),

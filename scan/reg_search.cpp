@@ -1,0 +1,175 @@
+#include "scan/reg_search.h"
+
+#include <new>
+
+#include "scan/value_format.h"
+
+namespace qm {
+
+namespace {
+// Handler codes are returned as they are unless they would read as a normal
+// end or a stop.
+int HandlerCode(int rc) {
+  return rc > kSearchStopped ? rc : kSearchHandlerFailed;
+}
+}  // namespace
+
+std::string_view StripNull(std::string_view text) {
+  const auto nul = text.find('\0');
+  return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
+cRegSearch::cRegSearch(RegistryReader& registry, SearchListener& listener,
+                       std::function<void()> yield)
+    : registry_(registry), listener_(listener), yield_(std::move(yield)) {}
+
+cRegSearch::~cRegSearch() {
+  stop_code_ = kSearchStopped;
+}
+
+void cRegSearch::SearchString(std::string_view vData) {
+  search_string_ = std::string(vData);
+  finder_ = text::NoCaseFinder(search_string_);
+  upper_search_ = text::UpperCase(search_string_);
+}
+
+bool cRegSearch::IsMatch(std::string_view text) const {
+  if (flags_ & kSearchWholeText) return text::UpperCase(text) == upper_search_;
+  return finder_.FoundIn(text);
+}
+
+void cRegSearch::Fail(int code) {
+  stop_code_ = code;
+}
+
+bool cRegSearch::Report(std::string_view root, std::string_view key, std::string_view value,
+                        std::int32_t found) {
+  const int rc = listener_.SearchFound(root, key, value, found);
+  if (rc == 0) return true;
+  Fail(HandlerCode(rc));
+  return false;
+}
+
+void cRegSearch::Yield() {
+  if (yield_) yield_();
+}
+
+void cRegSearch::DoSearch() {
+  try {
+    if (root_ != 0) {
+      Walk(static_cast<RegKey>(static_cast<std::uint32_t>(root_)), true);
+    } else {
+      bool first = true;
+      for (const auto& root : kRegRoots) {
+        if (!first && stop_code_ != 0) break;
+        first = false;
+        Walk(root.handle, false);
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    Fail(kSearchOutOfMemory);
+  } catch (...) {
+    Fail(kSearchInternalFault);
+  }
+  levels_.clear();  // closes whatever a fault left open
+  const std::int32_t reason = stop_code_;
+  try {
+    listener_.SearchFinished(reason);
+  } catch (...) {
+    // Nothing is left to end; the walk has already reported its reason.
+  }
+  stop_code_ = 0;
+}
+
+// One walk from a start key: its values when asked, then its subtree
+// depth-first and pre-order. One handle stays open per level of the current
+// path, each child being opened relative to its open parent.
+void cRegSearch::Walk(RegKey root, bool read_start_values) {
+  if (stop_code_ != 0) return;
+  const std::string_view root_name = RootKeyName(root);
+  RegKey start = kNoKey;
+  if (registry_.OpenKey(root, sub_key_, &start) != kRegOk) return;
+
+  full_.assign(root_name);
+  full_ += '\\';
+  base_ = full_.size();
+  full_ += sub_key_;
+  levels_.clear();
+  levels_.push_back(Level{ScopedRegKey(registry_, start), sub_key_.size()});
+  if (read_start_values && (flags_ & (kSearchValueNames | kSearchValueData))) {
+    SearchValues(start, sub_key_.size());
+    if (stop_code_ != 0) levels_.pop_back();
+  }
+
+  while (!levels_.empty()) {
+    Level& level = levels_.back();
+    const RegKey key = level.key.Get();
+    const std::size_t path_len = level.path_len;
+    try {
+      Yield();
+      if (registry_.EnumKey(key, level.index, name_) != kRegOk) {
+        levels_.pop_back();
+        continue;
+      }
+      ++level.index;
+      const std::string_view name = StripNull(name_);
+      full_.resize(base_ + path_len);
+      if (path_len != 0) full_ += '\\';
+      full_ += name;
+      const std::size_t child_len = full_.size() - base_;
+      const std::string_view child(full_.data() + base_, child_len);
+
+      if (stop_code_ == 0) {
+        const int rc = listener_.SearchKeyChanged(full_);
+        if (rc != 0) {
+          Fail(HandlerCode(rc));
+          levels_.pop_back();
+          continue;
+        }
+      }
+      if (IsMatch(name) && !Report(root_name, child, "*", kFoundKeyName)) {
+        levels_.pop_back();
+        continue;
+      }
+      if (stop_code_ != 0) continue;  // winding down: test names, descend nowhere
+
+      RegKey sub = kNoKey;
+      if (registry_.OpenKey(key, name, &sub) != kRegOk) continue;
+      levels_.push_back(Level{ScopedRegKey(registry_, sub), child_len});
+      if (flags_ & (kSearchValueNames | kSearchValueData)) SearchValues(sub, child_len);
+      if (stop_code_ != 0) levels_.pop_back();
+    } catch (const std::bad_alloc&) {
+      Fail(kSearchOutOfMemory);
+      levels_.pop_back();
+    } catch (...) {
+      Fail(kSearchInternalFault);
+      levels_.pop_back();
+    }
+  }
+}
+
+// The values of one open key. It does not yield and, once started, always
+// finishes its key unless a handler fails.
+void cRegSearch::SearchValues(RegKey key, std::size_t path_len) {
+  if (stop_code_ != 0) return;
+  const std::string_view root_name(full_.data(), base_ - 1);
+  const std::string_view path(full_.data() + base_, path_len);
+  for (std::uint32_t index = 0;; ++index) {
+    if (registry_.EnumValue(key, index, value_) != kRegOk) return;
+    const std::string_view name = StripNull(value_.name);
+    const bool names = (flags_ & kSearchValueNames) && IsMatch(name);
+    const bool data = (flags_ & kSearchValueData) != 0;
+    if (!names && !data) continue;
+    FormatValueDataInto(value_text_, value_.type, value_.data.data(), value_.data.size());
+    key_text_.assign(path);
+    key_text_ += '\\';
+    key_text_ += name;
+    if (names && !Report(root_name, key_text_, value_text_, kFoundValueName)) return;
+    if (data) {
+      const std::string_view text = StripNull(value_text_);
+      if (IsMatch(text) && !Report(root_name, key_text_, text, kFoundValueData)) return;
+    }
+  }
+}
+
+}  // namespace qm

@@ -1,0 +1,125 @@
+#include "scan/rules.h"
+
+#include <array>
+
+#include "platform/text.h"
+
+namespace qm {
+
+namespace {
+
+// In the order in which ExtractFilePath applies them.
+constexpr std::array<std::string_view, 13> kExtensions = {".EXE", ".SYS", ".DLL", ".OCX", ".OCA",
+                                                          ".VXD", ".AX",  ".COM", ".CPL", ".TLB",
+                                                          ".SCR", ".BAT", ".DRV"};
+constexpr std::string_view kCutCharacters = "/*?\"<>|,(;";
+constexpr std::string_view kRemovedFragment = " %1";
+
+// Whether an extension found at `end` of the text ends a name there. A
+// folder called X.COMPANY must not be read as the file X.COM. Any byte of
+// a non-ASCII character counts as a letter, so such names are not cut.
+bool EndsName(const std::string& text, std::size_t end) {
+  if (end >= text.size()) return true;
+  const auto c = static_cast<unsigned char>(text[end]);
+  const bool alnum = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  return !alnum && c < 0x80;
+}
+
+bool IsMissing(std::uint32_t error) {
+  return error == kErrFileNotFound || error == kErrPathNotFound || error == kErrInvalidName;
+}
+
+bool Answer(const PathQuery& q) {
+  return q.exists || !IsMissing(q.error);
+}
+
+}  // namespace
+
+std::string SystemDrive(FileSystem& fs) {
+  const std::string dir = fs.SystemDirectory();
+  if (dir.size() < 2 || dir[1] != ':') return "C:";
+  const auto letter = static_cast<unsigned char>(dir[0]);
+  if (letter >= 0x80) return "C:";
+  return text::UpperCase(dir.substr(0, 2));
+}
+
+std::string ExtractFilePath(std::string_view input, std::string_view drive) {
+  std::string t = text::UpperCase(input);
+  const std::string upper_drive = text::UpperCase(drive);
+  const std::size_t at = t.find(upper_drive);
+  if (at == std::string::npos || upper_drive.empty()) return upper_drive;
+  t.erase(0, at);
+
+  for (const std::string_view ext : kExtensions) {
+    for (std::size_t pos = t.find(ext); pos != std::string::npos; pos = t.find(ext, pos + 1)) {
+      if (EndsName(t, pos + ext.size())) {
+        t.resize(pos + ext.size());
+        break;
+      }
+    }
+  }
+  for (const char c : kCutCharacters) {
+    if (const auto pos = t.find(c); pos != std::string::npos) t.resize(pos);
+  }
+  // A colon counts from the third character on: the drive's own is the second.
+  if (const auto pos = t.find(':', 2); pos != std::string::npos) t.resize(pos);
+  for (auto pos = t.find(kRemovedFragment); pos != std::string::npos;
+       pos = t.find(kRemovedFragment, pos)) {
+    t.erase(pos, kRemovedFragment.size());
+  }
+  return t;
+}
+
+bool PathExists(FileSystem& fs, std::string_view path) {
+  if (Answer(fs.QueryPath(path))) return true;
+  const std::string alternate = fs.AlternateSystemDirectory();
+  if (alternate.empty()) return false;
+  const std::string system = text::UpperCase(fs.SystemDirectory());
+  const std::string upper = text::UpperCase(path);
+  if (system.empty() || upper.size() <= system.size() + 1 ||
+      upper.compare(0, system.size(), system) != 0 || upper[system.size()] != '\\') {
+    return false;
+  }
+  // File names compare without case, so the upper-cased rest serves.
+  return Answer(fs.QueryPath(alternate + upper.substr(system.size())));
+}
+
+bool HasProgramExtension(std::string_view path) {
+  const std::string upper = text::UpperCase(path);
+  const std::string_view p = upper;
+  if (p.size() >= 3 && p.substr(p.size() - 3) == ".AX") return true;
+  if (p.size() < 4) return false;
+  const std::string_view tail = p.substr(p.size() - 4);
+  for (const std::string_view ext : kExtensions) {
+    if (ext.size() == 4 && tail == ext) return true;
+  }
+  return false;
+}
+
+std::string_view KindText(std::int32_t lFound) {
+  switch (lFound) {
+    case 0:
+      return "KEY_NAME";
+    case 1:
+      return "VALUE NAME";
+    case 2:
+      return "VALUE VALUE";
+    default:
+      return {};
+  }
+}
+
+std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey,
+                                                       std::string_view sKey,
+                                                       std::string_view sValue,
+                                                       std::int32_t lFound) const {
+  const std::string path = ExtractFilePath(sValue, drive_);
+  // The extension test is pure and cheap, so it runs before the file-system
+  // query; the verdict is the same in either order.
+  if (!HasProgramExtension(path)) return std::nullopt;
+  if (PathExists(fs_, path)) return std::nullopt;
+  return RegErrorRow{std::string(KindText(lFound)), std::string(sRootKey), std::string(sKey),
+                     std::string(sValue), false};
+}
+
+}  // namespace qm

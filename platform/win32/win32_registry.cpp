@@ -1,0 +1,73 @@
+#include "platform/win32/win32_registry.h"
+
+#include "platform/win32/wide.h"
+
+namespace qm::win32 {
+
+HKEY ToHkey(RegKey key) {
+  if (IsPredefinedRoot(key)) {
+    return reinterpret_cast<HKEY>(
+        static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(key))));
+  }
+  return reinterpret_cast<HKEY>(key);
+}
+
+RegStatus Win32Registry::OpenKey(RegKey parent, std::string_view path, RegKey* out) {
+  *out = kNoKey;
+  wide_path_ = Widen(path);
+  HKEY h = nullptr;
+  const LONG rc = RegOpenKeyExW(ToHkey(parent), wide_path_.c_str(), 0, KEY_READ, &h);
+  if (rc != ERROR_SUCCESS) return rc;
+  *out = reinterpret_cast<RegKey>(h);
+  return kRegOk;
+}
+
+RegStatus Win32Registry::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
+  for (;;) {
+    DWORD chars = static_cast<DWORD>(key_name_.size());
+    const LONG rc = RegEnumKeyExW(ToHkey(key), index, key_name_.data(), &chars, nullptr, nullptr,
+                                  nullptr, nullptr);
+    // Key names are at most 255 characters; a longer one from some other
+    // registry implementation gets a larger buffer rather than ending the list.
+    if (rc == ERROR_MORE_DATA && key_name_.size() < 32768) {
+      key_name_.resize(key_name_.size() * 4);
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) return rc;
+    name = Narrow(std::wstring_view(key_name_.data(), chars));
+    return kRegOk;
+  }
+}
+
+RegStatus Win32Registry::EnumValue(RegKey key, std::uint32_t index, RegValue& value) {
+  // A value larger than the buffer is read whole: the buffer grows to the
+  // size the call reports, and again if the value grew in between.
+  for (int attempt = 0;; ++attempt) {
+    DWORD name_chars = static_cast<DWORD>(value_name_.size());
+    DWORD type = 0;
+    DWORD bytes = static_cast<DWORD>(data_.size());
+    const LONG rc = RegEnumValueW(ToHkey(key), index, value_name_.data(), &name_chars, nullptr,
+                                  &type, data_.data(), &bytes);
+    if (rc == ERROR_MORE_DATA && attempt < 8) {
+      if (bytes > data_.size()) {
+        data_.resize(bytes);
+      } else if (value_name_.size() < 65536) {
+        value_name_.resize(value_name_.size() * 2);
+      } else {
+        data_.resize(data_.size() * 2);
+      }
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) return rc;
+    value.name = Narrow(std::wstring_view(value_name_.data(), name_chars));
+    value.type = type;
+    value.data.assign(data_.data(), data_.data() + bytes);
+    return kRegOk;
+  }
+}
+
+void Win32Registry::CloseKey(RegKey key) {
+  if (key != kNoKey && !IsPredefinedRoot(key)) RegCloseKey(ToHkey(key));
+}
+
+}  // namespace qm::win32

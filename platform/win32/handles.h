@@ -1,0 +1,62 @@
+// Move-only owners of Win32 handles, each paired with its exact release.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace qm::win32 {
+
+template <typename Handle, typename Traits>
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(Handle h) : h_(h) {}
+  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Traits::Invalid())) {}
+  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+    if (this != &o) {
+      Reset();
+      h_ = std::exchange(o.h_, Traits::Invalid());
+    }
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  ~UniqueHandle() { Reset(); }
+
+  void Reset(Handle h = Traits::Invalid()) {
+    if (h_ != Traits::Invalid()) Traits::Close(h_);
+    h_ = h;
+  }
+  [[nodiscard]] Handle Get() const { return h_; }
+  [[nodiscard]] Handle Release() { return std::exchange(h_, Traits::Invalid()); }
+  // For out-parameters: releases what is held and hands out the slot.
+  [[nodiscard]] Handle* Put() {
+    Reset();
+    return &h_;
+  }
+  explicit operator bool() const { return h_ != Traits::Invalid(); }
+
+ private:
+  Handle h_ = Traits::Invalid();
+};
+
+struct HKeyTraits {
+  static HKEY Invalid() { return nullptr; }
+  static void Close(HKEY h) { RegCloseKey(h); }
+};
+using UniqueHKey = UniqueHandle<HKEY, HKeyTraits>;
+
+struct FileHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+using UniqueFile = UniqueHandle<HANDLE, FileHandleTraits>;
+
+struct KernelHandleTraits {
+  static HANDLE Invalid() { return nullptr; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
+
+}  // namespace qm::win32

@@ -1,0 +1,15 @@
+// File-system queries on Win32.
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace qm::win32 {
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  [[nodiscard]] PathQuery QueryPath(std::string_view path) override;
+  [[nodiscard]] std::string SystemDirectory() override;
+  [[nodiscard]] std::string AlternateSystemDirectory() override;
+};
+
+}  // namespace qm::win32

@@ -1,0 +1,55 @@
+// The rules that turn the registry search's finds into invalid references:
+// values whose text names a program file on the system drive that does not
+// exist.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "scan/error_list.h"
+
+namespace qm {
+
+// The system drive, "C:" for example: the first two characters of the
+// system directory, upper-cased. "C:" when the system gives no usable answer.
+[[nodiscard]] std::string SystemDrive(FileSystem& fs);
+
+// The upper-cased path of the first file that `text` names on `drive`, or
+// the drive alone when the text does not contain it. The path ends after
+// the earliest program-file extension that stands at the end of a name, and
+// before the first character that cannot be part of a path.
+[[nodiscard]] std::string ExtractFilePath(std::string_view text, std::string_view drive);
+
+// True when a file or folder of that name exists, or when its existence
+// cannot be checked: only "file not found", "path not found" and "invalid
+// name" count as missing. A path in the system directory also exists when
+// the file is in the alternate system folder (SysWOW64 or Sysnative), where
+// the registering program may really have looked.
+[[nodiscard]] bool PathExists(FileSystem& fs, std::string_view path);
+
+// True when the path ends with one of the thirteen program-file extensions.
+[[nodiscard]] bool HasProgramExtension(std::string_view path);
+
+// "KEY_NAME", "VALUE NAME", "VALUE VALUE" for lFound 0, 1, 2; else empty.
+[[nodiscard]] std::string_view KindText(std::int32_t lFound);
+
+// The rule for one find of the search.
+class InvalidReferenceRule {
+ public:
+  explicit InvalidReferenceRule(FileSystem& fs) : fs_(fs), drive_(SystemDrive(fs)) {}
+
+  [[nodiscard]] const std::string& Drive() const { return drive_; }
+  // The row to list when the find is an invalid reference.
+  [[nodiscard]] std::optional<RegErrorRow> Judge(std::string_view sRootKey, std::string_view sKey,
+                                                 std::string_view sValue,
+                                                 std::int32_t lFound) const;
+
+ private:
+  FileSystem& fs_;
+  std::string drive_;
+};
+
+}  // namespace qm

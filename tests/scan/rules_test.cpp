@@ -1,0 +1,185 @@
+#include "scan/rules.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+TEST(ExtractFilePath, CutsTheTextToTheFirstProgramPath) {
+  struct Case {
+    const char* text;
+    const char* path;
+  };
+  const Case cases[] = {
+      {"C:\\Program Files\\App\\app.exe", "C:\\PROGRAM FILES\\APP\\APP.EXE"},
+      {"\"C:\\Program Files\\App\\app.exe\" --minimized", "C:\\PROGRAM FILES\\APP\\APP.EXE"},
+      {"\"C:\\Program Files\\App\\app.exe\" \"%1\"", "C:\\PROGRAM FILES\\APP\\APP.EXE"},
+      {"C:\\Tools\\run.exe C:\\data\\other.dll", "C:\\TOOLS\\RUN.EXE"},
+      {"rundll32.exe C:\\Win\\shell.dll,Control_RunDLL", "C:\\WIN\\SHELL.DLL"},
+      {"C:\\Win\\shell32.dll,-154", "C:\\WIN\\SHELL32.DLL"},
+      {"C:\\x\\filter.ax", "C:\\X\\FILTER.AX"},
+      {"C:\\x\\readme.txt", "C:\\X\\README.TXT"},
+      {"C:\\x\\a.exe %1", "C:\\X\\A.EXE"},
+      {"C:\\x\\open %1 now", "C:\\X\\OPEN NOW"},
+      {"D:\\elsewhere\\a.exe", "C:"},
+      {"*", "C:"},
+      {"", "C:"},
+      {"D:\\a.exe;C:\\b\\c.dll", "C:\\B\\C.DLL"},
+      {"C:\\x\\y.exe:stream", "C:\\X\\Y.EXE"},
+      {"C:\\x\\y:stream.txt", "C:\\X\\Y"},
+      {"C:\\a(1)\\b.exe", "C:\\A"},
+      {"C:\\a\\b.exe/s", "C:\\A\\B.EXE"},
+      {"C:/a/b.exe", "C:"},
+      {"c:\\lower\\case.EXE", "C:\\LOWER\\CASE.EXE"},
+      {"C:\\程序\\工具.exe -x", "C:\\程序\\工具.EXE"},
+      {"C:\\x\\b.bat|more", "C:\\X\\B.BAT"},
+      {"C:\\x\\a.scr<b", "C:\\X\\A.SCR"},
+      // The earliest-ending extension wins whatever the list order.
+      {"C:\\x\\a.com\\b.exe", "C:\\X\\A.COM"},
+      {"C:\\x\\a.sys.exe", "C:\\X\\A.SYS"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExtractFilePath(c.text, "C:"), c.path) << c.text;
+}
+
+TEST(ExtractFilePath, AnExtensionEndsThePathOnlyAtTheEndOfAName) {
+  struct Case {
+    const char* text;
+    const char* path;
+  };
+  const Case cases[] = {
+      // A folder named X.COMPANY is no file X.COM.
+      {"C:\\Program Files\\X.COMPANY\\tool.exe", "C:\\PROGRAM FILES\\X.COMPANY\\TOOL.EXE"},
+      {"C:\\Program Files\\X.COMPANY\\readme.txt", "C:\\PROGRAM FILES\\X.COMPANY\\README.TXT"},
+      {"C:\\a.exe1\\b.exe2\\c.exe", "C:\\A.EXE1\\B.EXE2\\C.EXE"},
+      {"C:\\my.dllfiles\\x.dll", "C:\\MY.DLLFILES\\X.DLL"},
+      {"C:\\x.com\\y.txt", "C:\\X.COM"},
+      {"C:\\app.exe.bak", "C:\\APP.EXE"},
+      {"C:\\x\\a.EXE_old", "C:\\X\\A.EXE"},
+      {"C:\\x.com文件\\a.txt", "C:\\X.COM文件\\A.TXT"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExtractFilePath(c.text, "C:"), c.path) << c.text;
+}
+
+TEST(ExtractFilePath, WorksForOtherSystemDrives) {
+  EXPECT_EQ(ExtractFilePath("C:\\a.exe D:\\b.exe", "D:"), "D:\\B.EXE");
+  EXPECT_EQ(ExtractFilePath("C:\\a.exe", "d:"), "D:");
+}
+
+TEST(HasProgramExtension, AcceptsExactlyTheThirteen) {
+  for (const char* p : {"C:\\A.EXE", "C:\\A.SYS", "C:\\A.DLL", "C:\\A.OCX", "C:\\A.OCA",
+                        "C:\\A.VXD", "C:\\A.AX", "C:\\A.COM", "C:\\A.CPL", "C:\\A.TLB", "C:\\A.SCR",
+                        "C:\\A.BAT", "C:\\A.DRV", "c:\\a.ax", "C:\\a.Exe"}) {
+    EXPECT_TRUE(HasProgramExtension(p)) << p;
+  }
+  for (const char* p : {"C:\\A.TXT", "C:\\A.HLP", "C:\\A.EXEC", "C:\\A.CMD", "C:\\A.MSI",
+                        "C:", "AX", ".AX1", "C:\\A.EX"}) {
+    EXPECT_FALSE(HasProgramExtension(p)) << p;
+  }
+}
+
+TEST(KindText, NamesTheThreeKinds) {
+  EXPECT_EQ(KindText(0), "KEY_NAME");
+  EXPECT_EQ(KindText(1), "VALUE NAME");
+  EXPECT_EQ(KindText(2), "VALUE VALUE");
+  EXPECT_EQ(KindText(3), "");
+  EXPECT_EQ(KindText(-1), "");
+}
+
+TEST(SystemDrive, TakesTheSystemDirectorysDrive) {
+  MemoryFileSystem d("d:\\windows\\system32");
+  EXPECT_EQ(SystemDrive(d), "D:");
+  MemoryFileSystem odd("\\\\server\\share");
+  EXPECT_EQ(SystemDrive(odd), "C:");
+  MemoryFileSystem empty("");
+  EXPECT_EQ(SystemDrive(empty), "C:");
+}
+
+TEST(PathExists, OnlyNotFoundAnswersMeanMissing) {
+  MemoryFileSystem fs;
+  fs.AddFile("C:\\Present\\a.exe");
+  fs.FailQuery("C:\\Locked\\b.exe", kErrAccessDenied);
+  fs.FailQuery("C:\\Net\\c.exe", kErrNotReady);
+  fs.FailQuery("C:\\Bad\\d.exe", kErrInvalidName);
+  EXPECT_TRUE(PathExists(fs, "C:\\PRESENT\\A.EXE"));
+  EXPECT_TRUE(PathExists(fs, "C:\\PRESENT")) << "folders exist too";
+  EXPECT_TRUE(PathExists(fs, "C:"));
+  EXPECT_FALSE(PathExists(fs, "C:\\PRESENT\\GONE.EXE"));
+  EXPECT_FALSE(PathExists(fs, "C:\\NOWHERE\\GONE.EXE"));
+  EXPECT_TRUE(PathExists(fs, "C:\\LOCKED\\B.EXE")) << "what cannot be checked is not missing";
+  EXPECT_TRUE(PathExists(fs, "C:\\NET\\C.EXE"));
+  EXPECT_FALSE(PathExists(fs, "C:\\BAD\\D.EXE"));
+}
+
+TEST(PathExists, SystemDirectoryPathsAlsoLookInTheAlternateFolder) {
+  MemoryFileSystem fs("C:\\Windows\\System32", "C:\\Windows\\SysWOW64");
+  fs.AddFile("C:\\Windows\\SysWOW64\\only32.dll");
+  fs.AddFile("C:\\Windows\\System32\\both.dll");
+  fs.AddFile("C:\\Other\\only32.dll");
+  EXPECT_TRUE(PathExists(fs, "C:\\WINDOWS\\SYSTEM32\\ONLY32.DLL"));
+  EXPECT_TRUE(PathExists(fs, "c:\\windows\\system32\\both.dll"));
+  EXPECT_FALSE(PathExists(fs, "C:\\WINDOWS\\SYSTEM32\\NONE.DLL"));
+  EXPECT_FALSE(PathExists(fs, "C:\\WINDOWS\\SYSTEM32X\\ONLY32.DLL"))
+      << "a sibling folder is not it";
+  EXPECT_FALSE(PathExists(fs, "C:\\OTHER\\MISSING.DLL"));
+
+  MemoryFileSystem no_alternate("C:\\Windows\\System32", "");
+  no_alternate.AddFile("C:\\Windows\\SysWOW64\\only32.dll");
+  EXPECT_FALSE(PathExists(no_alternate, "C:\\WINDOWS\\SYSTEM32\\ONLY32.DLL"));
+}
+
+class RuleTest : public ::testing::Test {
+ protected:
+  RuleTest() {
+    fs.AddFile("C:\\Program Files\\X.COMPANY\\tool.exe");
+    fs.AddFile("C:\\Present\\here.exe");
+  }
+  MemoryFileSystem fs;
+  InvalidReferenceRule rule{fs};
+};
+
+TEST_F(RuleTest, ListsMissingProgramFilesOnly) {
+  auto row = rule.Judge("HKEY_CURRENT_USER", "Run\\Old", "\"C:\\Gone\\old.exe\" /bg", 2);
+  ASSERT_TRUE(row);
+  EXPECT_EQ(row->kind, "VALUE VALUE");
+  EXPECT_EQ(row->root, "HKEY_CURRENT_USER");
+  EXPECT_EQ(row->key, "Run\\Old");
+  EXPECT_EQ(row->value, "\"C:\\Gone\\old.exe\" /bg") << "the row keeps the whole text";
+  EXPECT_FALSE(row->checked);
+
+  EXPECT_FALSE(rule.Judge("R", "K", "C:\\Present\\here.exe", 2)) << "exists";
+  EXPECT_FALSE(rule.Judge("R", "K", "C:\\Gone\\notes.txt", 2)) << "not a program file";
+  EXPECT_FALSE(rule.Judge("R", "K", "*", 0)) << "key-name finds never become rows";
+  EXPECT_FALSE(rule.Judge("R", "K", "D:\\Gone\\x.exe", 2)) << "other drives are not examined";
+  EXPECT_FALSE(rule.Judge("R", "K", "C:\\Program Files\\X.COMPANY\\tool.exe", 2))
+      << "a folder name with an extension inside must not hide an existing file";
+  EXPECT_FALSE(rule.Judge("R", "K", "C:\\x.exe:stream", 2) && false);
+  EXPECT_FALSE(rule.Judge("R", "K", "C:\\dir\\y:z", 2)) << "cut before the second colon";
+}
+
+TEST_F(RuleTest, NameAndDataFindsOfOneValueGiveTwoRows) {
+  const char* key = "SharedDLLs\\C:\\Gone\\lib.dll";
+  const char* value = "C:\\Gone\\lib.dll";
+  auto by_name = rule.Judge("HKEY_LOCAL_MACHINE", key, value, 1);
+  auto by_data = rule.Judge("HKEY_LOCAL_MACHINE", key, value, 2);
+  ASSERT_TRUE(by_name && by_data);
+  EXPECT_EQ(by_name->kind, "VALUE NAME");
+  EXPECT_EQ(by_data->kind, "VALUE VALUE");
+  // A counter stored under a file-path name: only the data text is judged.
+  EXPECT_FALSE(rule.Judge("HKEY_LOCAL_MACHINE", key, "0x00000001(1)", 1));
+}
+
+TEST(ErrorList, HoldsAtMost32767Rows) {
+  ErrorList list;
+  for (std::size_t i = 0; i < ErrorList::kMaxRows; ++i) ASSERT_TRUE(list.Append({}));
+  EXPECT_FALSE(list.Append({}));
+  EXPECT_TRUE(list.Overflowed());
+  EXPECT_EQ(list.Count(), ErrorList::kMaxRows);
+  list.CheckAll();
+  EXPECT_TRUE(list.Rows().back().checked);
+  list.Clear();
+  EXPECT_EQ(list.Count(), 0u);
+  EXPECT_FALSE(list.Overflowed());
+}
+
+}  // namespace
+}  // namespace qm
