@@ -50,7 +50,7 @@ bool cRegSearch::Report(std::string_view root, std::string_view key, std::string
   return false;
 }
 
-void cRegSearch::Yield() {
+void cRegSearch::YieldToOwner() {
   if (yield_) yield_();
 }
 
@@ -106,7 +106,7 @@ void cRegSearch::Walk(RegKey root, bool read_start_values) {
     const RegKey key = level.key.Get();
     const std::size_t path_len = level.path_len;
     try {
-      Yield();
+      YieldToOwner();
       if (registry_.EnumKey(key, level.index, name_) != kRegOk) {
         levels_.pop_back();
         continue;

@@ -86,7 +86,7 @@ class cRegSearch {
   void Fail(int code);
   [[nodiscard]] bool Report(std::string_view root, std::string_view key, std::string_view value,
                             std::int32_t found);
-  void Yield();
+  void YieldToOwner();
 
   RegistryReader& registry_;
   SearchListener& listener_;

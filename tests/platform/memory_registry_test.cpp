@@ -1,0 +1,113 @@
+#include "platform/memory_registry.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+TEST(MemoryRegistry, AnswersTheReadOperationsLikeTheRegistry) {
+  MemoryRegistry reg;
+  reg.SetString(kHkeyCurrentUser, "Software\\App", "b", "2");
+  reg.SetString(kHkeyCurrentUser, "Software\\App", "a", "1");
+  reg.CreateKey(kHkeyCurrentUser, "Software\\App\\Z");
+  reg.CreateKey(kHkeyCurrentUser, "Software\\App\\Y");
+
+  RegKey k = kNoKey;
+  ASSERT_EQ(reg.OpenKey(kHkeyCurrentUser, "software\\APP", &k), kRegOk) << "names ignore case";
+  std::string name;
+  ASSERT_EQ(reg.EnumKey(k, 0, name), kRegOk);
+  EXPECT_EQ(name, "Z") << "subkeys in the order they were created";
+  ASSERT_EQ(reg.EnumKey(k, 1, name), kRegOk);
+  EXPECT_EQ(name, "Y");
+  EXPECT_EQ(reg.EnumKey(k, 2, name), kRegNoMoreItems);
+  RegValue v;
+  ASSERT_EQ(reg.EnumValue(k, 0, v), kRegOk);
+  EXPECT_EQ(v.name, "b");
+  EXPECT_EQ(v.type, kRegSz);
+  EXPECT_EQ(v.data, (std::vector<std::uint8_t>{'2', 0, 0, 0})) << "UTF-16LE with terminator";
+  EXPECT_EQ(reg.EnumValue(k, 2, v), kRegNoMoreItems);
+
+  RegKey same = kNoKey;
+  ASSERT_EQ(reg.OpenKey(k, "", &same), kRegOk);
+  EXPECT_NE(same, k) << "each open gives its own handle";
+  RegKey child = kNoKey;
+  ASSERT_EQ(reg.OpenKey(k, "Y", &child), kRegOk);
+  EXPECT_EQ(reg.OpenHandles(), 3u);
+  reg.CloseKey(same);
+  reg.CloseKey(child);
+  reg.CloseKey(k);
+  EXPECT_EQ(reg.OpenHandles(), 0u);
+
+  EXPECT_EQ(reg.OpenKey(kHkeyCurrentUser, "Software\\Missing", &k), kRegFileNotFound);
+  EXPECT_EQ(k, kNoKey);
+  EXPECT_EQ(reg.EnumKey(0x4242, 0, name), kRegInvalidHandle);
+}
+
+TEST(MemoryRegistry, FailuresAndDeletionsBehaveAsOnWindows) {
+  MemoryRegistry reg;
+  reg.CreateKey(kHkeyLocalMachine, "Locked\\Below");
+  reg.FailOpen(kHkeyLocalMachine, "Locked", kRegAccessDenied);
+  RegKey k = kNoKey;
+  EXPECT_EQ(reg.OpenKey(kHkeyLocalMachine, "Locked", &k), kRegAccessDenied);
+  EXPECT_EQ(reg.OpenKey(kHkeyLocalMachine, "Locked\\Below", &k), kRegOk)
+      << "only the key itself refuses";
+  reg.CloseKey(k);
+
+  reg.CreateKey(kHkeyLocalMachine, "Doomed\\Child");
+  ASSERT_EQ(reg.OpenKey(kHkeyLocalMachine, "Doomed", &k), kRegOk);
+  EXPECT_TRUE(reg.DeleteKey(kHkeyLocalMachine, "Doomed"));
+  std::string name;
+  EXPECT_EQ(reg.EnumKey(k, 0, name), kRegKeyDeleted);
+  RegKey c = kNoKey;
+  EXPECT_EQ(reg.OpenKey(k, "Child", &c), kRegKeyDeleted);
+  reg.CloseKey(k);
+  EXPECT_EQ(reg.OpenKey(kHkeyLocalMachine, "Doomed", &k), kRegFileNotFound);
+  EXPECT_FALSE(reg.DeleteKey(kHkeyLocalMachine, "Doomed"));
+
+  reg.RemoveRoot(0x80000006u);
+  EXPECT_EQ(reg.OpenKey(0x80000006u, "", &k), kRegFileNotFound);
+  EXPECT_EQ(reg.OpenHandles(), 0u);
+}
+
+TEST(MemoryRegistry, KeysWithManySubkeysStayFindable) {
+  MemoryRegistry reg;
+  for (int i = 0; i < 200; ++i) reg.CreateKey(kHkeyUsers, "Wide\\K" + std::to_string(i));
+  EXPECT_TRUE(reg.DeleteKey(kHkeyUsers, "Wide\\K17"));
+  RegKey k = kNoKey;
+  for (int i = 0; i < 200; ++i) {
+    const RegStatus rc = reg.OpenKey(kHkeyUsers, "Wide\\k" + std::to_string(i), &k);
+    EXPECT_EQ(rc, i == 17 ? kRegFileNotFound : kRegOk) << i;
+    if (rc == kRegOk) reg.CloseKey(k);
+  }
+  reg.CreateKey(kHkeyUsers, "Wide\\K17");
+  EXPECT_EQ(reg.OpenKey(kHkeyUsers, "Wide\\K17", &k), kRegOk);
+  reg.CloseKey(k);
+}
+
+TEST(ScopedRegKey, ClosesExactlyOnce) {
+  MemoryRegistry reg;
+  reg.CreateKey(kHkeyCurrentUser, "A");
+  RegKey k = kNoKey;
+  ASSERT_EQ(reg.OpenKey(kHkeyCurrentUser, "A", &k), kRegOk);
+  {
+    ScopedRegKey a(reg, k);
+    ScopedRegKey b(std::move(a));
+    EXPECT_FALSE(a);
+    ScopedRegKey c;
+    c = std::move(b);
+    EXPECT_EQ(reg.OpenHandles(), 1u);
+  }
+  EXPECT_EQ(reg.OpenHandles(), 0u);
+}
+
+TEST(RootKeyName, NamesTheSevenRootsInOrder) {
+  const char* names[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",     "HKEY_LOCAL_MACHINE",
+                         "HKEY_USERS",        "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG",
+                         "HKEY_DYN_DATA"};
+  for (std::uint32_t i = 0; i < 7; ++i) EXPECT_EQ(RootKeyName(0x80000000u + i), names[i]);
+  EXPECT_EQ(RootKeyName(0x80000007u), "");
+  EXPECT_EQ(RootKeyName(0), "");
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,55 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "platform/text.h"
+#include "platform/win32/wide.h"
+#include "scan/rules.h"
+
+namespace qm {
+namespace {
+
+void Touch(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+}
+
+TEST(Win32FileSystem, AnswersWithTheErrorsTheRulesDistinguish) {
+  win32::Win32FileSystem fs;
+  CreateDirectoryW(L"C:\\qm-fs-test", nullptr);
+  Touch(L"C:\\qm-fs-test\\present.exe");
+
+  EXPECT_TRUE(fs.QueryPath("C:\\qm-fs-test\\present.exe").exists);
+  EXPECT_TRUE(fs.QueryPath("c:\\QM-FS-TEST\\PRESENT.EXE").exists) << "names ignore case";
+  EXPECT_TRUE(fs.QueryPath("C:\\qm-fs-test").exists) << "folders count";
+  EXPECT_EQ(fs.QueryPath("C:\\qm-fs-test\\gone.exe").error, kErrFileNotFound);
+  EXPECT_EQ(fs.QueryPath("C:\\qm-no-folder\\gone.exe").error, kErrPathNotFound);
+  EXPECT_TRUE(PathExists(fs, "C:\\QM-FS-TEST\\PRESENT.EXE"));
+  EXPECT_FALSE(PathExists(fs, "C:\\QM-FS-TEST\\GONE.EXE"));
+  EXPECT_TRUE(PathExists(fs, "C:"));
+
+  DeleteFileW(L"C:\\qm-fs-test\\present.exe");
+  RemoveDirectoryW(L"C:\\qm-fs-test");
+}
+
+TEST(Win32FileSystem, SystemFoldersAndThe32BitView) {
+  win32::Win32FileSystem fs;
+  const std::string sys = fs.SystemDirectory();
+  ASSERT_GE(sys.size(), 3u);
+  EXPECT_EQ(SystemDrive(fs), text::UpperCase(sys.substr(0, 2)));
+  const std::string wow = fs.AlternateSystemDirectory();
+  ASSERT_FALSE(wow.empty()) << "a 64-bit program on a 64-bit system has SysWOW64";
+  EXPECT_TRUE(fs.QueryPath(wow).exists);
+
+  // A file only in the 32-bit folder counts as present under System32's name.
+  const std::wstring only32 = win32::Widen(wow + "\\qm-only32.dll");
+  Touch(only32);
+  EXPECT_TRUE(PathExists(fs, sys + "\\QM-ONLY32.DLL"));
+  EXPECT_FALSE(PathExists(fs, sys + "\\QM-NOWHERE.DLL"));
+  DeleteFileW(only32.c_str());
+}
+
+}  // namespace
+}  // namespace qm
