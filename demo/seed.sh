@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Seeds a Wine prefix with the leftovers of uninstalled programs and with
+# valid references, so that a first scan has something real to find.
+# Usage: seed.sh PREFIX
+set -eu
+export WINEPREFIX="$1" WINEDEBUG=-all LC_ALL=C.UTF-8
+stamp="$WINEPREFIX/.quillmar-demo-seeded"
+[ -f "$stamp" ] && exit 0
+c="$WINEPREFIX/drive_c"
+
+# Programs that are still installed: their references are valid.
+mkdir -p "$c/Program Files/Inkwell" "$c/Program Files/Tessel.Company/bin"
+: >"$c/Program Files/Inkwell/inkwell.exe"
+: >"$c/Program Files/Inkwell/inkshell.dll"
+: >"$c/Program Files/Tessel.Company/bin/tessel.exe"
+
+reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
+# Leftovers of "Photon Viewer", "OldSync" and "Fennel Player", long gone.
+reg 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v PhotonTray /d '"C:\Program Files\Photon Viewer\phtray.exe" /background'
+reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v OldSync /d 'C:\OldSync\syncagent.exe -autostart'
+reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\phview.exe' /ve /d 'C:\Program Files\Photon Viewer\phview.exe'
+reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\phview.exe' /v Path /d 'C:\Program Files\Photon Viewer'
+reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs' /v 'C:\Program Files\Photon Viewer\phcodec.dll' /t REG_DWORD /d 1
+reg 'HKCR\Fennel.Playlist\shell\open\command' /ve /d '"C:\Program Files\Fennel\fennel.exe" "%1"'
+reg 'HKCR\Fennel.Playlist\DefaultIcon' /ve /d 'C:\Program Files\Fennel\fennel.exe,0'
+reg 'HKCR\CLSID\{6B1F3A2C-55D0-4E8B-9C1A-0F2E7D4B8A31}\InprocServer32' /ve /d 'C:\Program Files\Fennel\fnlshell.dll'
+reg 'HKCR\CLSID\{6B1F3A2C-55D0-4E8B-9C1A-0F2E7D4B8A31}\InprocServer32' /v ThreadingModel /d Apartment
+reg 'HKCR\CLSID\{0C7E9A11-3B2D-4F60-8E55-9A1B2C3D4E5F}\LocalServer32' /ve /d '"C:\OldSync\syncsrv.exe" -Embedding'
+reg 'HKCU\Software\Classes\Local Settings\Software\Microsoft\Windows\Shell\MuiCache' /v 'C:\Program Files\Fennel\fennel.exe.FriendlyAppName' /d 'Fennel Player'
+reg 'HKCU\Software\OldSync' /v Plugins /t REG_MULTI_SZ /d 'C:\OldSync\plugins\net.dll\0C:\OldSync\plugins\disk.dll'
+# Still installed: never listed.
+reg 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Inkwell /d '"C:\Program Files\Inkwell\inkwell.exe" --tray'
+reg 'HKCR\CLSID\{9D0C1B2A-7E6F-4A3B-8C9D-1E2F3A4B5C6D}\InprocServer32' /ve /d 'C:\Program Files\Inkwell\inkshell.dll'
+reg 'HKLM\Software\Tessel' /v Launcher /d 'C:\Program Files\Tessel.Company\bin\tessel.exe'
+wineserver -w
+touch "$stamp"

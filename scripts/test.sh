@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Quillmar natively (the portable core,
+# with AddressSanitizer and UBSan) and for Windows (mingw-w64), and runs
+# every test: natively, and under Wine in a private prefix with one shared
+# virtual X display for the window tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc)
+
+bash scripts/setup.sh
+
+echo "== native build (sanitizers)"
+cmake -S . -B build/native -DQM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build/native -j"$jobs"
+
+echo "== Windows build (mingw-w64)"
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/win -j"$jobs"
+
+status=0
+echo "== native tests"
+ctest --test-dir build/native --output-on-failure -j"$jobs" | tee build/native-ctest.log || status=1
+
+echo "== Windows tests under Wine"
+# One X server for all window tests; the wineserver must start under it.
+export WINEPREFIX="$root/build/win/wineprefix"
+wineserver -k 2>/dev/null || true
+display=""
+for n in $(seq 91 120); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+export DISPLAY="$display"
+ctest --test-dir build/win --output-on-failure | tee build/win-ctest.log || status=1
+
+# One closing line for both runs.
+count() { grep -Eo "$1" "$2" | grep -Eo '[0-9]+' | tail -n1 || echo 0; }
+total_native=$(count 'out of [0-9]+' build/native-ctest.log)
+failed_native=$(count '[0-9]+ tests failed' build/native-ctest.log)
+total_win=$(count 'out of [0-9]+' build/win-ctest.log)
+failed_win=$(count '[0-9]+ tests failed' build/win-ctest.log)
+failed=$((failed_native + failed_win))
+passed=$((total_native + total_win - failed))
+echo "$passed passed, $failed failed"
+exit $status
