@@ -59,8 +59,8 @@ class CliScan final : public SearchListener {
       : rule_(fs), quiet_(quiet), tty_(_isatty(_fileno(stderr)) != 0) {}
 
   int SearchFound(std::string_view root, std::string_view key, std::string_view value,
-                  std::int32_t found) override {
-    if (auto row = rule_.Judge(root, key, value, found)) (void)rows_.Append(std::move(*row));
+                  std::int32_t found, std::string_view name) override {
+    if (auto row = rule_.Judge(root, key, value, found, name)) (void)rows_.Append(std::move(*row));
     return 0;
   }
   int SearchKeyChanged(std::string_view full) override {
@@ -106,10 +106,14 @@ int Scan(const std::vector<std::string>& args) {
       quiet = true;
     } else if (a == "--format" && has_next) {
       const std::string& f = args[++i];
-      if (f == "text") format = cli::ReportFormat::kText;
-      else if (f == "json") format = cli::ReportFormat::kJson;
-      else if (f == "csv") format = cli::ReportFormat::kCsv;
-      else return UsageError("unknown format '" + f + "' (text, json or csv)");
+      if (f == "text")
+        format = cli::ReportFormat::kText;
+      else if (f == "json")
+        format = cli::ReportFormat::kJson;
+      else if (f == "csv")
+        format = cli::ReportFormat::kCsv;
+      else
+        return UsageError("unknown format '" + f + "' (text, json or csv)");
     } else if (a == "--root" && has_next) {
       const std::string& name = args[++i];
       root = 0;

@@ -113,7 +113,8 @@ std::string FormatReport(ReportFormat format, const ScanSummary& summary, const 
       out += std::to_string(rows.size()) + " invalid reference(s); " +
              std::to_string(summary.keys) + " keys searched";
       if (summary.reason == 1) out += "; the scan was stopped";
-      if (summary.reason > 1) out += "; the scan failed with code " + std::to_string(summary.reason);
+      if (summary.reason > 1)
+        out += "; the scan failed with code " + std::to_string(summary.reason);
       out += ".\n";
       break;
     }

@@ -1,6 +1,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace qm::text {
 
@@ -159,6 +160,23 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 NoCaseFinder::NoCaseFinder(std::string_view needle) : upper_needle_(UpperCase(needle)) {
   ascii_ = std::all_of(upper_needle_.begin(), upper_needle_.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  // Anchor the search on a character that has no case ("C:" has ':'), so
+  // candidates can be found with memchr.
+  for (std::size_t i = 0; i < upper_needle_.size(); ++i) {
+    const char c = upper_needle_[i];
+    if (!(c >= 'A' && c <= 'Z')) {
+      anchor_ = i;
+      caseless_anchor_ = true;
+      break;
+    }
+  }
+}
+
+bool NoCaseFinder::MatchesAt(std::string_view haystack, std::size_t at) const {
+  for (std::size_t k = 0; k < upper_needle_.size(); ++k) {
+    if (AsciiUpper(haystack[at + k]) != upper_needle_[k]) return false;
+  }
+  return true;
 }
 
 bool NoCaseFinder::FoundIn(std::string_view haystack) const {
@@ -168,12 +186,23 @@ bool NoCaseFinder::FoundIn(std::string_view haystack) const {
   // of UTF-8 never contain ASCII bytes, so a byte-wise search is exact here.
   const std::size_t n = upper_needle_.size();
   if (haystack.size() < n) return false;
+  const std::size_t last = haystack.size() - n;  // the last possible start
+  if (caseless_anchor_) {
+    const char a = upper_needle_[anchor_];
+    const char* base = haystack.data();
+    const char* p = base + anchor_;
+    const char* end = base + last + anchor_ + 1;
+    while (p < end) {
+      p = static_cast<const char*>(std::memchr(p, a, static_cast<std::size_t>(end - p)));
+      if (!p) return false;
+      if (MatchesAt(haystack, static_cast<std::size_t>(p - base) - anchor_)) return true;
+      ++p;
+    }
+    return false;
+  }
   const char first = upper_needle_[0];
-  for (std::size_t i = 0; i + n <= haystack.size(); ++i) {
-    if (AsciiUpper(haystack[i]) != first) continue;
-    std::size_t k = 1;
-    while (k < n && AsciiUpper(haystack[i + k]) == upper_needle_[k]) ++k;
-    if (k == n) return true;
+  for (std::size_t i = 0; i <= last; ++i) {
+    if (AsciiUpper(haystack[i]) == first && MatchesAt(haystack, i)) return true;
   }
   return false;
 }

@@ -45,8 +45,12 @@ class NoCaseFinder {
   [[nodiscard]] bool Empty() const { return upper_needle_.empty(); }
 
  private:
+  [[nodiscard]] bool MatchesAt(std::string_view haystack, std::size_t at) const;
+
   std::string upper_needle_;
   bool ascii_ = true;
+  std::size_t anchor_ = 0;
+  bool caseless_anchor_ = false;
 };
 
 }  // namespace qm::text

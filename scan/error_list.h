@@ -14,6 +14,10 @@ struct RegErrorRow {
   std::string key;    // key path, "\", value name ("" for the default value)
   std::string value;  // the value's data as text
   bool checked = false;
+  // Where the value lives, kept apart: the name may contain backslashes, so
+  // `key` cannot be split again reliably. Repairs and backups use these.
+  std::string key_path;
+  std::string value_name;
 };
 
 class ErrorList {

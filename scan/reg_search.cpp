@@ -1,5 +1,6 @@
 #include "scan/reg_search.h"
 
+#include <algorithm>
 #include <new>
 
 #include "scan/value_format.h"
@@ -31,6 +32,56 @@ void cRegSearch::SearchString(std::string_view vData) {
   search_string_ = std::string(vData);
   finder_ = text::NoCaseFinder(search_string_);
   upper_search_ = text::UpperCase(search_string_);
+  ascii_search_ = std::all_of(upper_search_.begin(), upper_search_.end(),
+                              [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  // Hex dumps and DWORD texts use few characters: a search text with any
+  // other character can never be found in them, so they need no formatting.
+  const auto within = [this](std::string_view alphabet) {
+    return upper_search_.find_first_not_of(alphabet) == std::string::npos;
+  };
+  binary_may_match_ = within("0123456789ABCDEF ");
+  dword_may_match_ = within("0123456789ABCDEFX()-");
+}
+
+// Whether the data text of a value may pass IsMatch, decided where possible
+// without formatting it: the walk tests every value, and most fail.
+bool cRegSearch::DataMayMatch(std::uint32_t type, const std::vector<std::uint8_t>& data) const {
+  if (flags_ & kSearchWholeText) return true;
+  switch (type) {
+    case kRegSz:
+    case kRegMultiSz:
+      return !ascii_search_ || Utf16ContainsAscii(data);
+    case kRegBinary:
+      return binary_may_match_;
+    case kRegDword:
+      return dword_may_match_;
+    default:
+      return true;
+  }
+}
+
+// An ASCII search text matches the UTF-8 form of a string exactly when it
+// matches its UTF-16 form unit by unit: no other character folds to ASCII.
+bool cRegSearch::Utf16ContainsAscii(const std::vector<std::uint8_t>& data) const {
+  const std::size_t units = data.size() / 2;
+  const std::uint8_t* d = data.data();
+  const auto unit = [d](std::size_t i) -> unsigned {
+    const unsigned u = d[2 * i] | (d[2 * i + 1] << 8);
+    return (u >= 'a' && u <= 'z') ? u - 32 : u;
+  };
+  const std::size_t n = upper_search_.size();
+  if (n == 0) return units != 0 && unit(0) != 0;
+  const auto first = static_cast<unsigned char>(upper_search_[0]);
+  // One pass: the text ends at the first NUL unit.
+  for (std::size_t i = 0; i < units; ++i) {
+    const unsigned u = unit(i);
+    if (u == 0) return false;
+    if (u != first || i + n > units) continue;
+    std::size_t k = 1;
+    while (k < n && unit(i + k) == static_cast<unsigned char>(upper_search_[k])) ++k;
+    if (k == n) return true;
+  }
+  return false;
 }
 
 bool cRegSearch::IsMatch(std::string_view text) const {
@@ -43,8 +94,8 @@ void cRegSearch::Fail(int code) {
 }
 
 bool cRegSearch::Report(std::string_view root, std::string_view key, std::string_view value,
-                        std::int32_t found) {
-  const int rc = listener_.SearchFound(root, key, value, found);
+                        std::int32_t found, std::string_view value_name) {
+  const int rc = listener_.SearchFound(root, key, value, found, value_name);
   if (rc == 0) return true;
   Fail(HandlerCode(rc));
   return false;
@@ -158,16 +209,16 @@ void cRegSearch::SearchValues(RegKey key, std::size_t path_len) {
     if (registry_.EnumValue(key, index, value_) != kRegOk) return;
     const std::string_view name = StripNull(value_.name);
     const bool names = (flags_ & kSearchValueNames) && IsMatch(name);
-    const bool data = (flags_ & kSearchValueData) != 0;
+    const bool data = (flags_ & kSearchValueData) && DataMayMatch(value_.type, value_.data);
     if (!names && !data) continue;
     FormatValueDataInto(value_text_, value_.type, value_.data.data(), value_.data.size());
     key_text_.assign(path);
     key_text_ += '\\';
     key_text_ += name;
-    if (names && !Report(root_name, key_text_, value_text_, kFoundValueName)) return;
+    if (names && !Report(root_name, key_text_, value_text_, kFoundValueName, name)) return;
     if (data) {
       const std::string_view text = StripNull(value_text_);
-      if (IsMatch(text) && !Report(root_name, key_text_, text, kFoundValueData)) return;
+      if (IsMatch(text) && !Report(root_name, key_text_, text, kFoundValueData, name)) return;
     }
   }
 }

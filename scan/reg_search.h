@@ -40,11 +40,16 @@ inline constexpr std::int32_t kFoundValueData = 2;
 // The owner of a search receives its events synchronously, on the thread
 // that runs DoSearch. A handler returns 0 to let the walk go on; any other
 // value is a failure that ends the walk with that code.
+//
+// SearchFound also carries the value's name on its own (empty for a key-name
+// find): sKey joins the key path and the name with "\", and a name may hold
+// backslashes itself, so the joined text cannot always be split again.
 class SearchListener {
  public:
   virtual ~SearchListener() = default;
   [[nodiscard]] virtual int SearchFound(std::string_view sRootKey, std::string_view sKey,
-                                        std::string_view sValue, std::int32_t lFound) = 0;
+                                        std::string_view sValue, std::int32_t lFound,
+                                        std::string_view sValueName) = 0;
   [[nodiscard]] virtual int SearchKeyChanged(std::string_view sFullKeyName) = 0;
   virtual void SearchFinished(std::int32_t lReason) = 0;
 };
@@ -83,9 +88,11 @@ class cRegSearch {
   void Walk(RegKey root, bool read_start_values);
   void SearchValues(RegKey key, std::size_t path_len);
   [[nodiscard]] bool IsMatch(std::string_view text) const;
+  [[nodiscard]] bool DataMayMatch(std::uint32_t type, const std::vector<std::uint8_t>& data) const;
+  [[nodiscard]] bool Utf16ContainsAscii(const std::vector<std::uint8_t>& data) const;
   void Fail(int code);
   [[nodiscard]] bool Report(std::string_view root, std::string_view key, std::string_view value,
-                            std::int32_t found);
+                            std::int32_t found, std::string_view value_name = {});
   void YieldToOwner();
 
   RegistryReader& registry_;
@@ -97,6 +104,9 @@ class cRegSearch {
   std::string search_string_;
   text::NoCaseFinder finder_;
   std::string upper_search_;
+  bool ascii_search_ = true;
+  bool binary_may_match_ = true;
+  bool dword_may_match_ = true;
   std::int32_t flags_ = 0;
   std::int32_t stop_code_ = 0;
 

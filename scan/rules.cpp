@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/text.h"
+#include "scan/reg_search.h"
 
 namespace qm {
 
@@ -111,15 +112,30 @@ std::string_view KindText(std::int32_t lFound) {
 
 std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey,
                                                        std::string_view sKey,
-                                                       std::string_view sValue,
-                                                       std::int32_t lFound) const {
+                                                       std::string_view sValue, std::int32_t lFound,
+                                                       std::string_view sValueName) const {
   const std::string path = ExtractFilePath(sValue, drive_);
   // The extension test is pure and cheap, so it runs before the file-system
   // query; the verdict is the same in either order.
   if (!HasProgramExtension(path)) return std::nullopt;
   if (PathExists(fs_, path)) return std::nullopt;
-  return RegErrorRow{std::string(KindText(lFound)), std::string(sRootKey), std::string(sKey),
-                     std::string(sValue), false};
+  RegErrorRow row{std::string(KindText(lFound)),
+                  std::string(sRootKey),
+                  std::string(sKey),
+                  std::string(sValue),
+                  false,
+                  {},
+                  {}};
+  if (lFound == kFoundValueName || lFound == kFoundValueData) {
+    // sKey is the key path, "\" and the name; the name may itself hold "\".
+    const std::size_t cut =
+        sKey.size() >= sValueName.size() + 1 ? sKey.size() - sValueName.size() - 1 : 0;
+    row.key_path = std::string(sKey.substr(0, cut));
+    row.value_name = std::string(sValueName);
+  } else {
+    row.key_path = std::string(sKey);
+  }
+  return row;
 }
 
 }  // namespace qm

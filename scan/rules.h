@@ -42,10 +42,11 @@ class InvalidReferenceRule {
   explicit InvalidReferenceRule(FileSystem& fs) : fs_(fs), drive_(SystemDrive(fs)) {}
 
   [[nodiscard]] const std::string& Drive() const { return drive_; }
-  // The row to list when the find is an invalid reference.
+  // The row to list when the find is an invalid reference. sValueName is
+  // the value's own name, as SearchFound reports it.
   [[nodiscard]] std::optional<RegErrorRow> Judge(std::string_view sRootKey, std::string_view sKey,
-                                                 std::string_view sValue,
-                                                 std::int32_t lFound) const;
+                                                 std::string_view sValue, std::int32_t lFound,
+                                                 std::string_view sValueName = {}) const;
 
  private:
   FileSystem& fs_;

@@ -91,6 +91,19 @@ TEST_F(SearchTest, KeyNamesAreTestedWhateverTheFlags) {
   EXPECT_EQ(rec.Only("found"), (Lines{"found HKEY_CURRENT_USER|T\\has C: inside|*|0"}));
 }
 
+TEST_F(SearchTest, FindsCarryTheValueNameOnItsOwn) {
+  reg.SetString(kHkeyCurrentUser, "T\\K", "C:\\dir\\x.dll", "C:\\dir\\x.dll");
+  reg.SetString(kHkeyCurrentUser, "T\\K", "", "C:\\default.exe");
+  reg.CreateKey(kHkeyCurrentUser, "T\\C:key");
+  Run(kHkcu, "T", "C:", 3);
+  EXPECT_EQ(rec.Only("found"),
+            (Lines{"found HKEY_CURRENT_USER|T\\K\\C:\\dir\\x.dll|C:\\dir\\x.dll|1",
+                   "found HKEY_CURRENT_USER|T\\K\\C:\\dir\\x.dll|C:\\dir\\x.dll|2",
+                   "found HKEY_CURRENT_USER|T\\K\\|C:\\default.exe|2",
+                   "found HKEY_CURRENT_USER|T\\C:key|*|0"}));
+  EXPECT_EQ(rec.names, (Lines{"C:\\dir\\x.dll", "C:\\dir\\x.dll", "", ""}));
+}
+
 TEST_F(SearchTest, NameAndDataMatchesAreReportedInThatOrder) {
   reg.SetString(kHkeyCurrentUser, "T", "C:\\x.exe", "C:\\x.exe /run");
   Run(kHkcu, "T", "C:", 3);

@@ -152,7 +152,6 @@ TEST_F(RuleTest, ListsMissingProgramFilesOnly) {
   EXPECT_FALSE(rule.Judge("R", "K", "D:\\Gone\\x.exe", 2)) << "other drives are not examined";
   EXPECT_FALSE(rule.Judge("R", "K", "C:\\Program Files\\X.COMPANY\\tool.exe", 2))
       << "a folder name with an extension inside must not hide an existing file";
-  EXPECT_FALSE(rule.Judge("R", "K", "C:\\x.exe:stream", 2) && false);
   EXPECT_FALSE(rule.Judge("R", "K", "C:\\dir\\y:z", 2)) << "cut before the second colon";
 }
 
@@ -179,6 +178,35 @@ TEST(ErrorList, HoldsAtMost32767Rows) {
   list.Clear();
   EXPECT_EQ(list.Count(), 0u);
   EXPECT_FALSE(list.Overflowed());
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+TEST(RuleRows, KeepTheKeyPathAndTheValueNameApart) {
+  MemoryFileSystem fs;
+  InvalidReferenceRule rule(fs);
+  struct Case {
+    const char* key;
+    const char* name;
+    const char* path;
+  };
+  const Case cases[] = {
+      {"Software\\App\\Run\\Tool", "Tool", "Software\\App\\Run"},
+      {"Software\\App\\Run\\", "", "Software\\App\\Run"},  // default value
+      {"\\AtRoot", "AtRoot", ""},                          // value directly under a root
+      {"SharedDLLs\\C:\\Gone\\x.dll", "C:\\Gone\\x.dll", "SharedDLLs"},  // name with backslashes
+  };
+  for (const auto& c : cases) {
+    auto row = rule.Judge("HKEY_LOCAL_MACHINE", c.key, "C:\\Gone\\x.dll", 2, c.name);
+    ASSERT_TRUE(row) << c.key;
+    EXPECT_EQ(row->key, c.key);
+    EXPECT_EQ(row->key_path, c.path) << c.key;
+    EXPECT_EQ(row->value_name, c.name) << c.key;
+  }
 }
 
 }  // namespace

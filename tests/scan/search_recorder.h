@@ -13,7 +13,8 @@ namespace qm::testing {
 class SearchRecorder : public SearchListener {
  public:
   int SearchFound(std::string_view root, std::string_view key, std::string_view value,
-                  std::int32_t found) override {
+                  std::int32_t found, std::string_view name) override {
+    names.push_back(std::string(name));
     log.push_back("found " + std::string(root) + "|" + std::string(key) + "|" + std::string(value) +
                   "|" + std::to_string(found));
     return on_found ? on_found(key, found) : 0;
@@ -38,6 +39,7 @@ class SearchRecorder : public SearchListener {
 
   std::vector<std::string> log;
   std::vector<std::int32_t> reasons;
+  std::vector<std::string> names;  // the value name of each find
   std::function<int(std::string_view key, std::int32_t found)> on_found;
   std::function<int(std::string_view full)> on_key;
 };
