@@ -80,7 +80,7 @@ class RuleCounter final : public SearchListener {
   int SearchFound(std::string_view r, std::string_view k, std::string_view v, std::int32_t f,
                   std::string_view name) override {
     ++finds;
-    if (auto row = rule.Judge(r, k, v, f, name)) (void)rows.Append(std::move(*row));
+    if (auto row = rule.Judge(r, k, v, f, name)) rows.Append(std::move(*row));
     return 0;
   }
   int SearchKeyChanged(std::string_view) override {

@@ -60,7 +60,7 @@ class CliScan final : public SearchListener {
 
   int SearchFound(std::string_view root, std::string_view key, std::string_view value,
                   std::int32_t found, std::string_view name) override {
-    if (auto row = rule_.Judge(root, key, value, found, name)) (void)rows_.Append(std::move(*row));
+    if (auto row = rule_.Judge(root, key, value, found, name)) rows_.Append(std::move(*row));
     return 0;
   }
   int SearchKeyChanged(std::string_view full) override {
@@ -147,10 +147,6 @@ int Scan(const std::vector<std::string>& args) {
   scan.rows_.CheckAll();
   const cli::ScanSummary summary{scan.rule_.Drive(), scan.reason_, scan.keys_};
   Write(stdout, cli::FormatReport(format, summary, scan.rows_));
-  if (scan.rows_.Overflowed()) {
-    Write(stderr, "quillmar-cli: more invalid references than the list holds; only the first " +
-                      std::to_string(ErrorList::kMaxRows) + " are shown.\n");
-  }
   return scan.reason_ > kSearchStopped ? 3 : 0;
 }
 

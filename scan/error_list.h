@@ -20,36 +20,21 @@ struct RegErrorRow {
   std::string value_name;
 };
 
+// Rows in the order the search found them. Any number of rows: a badly
+// neglected registry may hold more than a 16-bit count would reach.
 class ErrorList {
  public:
-  // The list holds at most this many rows, the most its 16-bit positions
-  // can address.
-  static constexpr std::size_t kMaxRows = 32767;
-
-  // Appends a row unless the list is full; returns whether it did.
-  [[nodiscard]] bool Append(RegErrorRow row) {
-    if (rows_.size() >= kMaxRows) {
-      overflowed_ = true;
-      return false;
-    }
-    rows_.push_back(std::move(row));
-    return true;
-  }
-  void Clear() {
-    rows_.clear();
-    overflowed_ = false;
-  }
+  void Append(RegErrorRow row) { rows_.push_back(std::move(row)); }
+  void Clear() { rows_.clear(); }
   void CheckAll() {
     for (auto& r : rows_) r.checked = true;
   }
   [[nodiscard]] std::size_t Count() const { return rows_.size(); }
-  [[nodiscard]] bool Overflowed() const { return overflowed_; }
   [[nodiscard]] std::vector<RegErrorRow>& Rows() { return rows_; }
   [[nodiscard]] const std::vector<RegErrorRow>& Rows() const { return rows_; }
 
  private:
   std::vector<RegErrorRow> rows_;
-  bool overflowed_ = false;
 };
 
 }  // namespace qm

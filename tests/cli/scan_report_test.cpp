@@ -7,23 +7,23 @@ namespace {
 
 ErrorList TwoRows() {
   ErrorList list;
-  (void)list.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "Software\\App\\Run\\Tool",
-                     "\"C:\\Old\\tool.exe\" /a,b", true});
-  (void)list.Append({"VALUE NAME", "HKEY_LOCAL_MACHINE", "K\\C:\\程序\\x.dll", "C:\\程序\\x.dll",
-                     true});
+  list.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "Software\\App\\Run\\Tool",
+               "\"C:\\Old\\tool.exe\" /a,b", true});
+  list.Append({"VALUE NAME", "HKEY_LOCAL_MACHINE", "K\\C:\\程序\\x.dll", "C:\\程序\\x.dll", true});
   return list;
 }
 
 TEST(ScanReport, JsonCarriesRowsInOrderWithTheirMissingPath) {
   const std::string json = FormatReport(ReportFormat::kJson, {"C:", 0, 42}, TwoRows());
-  EXPECT_EQ(json,
-            "{\"drive\": \"C:\", \"reason\": 0, \"keys\": 42, \"rows\": ["
-            "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
-            "\"Software\\\\App\\\\Run\\\\Tool\", \"value\": \"\\\"C:\\\\Old\\\\tool.exe\\\" /a,b\", "
-            "\"path\": \"C:\\\\OLD\\\\TOOL.EXE\"}, "
-            "{\"kind\": \"VALUE NAME\", \"root\": \"HKEY_LOCAL_MACHINE\", \"key\": "
-            "\"K\\\\C:\\\\程序\\\\x.dll\", \"value\": \"C:\\\\程序\\\\x.dll\", \"path\": "
-            "\"C:\\\\程序\\\\X.DLL\"}]}\n");
+  EXPECT_EQ(
+      json,
+      "{\"drive\": \"C:\", \"reason\": 0, \"keys\": 42, \"rows\": ["
+      "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
+      "\"Software\\\\App\\\\Run\\\\Tool\", \"value\": \"\\\"C:\\\\Old\\\\tool.exe\\\" /a,b\", "
+      "\"path\": \"C:\\\\OLD\\\\TOOL.EXE\"}, "
+      "{\"kind\": \"VALUE NAME\", \"root\": \"HKEY_LOCAL_MACHINE\", \"key\": "
+      "\"K\\\\C:\\\\程序\\\\x.dll\", \"value\": \"C:\\\\程序\\\\x.dll\", \"path\": "
+      "\"C:\\\\程序\\\\X.DLL\"}]}\n");
 }
 
 TEST(ScanReport, CsvQuotesAsRfc4180) {
@@ -45,8 +45,9 @@ TEST(ScanReport, TextAlignsColumnsAndStatesTheOutcome) {
   EXPECT_NE(text.find("KIND         ROOT                "), std::string::npos);
   EXPECT_NE(text.find("2 invalid reference(s); 7 keys searched; the scan was stopped.\n"),
             std::string::npos);
-  EXPECT_NE(FormatReport(ReportFormat::kText, {"C:", 51, 0}, ErrorList{}).find("failed with code 51"),
-            std::string::npos);
+  EXPECT_NE(
+      FormatReport(ReportFormat::kText, {"C:", 51, 0}, ErrorList{}).find("failed with code 51"),
+      std::string::npos);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class RuleListener : public SearchListener {
   explicit RuleListener(FileSystem& fs) : rule(fs) {}
   int SearchFound(std::string_view root, std::string_view key, std::string_view value,
                   std::int32_t found, std::string_view name) override {
-    if (auto row = rule.Judge(root, key, value, found, name)) (void)rows.Append(std::move(*row));
+    if (auto row = rule.Judge(root, key, value, found, name)) rows.Append(std::move(*row));
     return 0;
   }
   int SearchKeyChanged(std::string_view) override {

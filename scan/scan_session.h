@@ -1,0 +1,102 @@
+// What the scan window does, apart from drawing it: starting and stopping
+// the search, judging its finds, pacing the status line, ticking the rows
+// and storing the figures of a stopped scan. The window supplies a view and
+// the services; this class holds no window handle and runs natively in tests.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "scan/error_list.h"
+#include "scan/reg_search.h"
+#include "scan/rules.h"
+
+namespace qm {
+
+// Message box styles the scan window uses.
+inline constexpr int kMessageExclamation = 48;
+
+// The controls of the scan window as the session drives them.
+class ScanView {
+ public:
+  virtual ~ScanView() = default;
+  virtual void SetFoundCount(const std::string& text) = 0;   // lblStatus
+  virtual void SetRepairCount(const std::string& text) = 0;  // RepairCount
+  virtual void SetCurrentKey(const std::string& text) = 0;   // lblCurrentKey
+  virtual void EnableStart(bool on) = 0;
+  virtual void EnableStop(bool on) = 0;
+  virtual void EnableRepair(bool on) = 0;
+  virtual void RowsCleared() = 0;
+  virtual void RowAdded(const RegErrorRow& row) = 0;
+  // Every row's check mark was set; the view shows the model's marks.
+  virtual void RowsChecked() = 0;
+};
+
+// What the session needs from the system besides the registry.
+class ScanServices {
+ public:
+  virtual ~ScanServices() = default;
+  // Processes pending user-interface events, then returns.
+  virtual void Yield() = 0;
+  virtual void ShowMessage(const std::string& text, int style) = 0;
+  // Writes one Records value of the profile.
+  virtual void WriteRecord(const std::string& key, const std::string& value) = 0;
+  // The local date and time as LastScanTime stores it.
+  [[nodiscard]] virtual std::string NowText() = 0;
+  [[nodiscard]] virtual std::chrono::steady_clock::time_point Now() = 0;
+};
+
+class ScanSession final : private SearchListener {
+ public:
+  ScanSession(RegistryReader& registry, FileSystem& fs, ScanView& view, ScanServices& services);
+  ~ScanSession() override;
+
+  // The window's load steps that concern the session.
+  void Load();
+  // A click of CommandStart, or the first tick of TimerRunScan. Returns when
+  // the search has finished. Ignored while a walk is still on the stack.
+  void Start();
+  // A click of CommandStop, during one of the search's yields.
+  void Stop();
+  enum class CloseAnswer { kClose, kRefused, kAfterWalk };
+  // Return or exit: refused with a message while a scan runs; after Stop,
+  // the close waits until the stopped walk has wound down.
+  [[nodiscard]] CloseAnswer RequestClose();
+  // True once a deferred close may happen (the walk has returned).
+  [[nodiscard]] bool ClosePending() const { return close_pending_ && !walking_; }
+
+  // The user ticked or cleared a row's mark in the list.
+  void UserChecked(std::size_t row, bool checked) {
+    if (row < rows_.Count()) rows_.Rows()[row].checked = checked;
+  }
+
+  [[nodiscard]] bool Scanning() const { return stop_enabled_; }
+  [[nodiscard]] bool Walking() const { return walking_; }
+  [[nodiscard]] ErrorList& Rows() { return rows_; }
+  [[nodiscard]] const std::string& Drive() const { return rule_.Drive(); }
+
+ private:
+  int SearchFound(std::string_view root, std::string_view key, std::string_view value,
+                  std::int32_t found, std::string_view value_name) override;
+  int SearchKeyChanged(std::string_view full) override;
+  void SearchFinished(std::int32_t reason) override;
+  void TickRows();
+
+  ScanView& view_;
+  ScanServices& services_;
+  InvalidReferenceRule rule_;
+  cRegSearch search_;
+  ErrorList rows_;
+  bool stop_enabled_ = false;
+  bool walking_ = false;
+  bool close_pending_ = false;
+  bool key_shown_ = false;
+  std::chrono::steady_clock::time_point last_key_change_{};
+};
+
+}  // namespace qm
