@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "button/canvas.h"
 #include "button/font_spec.h"
@@ -24,6 +25,19 @@ class CommandHost {
   [[nodiscard]] virtual bool DisplayAsDefault() const { return false; }
   [[nodiscard]] virtual std::string InstanceName() const { return {}; }
   virtual void PropertyChanged(std::string_view /*name*/) {}
+};
+
+// A host with fixed ambient values, for windows that need nothing more.
+class FixedCommandHost : public CommandHost {
+ public:
+  explicit FixedCommandHost(FontSpec ambient_font, std::string name = {})
+      : font_(std::move(ambient_font)), name_(std::move(name)) {}
+  [[nodiscard]] FontSpec AmbientFont() const override { return font_; }
+  [[nodiscard]] std::string InstanceName() const override { return name_; }
+
+ private:
+  FontSpec font_;
+  std::string name_;
 };
 
 struct PointF {

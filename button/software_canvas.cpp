@@ -1,6 +1,7 @@
 #include "button/software_canvas.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "button/caption_text.h"
 
@@ -111,10 +112,14 @@ void SoftwareCanvas::DrawText(std::string_view text, const Rect& r, unsigned fla
       TextCall{std::string(text), std::move(shown.shown), shown.underline, r, flags, text_color_});
 }
 
-void SoftwareCanvas::DrawFocusRect(const Rect& r) {
+void SoftwareCanvas::DrawFocusRect(const Rect& in) {
   // The platform inverts every other pixel of the border, in a checkerboard
   // anchored at the top right pixel. A border one pixel thin is walked twice
   // and keeps only its end pixels.
+  // Reversed edges are put in order first, as the platform does.
+  Rect r = in;
+  if (r.right < r.left) std::swap(r.left, r.right);
+  if (r.bottom < r.top) std::swap(r.top, r.bottom);
   const int w = r.right - r.left;
   const int h = r.bottom - r.top;
   if (w <= 0 || h <= 0 || (w == 1 && h == 1)) return;

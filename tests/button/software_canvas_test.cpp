@@ -122,7 +122,11 @@ TEST(SoftwareCanvas, FocusRectangleInvertsACheckerboardAnchoredTopRight) {
       {{2, 2, 3, 6},
        {"............", "............", "..#.........", "............", "............",
         "............", "............", "............", "............"}},
-      // Empty, reversed, single pixel: nothing.
+      // Reversed edges are put in order first: this is (2, 2, 6, 3).
+      {{2, 3, 6, 2},
+       {"............", "............", ".....#......", "............", "............",
+        "............", "............", "............", "............"}},
+      // Empty, single pixel: nothing.
       {{2, 2, 2, 5}, std::vector<std::string>(9, "............")},
       {{2, 2, 1, 1}, std::vector<std::string>(9, "............")},
       {{2, 2, 3, 3}, std::vector<std::string>(9, "............")},
