@@ -132,6 +132,12 @@ char32_t UpperCodePoint(char32_t c) {
 }
 
 std::string UpperCase(std::string_view utf8) {
+  if (std::all_of(utf8.begin(), utf8.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::string out(utf8);
+    for (char& c : out) c = AsciiUpper(c);
+    return out;
+  }
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t pos = 0; pos < utf8.size();) {

@@ -1,6 +1,7 @@
 #include "scan/reg_search.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "scan/value_format.h"
@@ -40,6 +41,14 @@ void cRegSearch::SearchString(std::string_view vData) {
     return upper_search_.find_first_not_of(alphabet) == std::string::npos;
   };
   binary_may_match_ = within("0123456789ABCDEF ");
+  anchor_ = std::string::npos;
+  for (std::size_t i = 0; i < upper_search_.size(); ++i) {
+    const char c = upper_search_[i];
+    if (c != 0 && !(c >= 'A' && c <= 'Z')) {
+      anchor_ = i;
+      break;
+    }
+  }
   dword_may_match_ = within("0123456789ABCDEFX()-");
 }
 
@@ -62,6 +71,8 @@ bool cRegSearch::DataMayMatch(std::uint32_t type, const std::vector<std::uint8_t
 
 // An ASCII search text matches the UTF-8 form of a string exactly when it
 // matches its UTF-16 form unit by unit: no other character folds to ASCII.
+// Candidates are found by memchr on a caseless character of the search
+// text when it has one (the ':' of "C:"), since most strings hold none.
 bool cRegSearch::Utf16ContainsAscii(const std::vector<std::uint8_t>& data) const {
   const std::size_t units = data.size() / 2;
   const std::uint8_t* d = data.data();
@@ -71,15 +82,36 @@ bool cRegSearch::Utf16ContainsAscii(const std::vector<std::uint8_t>& data) const
   };
   const std::size_t n = upper_search_.size();
   if (n == 0) return units != 0 && unit(0) != 0;
+  if (n > units) return false;
+  const auto matches_at = [&](std::size_t start) {
+    for (std::size_t k = 0; k < n; ++k) {
+      if (unit(start + k) != static_cast<unsigned char>(upper_search_[k])) return false;
+    }
+    for (std::size_t i = 0; i < start; ++i) {
+      if (unit(i) == 0) return false;  // the text ended before the match
+    }
+    return true;
+  };
+  if (anchor_ != std::string::npos) {
+    const auto a = static_cast<unsigned char>(upper_search_[anchor_]);
+    const std::uint8_t* p = d;
+    const std::uint8_t* end = d + units * 2;
+    while (p < end) {
+      p = static_cast<const std::uint8_t*>(std::memchr(p, a, static_cast<std::size_t>(end - p)));
+      if (!p) return false;
+      const std::size_t offset = static_cast<std::size_t>(p - d);
+      ++p;
+      if (offset % 2 != 0 || d[offset + 1] != 0) continue;
+      const std::size_t at = offset / 2;
+      if (at >= anchor_ && at - anchor_ + n <= units && matches_at(at - anchor_)) return true;
+    }
+    return false;
+  }
   const auto first = static_cast<unsigned char>(upper_search_[0]);
-  // One pass: the text ends at the first NUL unit.
-  for (std::size_t i = 0; i < units; ++i) {
+  for (std::size_t i = 0; i + n <= units; ++i) {
     const unsigned u = unit(i);
     if (u == 0) return false;
-    if (u != first || i + n > units) continue;
-    std::size_t k = 1;
-    while (k < n && unit(i + k) == static_cast<unsigned char>(upper_search_[k])) ++k;
-    if (k == n) return true;
+    if (u == first && matches_at(i)) return true;
   }
   return false;
 }

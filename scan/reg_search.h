@@ -107,6 +107,7 @@ class cRegSearch {
   bool ascii_search_ = true;
   bool binary_may_match_ = true;
   bool dword_may_match_ = true;
+  std::size_t anchor_ = std::string::npos;  // a caseless character of the search text
   std::int32_t flags_ = 0;
   std::int32_t stop_code_ = 0;
 

@@ -86,13 +86,20 @@ bool PathExists(FileSystem& fs, std::string_view path) {
 }
 
 bool HasProgramExtension(std::string_view path) {
-  const std::string upper = text::UpperCase(path);
-  const std::string_view p = upper;
-  if (p.size() >= 3 && p.substr(p.size() - 3) == ".AX") return true;
-  if (p.size() < 4) return false;
-  const std::string_view tail = p.substr(p.size() - 4);
+  // The extensions are ASCII, so comparing the tail's ASCII letters without
+  // case is the same as comparing the upper-cased path.
+  const auto ends_with = [path](std::string_view ext) {
+    if (path.size() < ext.size()) return false;
+    const std::string_view tail = path.substr(path.size() - ext.size());
+    for (std::size_t i = 0; i < ext.size(); ++i) {
+      char c = tail[i];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+      if (c != ext[i]) return false;
+    }
+    return true;
+  };
   for (const std::string_view ext : kExtensions) {
-    if (ext.size() == 4 && tail == ext) return true;
+    if (ends_with(ext)) return true;
   }
   return false;
 }

@@ -135,6 +135,19 @@ TEST_F(SearchTest, DataTextFollowsTheFormattingTable) {
                                       "found HKEY_CURRENT_USER|T\\dw|0x0000001A(26)|2"}));
 }
 
+TEST_F(SearchTest, StringDataAreMatchedOnlyUpToTheirFirstNul) {
+  // "abc", NUL, "C:\\x.exe": the text is "abc" and does not hold the drive.
+  reg.SetBinary(kHkeyCurrentUser, "T", "hidden",
+                {'a', 0, 'b', 0, 'c', 0, 0, 0, 'C', 0, ':', 0, '\\', 0, 'x', 0}, kRegSz);
+  // U+3A43 is the bytes 43 3A: 'C' and ':' but not the text "C:".
+  reg.SetBinary(kHkeyCurrentUser, "T", "lookalike", {0x43, 0x3A, 0x43, 0x3A, 0, 0}, kRegSz);
+  reg.SetBinary(kHkeyCurrentUser, "T", "odd", {'x', 0, 'c', 0, ':', 0, 'y'}, kRegSz);
+  reg.SetString(kHkeyCurrentUser, "T", "lower", "c:\\a.exe");
+  Run(kHkcu, "T", "C:", 2);
+  EXPECT_EQ(rec.Only("found"), (Lines{"found HKEY_CURRENT_USER|T\\odd|xc:|2",
+                                      "found HKEY_CURRENT_USER|T\\lower|c:\\a.exe|2"}));
+}
+
 TEST_F(SearchTest, WholeTextMatchAndEmptySearchText) {
   reg.SetString(kHkeyCurrentUser, "T", "a", "c:\\X");
   reg.SetString(kHkeyCurrentUser, "T", "b", "C:\\X more");
