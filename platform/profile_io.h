@@ -11,8 +11,8 @@
 namespace qm {
 
 struct ProfileRead {
-  std::string value;      // UTF-8, what the buffer held up to its first NUL
-  std::size_t copied = 0; // characters copied, as the system function returns
+  std::string value;       // UTF-8, what the buffer held up to its first NUL
+  std::size_t copied = 0;  // characters copied, as the system function returns
 };
 
 class PrivateProfile {
@@ -20,7 +20,8 @@ class PrivateProfile {
   virtual ~PrivateProfile() = default;
   // Reads section/key of `file` into a buffer of `buffer_chars` characters
   // with the default "", as GetPrivateProfileString does: a value longer
-  // than the buffer is cut to buffer_chars - 1 characters.
+  // than the buffer is cut to buffer_chars - 1 characters (UTF-16 units).
+  // An absent file, section or key copies nothing.
   [[nodiscard]] virtual ProfileRead GetString(std::string_view file, std::string_view section,
                                               std::string_view key, std::size_t buffer_chars) = 0;
   // Stores the value, creating the file, section and key as needed.
@@ -29,10 +30,29 @@ class PrivateProfile {
                                          std::string_view key, std::string_view value) = 0;
 };
 
-// The portable replacement: INI text in UTF-8 with CR LF line ends,
-// section and key names compared without regard to case, values stored
-// unchanged. Reads strip blanks around values and one pair of enclosing
-// quotes, as the system functions do.
+// The portable replacement, reading and writing what the system's functions
+// do with the same files:
+// - Lines end at CR, LF or CR LF; a section runs from its "[name]" line to
+//   the next one. Only the first section of a name and the first key of a
+//   name inside it count, names compare without case and without the blanks
+//   around them, and a key line without "=" reads as absent. Lines starting
+//   with ";" are keys like any other, so comments need no special case.
+// - A read strips blanks (tab to CR, ^Z, space) around the value, then one
+//   pair of enclosing double or single quotes.
+// - A write replaces the key's line in place, adds a missing key after the
+//   last line of its section and a missing section at the end; every other
+//   line keeps its bytes, and all lines end in CR LF. The new text goes to a
+//   temporary file beside the profile that then replaces it, so a failed
+//   write leaves the old file as it was. A read-only file, a folder where
+//   nothing can be created, and names or values that INI text cannot hold
+//   (a line break anywhere, "=" in a key, "]" in a section, empty names)
+//   make the write fail.
+// - Encoding: a file that starts with a UTF-16LE byte-order mark is read and
+//   written as UTF-16LE, as the system does; a UTF-8 mark is kept. Any other
+//   file is taken as UTF-8 and a new file is written as UTF-8 without a
+//   mark. The system reads such a file in the ANSI code page, so the two
+//   agree on ASCII text (all that the program stores); non-ASCII bytes of
+//   lines a write does not touch are kept as they are.
 class IniFileProfile final : public PrivateProfile {
  public:
   [[nodiscard]] ProfileRead GetString(std::string_view file, std::string_view section,
