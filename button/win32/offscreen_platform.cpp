@@ -91,7 +91,11 @@ DWORD OffscreenPlatform::SaveBmp(const std::wstring& path) const {
   DWORD written = 0;
   BOOL ok = WriteFile(f, &file, sizeof(file), &written, nullptr);
   ok = ok && WriteFile(f, &info, sizeof(info), &written, nullptr);
-  ok = ok && WriteFile(f, bits_, image_size, &written, nullptr);
+  // The fourth byte is not part of a colour: the platform's inverting
+  // operations flip it too, and viewers would take it for transparency.
+  std::vector<std::uint32_t> pixels(bits_, bits_ + image_size / 4);
+  for (std::uint32_t& px : pixels) px &= 0x00FFFFFF;
+  ok = ok && WriteFile(f, pixels.data(), image_size, &written, nullptr);
   const DWORD error = ok ? 0 : GetLastError();
   CloseHandle(f);
   return error;
