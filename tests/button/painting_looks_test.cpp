@@ -65,6 +65,53 @@ TEST(GelButtonLook, GradientBandGradientAndFrames) {
   EXPECT_EQ(off.Texts()[0].color, Rgb(171, 168, 153));
 }
 
+TEST(GlassButtonLook, HoverPressedAndSchemeBorders) {
+  // Row Round(P) = 5 carries each face's mid colour; (2, 0) its border.
+  struct Case {
+    Look look;
+    std::int32_t scheme;
+    Color mid;
+    Color border;
+  };
+  const Case cases[] = {
+      {Look{true}, 1, Rgb(53, 163, 51), Rgb(82, 134, 182)},
+      {Look{true}, 2, Rgb(53, 163, 51), Rgb(1, 109, 1)},
+      {Look{}, 3, Rgb(116, 200, 115), Rgb(1, 109, 1)},
+      {Look{false, false, false, kStateDown}, 1, Rgb(132, 208, 133), Rgb(203, 130, 62)},
+      {Look{false, false, false, kStateDown}, 2, Rgb(132, 208, 133), Rgb(84, 157, 84)},
+  };
+  for (const Case& c : cases) {
+    MemoryPropertyStore l;
+    l.Set("ColorScheme", c.scheme);
+    Painted b(GlassButton, 121, 33, c.look, l);
+    EXPECT_EQ(b.At(5, 5), c.mid) << c.scheme;
+    EXPECT_EQ(b.At(2, 0), c.border) << c.scheme;
+  }
+  // The flat pressed face of the other schemes: mid everywhere inside.
+  MemoryPropertyStore custom;
+  custom.Set("ColorScheme", std::int32_t{SchemeCustom});
+  Painted flat(GlassButton, 121, 33, Look{false, false, false, kStateDown}, custom);
+  EXPECT_EQ(flat.At(60, 1), Rgb(132, 208, 133));
+  EXPECT_EQ(flat.At(60, 31), Rgb(132, 208, 133));
+}
+
+TEST(XpButtonLook, FocusRingComesBackWhenThePointerLeaves) {
+  Fixture f;
+  f.command.Load(MemoryPropertyStore{});
+  f.command.Resize();
+  f.command.FocusGained();
+  const Color ring_dot = f.platform.canvas->At(2, 2);
+  f.command.Move(0, 0, 5, 5);
+  EXPECT_EQ(f.platform.canvas->At(2, 2), Rgb(250, 195, 88));
+  f.command.Setrectcolor(Rgb(9, 9, 9));  // shows only at the next repaint
+  EXPECT_EQ(f.platform.canvas->At(2, 2), Rgb(250, 195, 88));
+  f.command.AmbientChanged();
+  EXPECT_EQ(f.platform.canvas->At(2, 2), Rgb(9, 9, 9));
+  f.platform.cursor = PointF{-1, 5};
+  f.command.Tick();
+  EXPECT_EQ(f.platform.canvas->At(2, 2), ring_dot);
+}
+
 TEST(OfficeXpButtonLook, FlatFillsAndTheFocusFrameOnlyForKeyboardFocus) {
   Painted b(OfficeXpButton, 60, 20);
   EXPECT_EQ(b.At(0, 0), Rgb(188, 188, 66));
@@ -228,6 +275,15 @@ TEST(DegenerateSizes, EveryLookPaintsWithoutFailing) {
       }
     }
   }
+}
+
+TEST(DegenerateSizes, ACaptionOnAButtonWithNoWidthCountsAsOneLine) {
+  MemoryPropertyStore l;
+  l.Set("Caption", std::string("OK"));
+  Painted b(XpButton, 0, 33, {}, l);
+  ASSERT_EQ(b.Texts().size(), 1u);
+  EXPECT_EQ(b.Texts()[0].flags, 17u);
+  EXPECT_EQ(b.Texts()[0].rect.top, 10);  // Round(33 - 12 * 1) \ 2
 }
 
 TEST(DegenerateSizes, DivisionsByZeroHaveASoundResult) {
