@@ -69,8 +69,11 @@ DWORD CommandWindow::Create(HWND parent, int id, const RECT& bounds, CommandHost
       0, kCommandClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, bounds.left,
       bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, self.get());
-  if (hwnd == nullptr) return GetLastError();
-  if (!self->image_dc_.get()) return ERROR_NOT_ENOUGH_MEMORY;
+  if (hwnd == nullptr) {
+    // A refused WM_CREATE (no memory DC) may leave no error code behind.
+    const DWORD error = GetLastError();
+    return error != 0 ? error : static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY);
+  }
   self->command_.Load(layout);
   self->loaded_ = true;
   self->command_.Resize();
