@@ -57,7 +57,7 @@ void Command::Move(std::int16_t button, std::int16_t shift, float x, float y) {
   if (!(x >= 0 && x <= w && y >= 0 && y <= h)) return;
   const std::weak_ptr<const void> alive = alive_;
   Raise(events_.MouseMove, button, shift, x, y);
-  if (alive.expired() || !p_.Enabled) return;
+  if (alive.expired()) return;
   if (button == kLeftButton) {
     // Without force: a drag that stays over the button costs nothing, one
     // that comes back shows the pressed look again.
