@@ -19,7 +19,17 @@ struct MemoryRegistry::Node : std::enable_shared_from_this<Node> {
   std::unordered_map<std::string, Node*> by_upper;
   std::vector<RegValue> values;
   RegStatus open_failure = kRegOk;
+  // Upper-case value names whose deletion fails, with the status it answers.
+  std::vector<std::pair<std::string, RegStatus>> delete_failures;
   bool deleted = false;
+
+  std::vector<RegValue>::iterator FindValue(std::string_view name) {
+    const std::string upper = text::UpperCase(name);
+    for (auto it = values.begin(); it != values.end(); ++it) {
+      if (text::UpperCase(it->name) == upper) return it;
+    }
+    return values.end();
+  }
 
   Node* Find(std::string_view upper_name) const {
     if (!by_upper.empty()) {
@@ -154,6 +164,21 @@ void MemoryRegistry::RemoveRoot(RegKey root) {
   if (Node* n = Resolve(root); n && IsPredefinedRoot(root)) n->open_failure = kRegFileNotFound;
 }
 
+void MemoryRegistry::FailDelete(RegKey root, std::string_view path, std::string_view name,
+                                RegStatus status) {
+  if (Node* n = Ensure(root, path)) n->delete_failures.emplace_back(text::UpperCase(name), status);
+}
+
+void MemoryRegistry::MountCurrentUserUnderUsers(std::string_view sid) {
+  Node* users = Resolve(kHkeyUsers);
+  std::shared_ptr<Node> user = roots_[kHkeyCurrentUser - kRegRoots[0].handle];
+  user->name = std::string(sid);
+  user->upper = text::UpperCase(sid);
+  users->children.push_back(user);
+  users->IndexChild(user.get());
+  ++key_count_;
+}
+
 bool MemoryRegistry::DeleteKey(RegKey root, std::string_view path) {
   const std::size_t cut = path.rfind('\\');
   const std::string_view parent_path = cut == std::string_view::npos ? "" : path.substr(0, cut);
@@ -214,6 +239,38 @@ RegStatus MemoryRegistry::EnumValue(RegKey key, std::uint32_t index, RegValue& v
   value.name = v.name;
   value.type = v.type;
   value.data.assign(v.data.begin(), v.data.end());
+  return kRegOk;
+}
+
+RegStatus MemoryRegistry::OpenKeyForQuery(RegKey parent, std::string_view path, RegKey* out) {
+  return OpenKey(parent, path, out);
+}
+
+RegStatus MemoryRegistry::OpenKeyForWrite(RegKey parent, std::string_view path, RegKey* out) {
+  return OpenKey(parent, path, out);
+}
+
+RegStatus MemoryRegistry::QueryValue(RegKey key, std::string_view name, RegValue& value) {
+  Node* n = Resolve(key);
+  if (!n) return kRegInvalidHandle;
+  if (n->deleted) return kRegKeyDeleted;
+  const auto it = n->FindValue(name);
+  if (it == n->values.end()) return kRegFileNotFound;
+  value = *it;
+  return kRegOk;
+}
+
+RegStatus MemoryRegistry::DeleteValue(RegKey key, std::string_view name) {
+  Node* n = Resolve(key);
+  if (!n) return kRegInvalidHandle;
+  if (n->deleted) return kRegKeyDeleted;
+  const std::string upper = text::UpperCase(name);
+  for (const auto& [failing, status] : n->delete_failures) {
+    if (failing == upper) return status;
+  }
+  const auto it = n->FindValue(name);
+  if (it == n->values.end()) return kRegFileNotFound;
+  n->values.erase(it);
   return kRegOk;
 }
 

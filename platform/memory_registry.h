@@ -1,6 +1,8 @@
 // A registry held in memory that answers the read operations as the real
 // one does: handles per open, index order, Windows status codes, keys that
-// refuse to open and keys deleted while handles to them are open.
+// refuse to open and keys deleted while handles to them are open. It also
+// answers the repair's operations (query and delete one value), with
+// deletions that can be made to fail.
 #pragma once
 
 #include <memory>
@@ -10,10 +12,11 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/registry_writer.h"
 
 namespace qm {
 
-class MemoryRegistry final : public RegistryReader {
+class MemoryRegistry final : public RegistryReader, public RegistryEditor {
  public:
   MemoryRegistry();
   ~MemoryRegistry() override;
@@ -41,6 +44,13 @@ class MemoryRegistry final : public RegistryReader {
   // but answer kRegKeyDeleted, as on Windows.
   bool DeleteKey(RegKey root, std::string_view path);
 
+  // Makes deleting the value `name` of this key answer `status`, as a key
+  // whose ACL allows reading but not writing does; the value stays.
+  void FailDelete(RegKey root, std::string_view path, std::string_view name, RegStatus status);
+  // Makes HKEY_USERS\<sid> the same key as HKEY_CURRENT_USER, as on
+  // Windows: a value reached through one root is the value of the other.
+  void MountCurrentUserUnderUsers(std::string_view sid);
+
   // How many handles are open now: every OpenKey must meet its CloseKey.
   [[nodiscard]] std::size_t OpenHandles() const { return open_count_; }
   [[nodiscard]] std::size_t KeyCount() const { return key_count_; }
@@ -49,6 +59,13 @@ class MemoryRegistry final : public RegistryReader {
   [[nodiscard]] RegStatus EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
   [[nodiscard]] RegStatus EnumValue(RegKey key, std::uint32_t index, RegValue& value) override;
   void CloseKey(RegKey key) override;
+
+  [[nodiscard]] RegStatus OpenKeyForQuery(RegKey parent, std::string_view path,
+                                          RegKey* out) override;
+  [[nodiscard]] RegStatus OpenKeyForWrite(RegKey parent, std::string_view path,
+                                          RegKey* out) override;
+  [[nodiscard]] RegStatus QueryValue(RegKey key, std::string_view name, RegValue& value) override;
+  [[nodiscard]] RegStatus DeleteValue(RegKey key, std::string_view name) override;
 
  private:
   struct Node;

@@ -1,0 +1,69 @@
+// The registry operations of a repair: open an existing key, read one value
+// by name and delete one value. Kept apart from RegistryReader so that the
+// scan, which must never change the registry, cannot reach them.
+#pragma once
+
+#include <string_view>
+#include <utility>
+
+#include "platform/registry.h"
+
+namespace qm {
+
+class RegistryEditor {
+ public:
+  virtual ~RegistryEditor() = default;
+
+  // Opens an existing key below an open key or a predefined root for
+  // querying values; an empty path opens the parent itself. Never creates
+  // a key: a missing one answers kRegFileNotFound.
+  [[nodiscard]] virtual RegStatus OpenKeyForQuery(RegKey parent, std::string_view path,
+                                                  RegKey* out) = 0;
+  // The same with the right to set and delete values as well.
+  [[nodiscard]] virtual RegStatus OpenKeyForWrite(RegKey parent, std::string_view path,
+                                                  RegKey* out) = 0;
+  // The whole value called `name` ("" for the default value): its type and
+  // all its data, however large. kRegFileNotFound when there is none.
+  [[nodiscard]] virtual RegStatus QueryValue(RegKey key, std::string_view name,
+                                             RegValue& value) = 0;
+  // Deletes the value called `name`; kRegFileNotFound when there is none.
+  [[nodiscard]] virtual RegStatus DeleteValue(RegKey key, std::string_view name) = 0;
+  virtual void CloseKey(RegKey key) = 0;
+};
+
+// Owns one key opened through a RegistryEditor; closes it exactly once.
+class ScopedEditKey {
+ public:
+  ScopedEditKey() = default;
+  explicit ScopedEditKey(RegistryEditor& editor) : editor_(&editor) {}
+  ScopedEditKey(ScopedEditKey&& other) noexcept
+      : editor_(other.editor_), key_(std::exchange(other.key_, kNoKey)) {}
+  ScopedEditKey& operator=(ScopedEditKey&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      editor_ = other.editor_;
+      key_ = std::exchange(other.key_, kNoKey);
+    }
+    return *this;
+  }
+  ScopedEditKey(const ScopedEditKey&) = delete;
+  ScopedEditKey& operator=(const ScopedEditKey&) = delete;
+  ~ScopedEditKey() { Reset(); }
+
+  void Reset() {
+    if (key_ != kNoKey) editor_->CloseKey(std::exchange(key_, kNoKey));
+  }
+  // For the out-parameter of an open call: releases what is held first.
+  [[nodiscard]] RegKey* Put() {
+    Reset();
+    return &key_;
+  }
+  [[nodiscard]] RegKey Get() const { return key_; }
+  explicit operator bool() const { return key_ != kNoKey; }
+
+ private:
+  RegistryEditor* editor_ = nullptr;
+  RegKey key_ = kNoKey;
+};
+
+}  // namespace qm

@@ -1,0 +1,57 @@
+#include "platform/win32/win32_registry_editor.h"
+
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_registry.h"
+
+namespace qm::win32 {
+
+RegStatus Win32RegistryEditor::Open(RegKey parent, std::string_view path, REGSAM access,
+                                    RegKey* out) {
+  *out = kNoKey;
+  // RegOpenKeyExW, not RegCreateKeyExW: a repair must never bring a key
+  // into being, and a missing key simply holds nothing to delete.
+  HKEY h = nullptr;
+  const LONG rc = RegOpenKeyExW(ToHkey(parent), Widen(path).c_str(), 0, access, &h);
+  if (rc != ERROR_SUCCESS) return rc;
+  *out = reinterpret_cast<RegKey>(h);
+  return kRegOk;
+}
+
+RegStatus Win32RegistryEditor::OpenKeyForQuery(RegKey parent, std::string_view path, RegKey* out) {
+  return Open(parent, path, KEY_QUERY_VALUE, out);
+}
+
+RegStatus Win32RegistryEditor::OpenKeyForWrite(RegKey parent, std::string_view path, RegKey* out) {
+  return Open(parent, path, KEY_QUERY_VALUE | KEY_SET_VALUE, out);
+}
+
+RegStatus Win32RegistryEditor::QueryValue(RegKey key, std::string_view name, RegValue& value) {
+  const std::wstring wide_name = Widen(name);
+  // The value may grow between the size query and the read: try again
+  // with the size the last call reported.
+  for (int attempt = 0;; ++attempt) {
+    DWORD type = 0;
+    DWORD bytes = static_cast<DWORD>(data_.size());
+    const LONG rc =
+        RegQueryValueExW(ToHkey(key), wide_name.c_str(), nullptr, &type, data_.data(), &bytes);
+    if (rc == ERROR_MORE_DATA && attempt < 8) {
+      data_.resize(bytes > data_.size() ? bytes : data_.size() * 2);
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) return rc;
+    value.name = std::string(name);
+    value.type = type;
+    value.data.assign(data_.data(), data_.data() + bytes);
+    return kRegOk;
+  }
+}
+
+RegStatus Win32RegistryEditor::DeleteValue(RegKey key, std::string_view name) {
+  return RegDeleteValueW(ToHkey(key), Widen(name).c_str());
+}
+
+void Win32RegistryEditor::CloseKey(RegKey key) {
+  if (key != kNoKey && !IsPredefinedRoot(key)) RegCloseKey(ToHkey(key));
+}
+
+}  // namespace qm::win32
