@@ -1,0 +1,37 @@
+// The file operations of the backup writer. Statuses are the platform's
+// error codes, 0 for success.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace qm {
+
+inline constexpr std::uint32_t kErrFileExists = 80;
+inline constexpr std::uint32_t kErrDiskFull = 112;
+inline constexpr std::uint32_t kErrAlreadyExists = 183;
+
+enum class PathKind { kMissing, kFile, kFolder, kUnknown };
+
+struct PathState {
+  PathKind kind = PathKind::kUnknown;
+  std::uint32_t error = 0;  // why the kind is unknown
+};
+
+class BackupDisk {
+ public:
+  virtual ~BackupDisk() = default;
+  [[nodiscard]] virtual PathState Inspect(std::string_view path) = 0;
+  // Creates one folder; its parent must exist.
+  [[nodiscard]] virtual std::uint32_t CreateFolder(std::string_view path) = 0;
+  // Puts a file holding exactly `bytes` at `path` and returns only once it
+  // is written whole, flushed and closed. Never replaces anything: when the
+  // name is taken it answers kErrAlreadyExists or kErrFileExists. On any
+  // failure nothing is left at `path`, so no half-written backup is ever
+  // listed or restored.
+  [[nodiscard]] virtual std::uint32_t PublishNewFile(std::string_view path,
+                                                     std::span<const std::uint8_t> bytes) = 0;
+};
+
+}  // namespace qm

@@ -1,0 +1,161 @@
+#include "repair/repair_run.h"
+
+#include "profile/profile_store.h"
+
+namespace qm {
+
+RegStatus DeleteValueInKey(RegistryEditor& registry, RegKey root, std::string_view key_path,
+                           std::string_view value_name) {
+  if (root == kNoKey) return kRegInvalidHandle;
+  ScopedEditKey key(registry);
+  const RegStatus rc = registry.OpenKeyForWrite(root, key_path, key.Put());
+  if (rc != kRegOk) return rc;
+  return registry.DeleteValue(key.Get(), value_name);
+}
+
+RegStatus DeleteRegistryValue(RegistryEditor& registry, RegKey root, const RegErrorRow& row) {
+  return DeleteValueInKey(registry, root, row.key_path, row.value_name);
+}
+
+std::string BackupFailureMessage(const BackupResult& result) {
+  std::string text;
+  switch (result.failure) {
+    case BackupFailure::kFolderIsFile:
+      text = "无法创建备份文件夹：" + result.path + "\n已有同名的文件。";
+      break;
+    case BackupFailure::kFolder:
+      text = "无法创建备份文件夹：" + result.path + "\n错误代码 " + std::to_string(result.error) +
+             "。";
+      break;
+    case BackupFailure::kNoFreeName:
+      text = "无法创建备份文件：" + result.path + "\n同一时刻的备份文件过多。";
+      break;
+    case BackupFailure::kFile:
+    case BackupFailure::kNone:
+      text =
+          "无法写入备份文件：" + result.path + "\n错误代码 " + std::to_string(result.error) + "。";
+      break;
+  }
+  return text + "\n没有删除任何注册表值。";
+}
+
+std::string RepairCountMessage(std::size_t repaired, std::size_t failed) {
+  std::string text = std::to_string(repaired) + " 个错误已修复。";
+  if (failed > 0) text += "\n" + std::to_string(failed) + " 个错误未能修复。";
+  return text;
+}
+
+namespace {
+
+BackupEntry EntryFor(const RegErrorRow& row, const RegValue& value) {
+  BackupEntry e{row.root + "\\" + row.key_path, value};
+  e.value.name = row.value_name;
+  return e;
+}
+
+// Whether the value a row names is gone now, by reading it again: it may
+// have gone through this row, another row naming it, or the same key seen
+// through another root (HKEY_CURRENT_USER is also below HKEY_USERS).
+bool ValueGone(RegistryEditor& registry, const RegErrorRow& row) {
+  return ReadRowValue(registry, row).state == RowValueState::kGone;
+}
+
+void ShowMarks(std::span<const RegErrorRow> rows, const RepairReport& report, RepairView& view) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    switch (report.rows[i]) {
+      case RowOutcome::kUnchecked:
+        view.ColourRow(i, kBlue);
+        break;
+      case RowOutcome::kRepaired:
+        view.MarkRow(i, kRepairedText, kRed);
+        break;
+      case RowOutcome::kFailed:
+        view.MarkRow(i, kRepairFailedText, kRed);
+        break;
+      case RowOutcome::kSkipped:
+        // Blue like the unchecked rows: the run left this value alone too.
+        view.MarkRow(i, kSkippedText, kBlue);
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& services) {
+  RepairReport report;
+  report.rows.assign(rows.size(), RowOutcome::kUnchecked);
+  const std::string profile_path = ProfilePath(services.backup.program_folder);
+  report.backup_asked = ReadBackupBeforeFix(services.profile, profile_path);
+  if (report.backup_asked) services.view.SetStatusText(kCreatingBackupText);
+
+  // Read every checked row once, before anything is written or deleted:
+  // only a value that is still what the scan showed is deleted, and the
+  // backup holds exactly those values as they are now.
+  std::vector<bool> to_delete(rows.size(), false);
+  std::vector<BackupEntry> entries;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].checked) continue;
+    RowValue now = ReadRowValue(services.registry, rows[i]);
+    switch (now.state) {
+      case RowValueState::kUnchanged: {
+        BackupEntry entry = EntryFor(rows[i], now.value);
+        if (report.backup_asked && !CanWriteEntry(entry)) {
+          report.rows[i] = RowOutcome::kSkipped;  // no backup can hold it
+          break;
+        }
+        to_delete[i] = true;
+        if (report.backup_asked) entries.push_back(std::move(entry));
+        break;
+      }
+      case RowValueState::kGone:
+        to_delete[i] = true;  // already repaired; confirmed below
+        break;
+      case RowValueState::kChanged:
+        report.rows[i] = RowOutcome::kSkipped;
+        break;
+      case RowValueState::kUnreadable:
+      case RowValueState::kUnknownRoot:
+        report.rows[i] = RowOutcome::kFailed;
+        break;
+    }
+  }
+
+  if (report.backup_asked) {
+    report.backup = WriteBackupFile(entries, services.backup);
+    if (!report.backup.ok()) {
+      report.stopped = true;
+      services.view.SetStatusText(kBackupFailedStatus);
+      services.messages.Show(BackupFailureMessage(report.backup), kMbIconWarning);
+      return report;
+    }
+    services.messages.Show("Backup file:" + report.backup.path, kMbIconInformation);
+  }
+
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (to_delete[i]) {
+      (void)DeleteRegistryValue(services.registry, RootKeyFromName(rows[i].root), rows[i]);
+    }
+  }
+  // Judged only after every deletion, so a row whose value another row
+  // removed counts as well.
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!to_delete[i]) continue;
+    report.rows[i] =
+        ValueGone(services.registry, rows[i]) ? RowOutcome::kRepaired : RowOutcome::kFailed;
+  }
+  for (RowOutcome o : report.rows) {
+    report.repaired += o == RowOutcome::kRepaired;
+    report.failed += o == RowOutcome::kFailed;
+    report.skipped += o == RowOutcome::kSkipped;
+  }
+
+  ShowMarks(rows, report, services.view);
+  const std::string count = std::to_string(report.repaired);
+  services.view.SetRepairCount(count);
+  services.messages.Show(RepairCountMessage(report.repaired, report.failed), kMbIconWarning);
+  (void)WriteIniValue(services.profile, profile_path, kRecordsSection, kFixedCountKey, count);
+  return report;
+}
+
+}  // namespace qm

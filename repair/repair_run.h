@@ -1,0 +1,106 @@
+// The repair run behind the scan window's Repair button: backs up the
+// checked rows' values when the profile asks for it, deletes them, marks
+// every row with what became of it, and records the count.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/profile_io.h"
+#include "platform/registry_writer.h"
+#include "repair/backup_writer.h"
+#include "repair/row_value.h"
+#include "scan/error_list.h"
+
+namespace qm {
+
+// Message box styles, as the system numbers them.
+inline constexpr int kMbIconWarning = 48;
+inline constexpr int kMbIconInformation = 64;
+
+struct RowColour {
+  int red = 0, green = 0, blue = 0;
+  friend bool operator==(const RowColour&, const RowColour&) = default;
+};
+inline constexpr RowColour kRed{255, 0, 0};
+inline constexpr RowColour kBlue{0, 0, 255};
+
+inline constexpr std::string_view kRepairedText = "已修复";
+inline constexpr std::string_view kRepairFailedText = "修复失败";
+inline constexpr std::string_view kSkippedText = "已跳过";
+inline constexpr std::string_view kCreatingBackupText = "正在创建备份...";
+inline constexpr std::string_view kBackupFailedStatus = "备份失败，未删除任何值。";
+
+// What the scan window shows of a run.
+class RepairView {
+ public:
+  virtual ~RepairView() = default;
+  // The status label lblCurrentKey.
+  virtual void SetStatusText(std::string_view text) = 0;
+  // The label RepairCount.
+  virtual void SetRepairCount(std::string_view text) = 0;
+  // Column 0 of the row at `index` (0-based list position) and its colour.
+  virtual void MarkRow(std::size_t index, std::string_view text, RowColour colour) = 0;
+  // Only the colour of column 0, its text unchanged.
+  virtual void ColourRow(std::size_t index, RowColour colour) = 0;
+};
+
+// Modal messages captioned with the program's title; Show returns once
+// the user has closed the message.
+class MessageService {
+ public:
+  virtual ~MessageService() = default;
+  virtual void Show(std::string_view text, int style) = 0;
+};
+
+struct RepairServices {
+  RegistryEditor& registry;
+  PrivateProfile& profile;  // the profile ro.ini beside the program
+  RepairView& view;
+  MessageService& messages;
+  BackupPlace backup;  // its program_folder also locates the profile
+};
+
+enum class RowOutcome {
+  kUnchecked,  // left alone, blue
+  kRepaired,   // its value is gone after the run: "已修复", red
+  kFailed,     // its value is still there or could not be checked: "修复失败", red
+  kSkipped,    // changed since the scan, or unsavable: "已跳过", blue
+};
+
+struct RepairReport {
+  bool backup_asked = false;
+  BackupResult backup;   // when backup_asked
+  bool stopped = false;  // the backup failed, so nothing was deleted
+  std::size_t repaired = 0;
+  std::size_t failed = 0;
+  std::size_t skipped = 0;
+  std::vector<RowOutcome> rows;  // one per row of the list
+};
+
+// Deletes the value `value_name` ("" for the default value) of the key
+// `key_path` ("" for the root itself). Opens the existing key and never
+// creates one: a missing key answers kRegFileNotFound, nothing to delete.
+// Root kNoKey answers kRegInvalidHandle.
+[[nodiscard]] RegStatus DeleteValueInKey(RegistryEditor& registry, RegKey root,
+                                         std::string_view key_path, std::string_view value_name);
+
+// Deletes the value a row names, by the key path and value name the search
+// kept apart.
+[[nodiscard]] RegStatus DeleteRegistryValue(RegistryEditor& registry, RegKey root,
+                                            const RegErrorRow& row);
+
+// The message shown when the backup fails and nothing is deleted.
+[[nodiscard]] std::string BackupFailureMessage(const BackupResult& result);
+
+// The count message: the count and " 个错误已修复。", and a second line with
+// the number of rows that could not be repaired when there are any.
+[[nodiscard]] std::string RepairCountMessage(std::size_t repaired, std::size_t failed);
+
+// One whole run over the list, in list order, on the caller's thread.
+[[nodiscard]] RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& services);
+
+}  // namespace qm

@@ -1,0 +1,415 @@
+// The backup and the repair on the real registry and file system under
+// Wine: every kind of value is backed up, deleted, and put back by the
+// system's registry editor, both `regedit /s` and `reg import`, with the
+// same type and bytes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <map>
+
+#include "fakes.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_registry_editor.h"
+#include "repair/repair_run.h"
+#include "repair/win32/win32_backup_clock.h"
+#include "repair/win32/win32_backup_disk.h"
+#include "repair/win32/win32_code_page.h"
+#include "scan/value_format.h"
+#include "tests/platform/win32_test_tree.h"
+
+namespace qm {
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+struct TestValue {
+  HKEY root;
+  std::string root_name;
+  std::string path;  // below the root
+  std::wstring name;
+  DWORD type;
+  Bytes data;
+};
+
+Bytes Wide(std::wstring_view s, bool terminate = true) {
+  const auto* p = reinterpret_cast<const BYTE*>(s.data());
+  Bytes b(p, p + s.size() * sizeof(wchar_t));
+  if (terminate) b.insert(b.end(), {0, 0});
+  return b;
+}
+
+std::optional<std::pair<DWORD, Bytes>> ReadBack(const TestValue& v) {
+  win32::UniqueHKey key;
+  if (RegOpenKeyExW(v.root, win32::Widen(v.path).c_str(), 0, KEY_QUERY_VALUE, key.Put()) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExW(key.Get(), v.name.c_str(), nullptr, &type, nullptr, &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  Bytes data(size);
+  if (RegQueryValueExW(key.Get(), v.name.c_str(), nullptr, &type, data.data(), &size) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  data.resize(size);
+  return std::make_pair(type, data);
+}
+
+void Put(const TestValue& v) {
+  win32::UniqueHKey key;
+  ASSERT_EQ(RegCreateKeyExW(v.root, win32::Widen(v.path).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                            nullptr, key.Put(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(key.Get(), v.name.c_str(), 0, v.type, v.data.data(),
+                           static_cast<DWORD>(v.data.size())),
+            ERROR_SUCCESS);
+}
+
+void Remove(const TestValue& v) {
+  win32::UniqueHKey key;
+  if (RegOpenKeyExW(v.root, win32::Widen(v.path).c_str(), 0, KEY_SET_VALUE, key.Put()) ==
+      ERROR_SUCCESS) {
+    RegDeleteValueW(key.Get(), v.name.c_str());
+  }
+}
+
+// The row the scan lists for a value: its data as the scan shows them.
+RegErrorRow RowFor(const TestValue& v) {
+  const std::string name = win32::Narrow(v.name);
+  return {"VALUE VALUE",
+          v.root_name,
+          v.path + "\\" + name,
+          FormatValueData(v.type, v.data.data(), v.data.size()),
+          true,
+          v.path,
+          name};
+}
+
+// Runs a system program and waits for it; its exit code.
+DWORD RunAndWait(std::wstring command_line) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &si, &pi)) {
+    ADD_FAILURE() << "cannot start " << win32::Narrow(command_line) << ": " << GetLastError();
+    return ~0u;
+  }
+  win32::UniqueKernelHandle process(pi.hProcess);
+  win32::UniqueKernelHandle thread(pi.hThread);
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
+  DWORD code = ~0u;
+  GetExitCodeProcess(process.Get(), &code);
+  return code;
+}
+
+// A folder standing for the program's own, removed with its contents.
+class ProgramFolder {
+ public:
+  explicit ProgramFolder(const std::string& name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    path_ = win32::Narrow(temp) + name + "-" + std::to_string(GetCurrentProcessId());
+    std::filesystem::remove_all(std::filesystem::path(win32::Widen(path_)));
+    CreateDirectoryW(win32::Widen(path_).c_str(), nullptr);
+  }
+  ~ProgramFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(win32::Widen(path_)), ec);
+  }
+  [[nodiscard]] const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+struct Win32Run {
+  explicit Win32Run(const std::string& folder)
+      : services{editor, profile, view, messages, {folder, disk, code_page, clock}} {}
+
+  testing::EventLog log;
+  win32::Win32RegistryEditor editor;
+  testing::MemoryProfile profile{log};
+  testing::RecordingView view{log};
+  testing::RecordingMessages messages{log};
+  win32::Win32BackupDisk disk;
+  win32::SystemAnsiCodePage code_page;
+  win32::SystemBackupClock clock;
+  RepairServices services;
+};
+
+std::vector<BYTE> FileBytes(const std::string& path) {
+  std::vector<BYTE> out;
+  win32::UniqueFile f(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!f) return out;
+  out.resize(GetFileSize(f.Get(), nullptr));
+  DWORD read = 0;
+  if (!out.empty()) ReadFile(f.Get(), out.data(), static_cast<DWORD>(out.size()), &read, nullptr);
+  out.resize(read);
+  return out;
+}
+
+class RoundTrip : public ::testing::Test {
+ protected:
+  RoundTrip() : tree_("repair-round-trip"), folder_("qm-repair") {}
+
+  // Values of every kind under the private tree and one directly under
+  // HKEY_CURRENT_USER, which the test removes again.
+  std::vector<TestValue> AnsiValues() const {
+    const std::string k = tree_.Path("Run");
+    const DWORD dword = 0xDEADBEEF;
+    const ULONGLONG qword = 0x0102030405060788ull;
+    Bytes binary;
+    for (int i = 0; i < 300; ++i) binary.push_back(static_cast<BYTE>(i * 7));
+    const auto* dp = reinterpret_cast<const BYTE*>(&dword);
+    const auto* qp = reinterpret_cast<const BYTE*>(&qword);
+    return {
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"q\"uo\\te", REG_SZ,
+         Wide(L"C:\\Old \"dir\"\\a.exe \\\\ \\\"")},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"", REG_SZ, Wide(L"C:\\Old\\default.exe")},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"multi", REG_MULTI_SZ,
+         Wide(std::wstring(L"C:\\Old\\a.exe\0second\0third string\0\0", 34), false)},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"expand", REG_EXPAND_SZ,
+         Wide(L"%SystemRoot%\\old.exe")},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"dword", REG_DWORD, Bytes(dp, dp + 4)},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"qword", REG_QWORD, Bytes(qp, qp + 8)},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"binary", REG_BINARY, binary},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"none", REG_NONE, {}},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"none with data", REG_NONE, {1, 2, 3}},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", tree_.Path("Other\\Deeper"), L"x\\y.exe", REG_SZ,
+         Wide(L"C:\\Old\\y.exe")},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "", win32::Widen(root_value_), REG_SZ,
+         Wide(L"C:\\Old\\root.exe")},
+    };
+  }
+  std::vector<TestValue> WesternValues() const {
+    return {{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", tree_.Path("West"), L"caf\u00E9", REG_SZ,
+             Wide(L"\u00E9\u20AC \u00FC")}};
+  }
+  std::vector<TestValue> UnicodeValues() const {
+    const std::string k = tree_.Path("中文键");
+    return {
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"旧程序", REG_SZ, Wide(L"C:\\旧\\程序.exe")},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"multi", REG_MULTI_SZ,
+         Wide(std::wstring(L"甲\0乙\0\0", 5), false)},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"expand", REG_EXPAND_SZ,
+         Wide(L"%TEMP%\\旧.exe")},
+    };
+  }
+  std::vector<TestValue> LineBreakValues() const {
+    const std::string k = tree_.Path("Lines");
+    return {
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"two lines", REG_SZ,
+         Wide(L"C:\\Old\\a.exe\r\nsecond line")},
+        {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, L"lf only", REG_SZ, Wide(L"a\nb")},
+    };
+  }
+
+  ~RoundTrip() override { RegDeleteValueW(HKEY_CURRENT_USER, win32::Widen(root_value_).c_str()); }
+
+  // Backs the values up and deletes them through a run, then restores the
+  // backup with each of the registry editor's two importers.
+  // `expected` is the format the file must have; nothing when it depends
+  // on the code page's table.
+  void CheckRoundTrip(const std::vector<TestValue>& values, std::optional<RegFileFormat> expected) {
+    for (const TestValue& v : values) Put(v);
+    std::vector<RegErrorRow> rows;
+    for (const TestValue& v : values) rows.push_back(RowFor(v));
+
+    Win32Run run(folder_.Path());
+    const RepairReport report = RunRepair(rows, run.services);
+    ASSERT_TRUE(report.backup.ok()) << BackupFailureMessage(report.backup);
+    if (expected) {
+      EXPECT_EQ(report.backup.format, *expected);
+    }
+    EXPECT_EQ(report.repaired, values.size());
+    for (const TestValue& v : values) {
+      EXPECT_FALSE(ReadBack(v).has_value()) << win32::Narrow(v.name) << " was deleted";
+    }
+    const std::vector<BYTE> file = FileBytes(report.backup.path);
+    const std::string head =
+        report.backup.format == RegFileFormat::kRegedit4 ? "REGEDIT4\r\n" : "\xFF\xFE";
+    ASSERT_GE(file.size(), head.size());
+    EXPECT_EQ(std::string(file.begin(), file.begin() + head.size()), head);
+
+    const std::wstring path = win32::Widen(report.backup.path);
+    const std::vector<std::wstring> importers = {L"regedit.exe /s \"" + path + L"\"",
+                                                 L"reg.exe import \"" + path + L"\""};
+    for (const std::wstring& importer : importers) {
+      const DWORD code = RunAndWait(importer);
+      if (importer.rfind(L"reg.exe", 0) == 0) {
+        EXPECT_EQ(code, 0u) << "reg import";
+      }
+      for (const TestValue& v : values) {
+        const auto back = ReadBack(v);
+        ASSERT_TRUE(back.has_value())
+            << win32::Narrow(v.name) << " restored by " << win32::Narrow(importer);
+        EXPECT_EQ(back->first, v.type) << win32::Narrow(v.name) << " " << win32::Narrow(importer);
+        EXPECT_EQ(back->second, v.data) << win32::Narrow(v.name) << " " << win32::Narrow(importer);
+      }
+      for (const TestValue& v : values) Remove(v);
+    }
+  }
+
+  testing::TestRegistryTree tree_;
+  ProgramFolder folder_;
+  win32::Win32RegistryEditor editor_;
+  std::string root_value_ = "QuillmarRoundTrip-" + std::to_string(GetCurrentProcessId());
+};
+
+TEST_F(RoundTrip, AnsiValuesComeBackFromARegedit4File) {
+  CheckRoundTrip(AnsiValues(), RegFileFormat::kRegedit4);
+}
+
+TEST_F(RoundTrip, WesternLettersComeBack) {
+  std::optional<RegFileFormat> expected;
+  if (GetACP() == 1252) expected = RegFileFormat::kRegedit4;
+  CheckRoundTrip(WesternValues(), expected);
+}
+
+TEST_F(RoundTrip, ChineseNamesAndDataComeBack) {
+  // Chinese has an exact form in the Simplified Chinese code page only.
+  CheckRoundTrip(UnicodeValues(),
+                 GetACP() == 936 ? RegFileFormat::kRegedit4 : RegFileFormat::kVersion5);
+}
+
+TEST_F(RoundTrip, LineBreaksInDataComeBack) {
+  CheckRoundTrip(LineBreakValues(), RegFileFormat::kVersion5);
+}
+
+TEST_F(RoundTrip, EverythingTogetherComesBack) {
+  std::vector<TestValue> all = AnsiValues();
+  for (auto& v : WesternValues()) all.push_back(v);
+  for (auto& v : UnicodeValues()) all.push_back(v);
+  for (auto& v : LineBreakValues()) all.push_back(v);
+  CheckRoundTrip(all, RegFileFormat::kVersion5);
+}
+
+TEST_F(RoundTrip, AFailedBackupDeletesNothing) {
+  const std::vector<TestValue> values = AnsiValues();
+  for (const TestValue& v : values) Put(v);
+  std::vector<RegErrorRow> rows;
+  for (const TestValue& v : values) rows.push_back(RowFor(v));
+
+  struct Case {
+    const char* what;
+    std::string program_folder;
+    std::function<void(const std::string&)> spoil;
+    std::string named;
+  };
+  const std::string in_the_way = folder_.Path() + "\\RegBackups";
+  const std::string missing = folder_.Path() + "\\no such folder";
+  const std::vector<Case> cases = {
+      {"a file named RegBackups", folder_.Path(),
+       [](const std::string& p) {
+         win32::UniqueFile f(CreateFileW(win32::Widen(p).c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, 0, nullptr));
+         ASSERT_TRUE(f);
+       },
+       in_the_way},
+      {"a program folder that is gone", missing, [](const std::string&) {},
+       missing + "\\RegBackups"},
+  };
+  for (const Case& c : cases) {
+    c.spoil(in_the_way);
+    Win32Run run(c.program_folder);
+    const RepairReport report = RunRepair(rows, run.services);
+    EXPECT_TRUE(report.stopped) << c.what;
+    ASSERT_EQ(run.messages.shown.size(), 1u) << c.what;
+    EXPECT_NE(run.messages.shown[0].text.find(c.named), std::string::npos)
+        << c.what << ": " << run.messages.shown[0].text;
+    for (const TestValue& v : values) {
+      EXPECT_TRUE(ReadBack(v).has_value()) << c.what << ": " << win32::Narrow(v.name) << " kept";
+    }
+  }
+}
+
+TEST_F(RoundTrip, RepairNeverCreatesAKey) {
+  const std::string missing = tree_.Path("Missing\\Deeper");
+  EXPECT_EQ(DeleteValueInKey(editor_, kHkeyCurrentUser, missing, "x"), kRegFileNotFound);
+  win32::UniqueHKey key;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, win32::Widen(tree_.Path("Missing")).c_str(), 0,
+                          KEY_READ, key.Put()),
+            ERROR_FILE_NOT_FOUND);
+}
+
+TEST(Win32BackupDisk, PublishesCompleteFilesAndNeverReplacesOne) {
+  ProgramFolder folder("qm-disk");
+  win32::Win32BackupDisk disk;
+  const std::string path = folder.Path() + "\\Backup (x).reg";
+  const std::vector<std::uint8_t> first = {'o', 'n', 'e'};
+  const std::vector<std::uint8_t> second = {'t', 'w', 'o', '!'};
+  ASSERT_EQ(disk.PublishNewFile(path, first), 0u);
+  const std::uint32_t again = disk.PublishNewFile(path, second);
+  EXPECT_TRUE(again == kErrAlreadyExists || again == kErrFileExists) << again;
+  EXPECT_EQ(FileBytes(path), first) << "the earlier file is untouched";
+  std::size_t files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(win32::Widen(folder.Path()))) {
+    (void)e;
+    ++files;
+  }
+  EXPECT_EQ(files, 1u) << "no partial file is left behind";
+
+  EXPECT_EQ(disk.Inspect(folder.Path()).kind, PathKind::kFolder);
+  EXPECT_EQ(disk.Inspect(path).kind, PathKind::kFile);
+  EXPECT_EQ(disk.Inspect(folder.Path() + "\\none").kind, PathKind::kMissing);
+  EXPECT_NE(disk.PublishNewFile(folder.Path() + "\\none\\x.reg", first), 0u);
+}
+
+TEST(Win32BackupDisk, TwoBackupsOfOneSecondGetTwoFiles) {
+  ProgramFolder folder("qm-same-second");
+  win32::Win32BackupDisk disk;
+  win32::SystemAnsiCodePage cp;
+  testing::FixedClock clock({"2010/7/7", "7:33:11", false});
+  const BackupPlace place{folder.Path(), disk, cp, clock};
+  const BackupResult a = WriteBackupFile({}, place);
+  const BackupResult b = WriteBackupFile({}, place);
+  ASSERT_TRUE(a.ok() && b.ok());
+  EXPECT_EQ(a.path, folder.Path() + "\\RegBackups\\Backup (2010-7-7 7;33;11).reg");
+  EXPECT_EQ(b.path, folder.Path() + "\\RegBackups\\Backup (2010-7-7 7;33;11) (2).reg");
+  EXPECT_EQ(FileBytes(a.path),
+            (std::vector<BYTE>{'R', 'E', 'G', 'E', 'D', 'I', 'T', '4', '\r', '\n'}));
+}
+
+TEST(SystemAnsiCodePage, HoldsOnlyWhatRoundTripsExactly) {
+  win32::SystemAnsiCodePage western(1252);
+  EXPECT_EQ(western.Encode(u"A\u00E9\u20AC"), std::string("A\xE9\x80"));
+  EXPECT_EQ(western.Encode(u"\u4E2D"), std::nullopt);
+  EXPECT_EQ(western.Encode(u"\u0141"), std::nullopt) << "no best-fit look-alike";
+  EXPECT_EQ(western.Encode(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
+  win32::SystemAnsiCodePage chinese(936);
+  EXPECT_EQ(chinese.Encode(u"\u4E2D"), std::string("\xD6\xD0"));
+  EXPECT_EQ(chinese.Encode(u"\u0E01"), std::nullopt) << "Thai";
+  win32::SystemAnsiCodePage utf8(CP_UTF8);
+  EXPECT_EQ(utf8.Encode(u"\u4E2D"), std::string("\xE4\xB8\xAD"));
+  EXPECT_EQ(utf8.Encode(std::u16string(1, u'\xD800')), std::nullopt);
+}
+
+// The second registration runs in a Simplified Chinese locale; without
+// this check a locale that silently failed would leave it testing 1252.
+TEST(SystemAnsiCodePage, IsTheOneTheTestRunAskedFor) {
+  char expected[16] = {};
+  if (GetEnvironmentVariableA("QM_EXPECT_ACP", expected, sizeof expected) == 0) {
+    GTEST_SKIP() << "no code page asked for";
+  }
+  EXPECT_EQ(std::to_string(GetACP()), expected);
+  EXPECT_EQ(win32::SystemAnsiCodePage().CodePage(), GetACP());
+}
+
+TEST(SystemBackupClock, GivesTheRegionalDateAndTimeOfNow) {
+  win32::SystemBackupClock clock;
+  SYSTEMTIME st{};
+  GetLocalTime(&st);
+  const LocalDateTimeText now = clock.Now();
+  EXPECT_NE(now.short_date.find(std::to_string(st.wYear)), std::string::npos) << now.short_date;
+  EXPECT_FALSE(now.long_time.empty());
+}
+
+}  // namespace
+}  // namespace qm
