@@ -1,0 +1,33 @@
+// The advertisement fetch over WinINet. Synchronous: it runs inside a
+// timer tick on the user-interface thread and blocks every window while it
+// lasts, so each network phase is bounded (kAdTimeoutMs) and a server that
+// never answers costs a few seconds, not the program.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace qm::shell {
+
+inline constexpr DWORD kAdTimeoutMs = 4000;  // connect, send and receive, each
+
+struct AdBody {
+  std::string bytes;  // the response body as received
+  DWORD error = 0;    // 0, or the error of the open that failed
+};
+
+// Fetches `url` (UTF-8): agent "Tessavorn", direct access, nothing written
+// to the cache, the body read 1024 bytes at a time until a read yields 0.
+[[nodiscard]] AdBody FetchAdBody(std::string_view url, DWORD timeout_ms = kAdTimeoutMs);
+
+// Decodes the whole body from the system's ANSI code page at once (so a
+// two-byte character split between two reads stays whole) to UTF-8.
+[[nodiscard]] std::string DecodeAnsi(std::string_view bytes);
+
+// The advertisement text at `url` (UTF-8), or empty text: any failure, a
+// body that does not begin with "AD" in any letter case, or "AD" alone.
+[[nodiscard]] std::string FetchAdText(std::string_view url);
+
+}  // namespace qm::shell

@@ -1,0 +1,34 @@
+// FormScanner: the main window and the start-up window. Fifteen category
+// boxes gate the scan (at least one must be ticked; which ones does not
+// matter), "全选" ticks them all, "立刻扫描" opens the scan window modally.
+#pragma once
+
+#include <array>
+
+#include "shell/ad_line.h"
+#include "shell/navigation_form.h"
+
+namespace qm::shell {
+
+class FormScanner final : public NavigationForm {
+ public:
+  FormScanner();
+
+  static constexpr int kCategoryCount = 15;
+  // The box of category `n` (1 to 15).
+  [[nodiscard]] HWND Check(int n) const { return checks_[n - 1]; }
+
+ private:
+  [[nodiscard]] bool LoadContents() override;
+  void OnBackgroundMove() override;
+
+  void CommandScanNow_Click();
+  void LabelSelectAll_Click();
+  void LabelSelectAll_MouseMove();
+
+  std::array<HWND, kCategoryCount> checks_{};
+  Label* label_select_all_ = nullptr;
+  AdLine ad_;
+};
+
+}  // namespace qm::shell

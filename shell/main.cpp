@@ -1,0 +1,30 @@
+// quillmar.exe: shows the main window centred on the screen; nothing else
+// runs at start. The program ends through the exit routine.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <memory>
+
+#include "shell/form.h"
+#include "shell/form_scanner.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  qm::shell::Form* main_window = qm::shell::LoadForm(std::make_unique<qm::shell::FormScanner>());
+  if (main_window == nullptr) return 1;
+  main_window->CentreOnScreen();
+  main_window->Show();
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    qm::shell::DispatchFormMessage(msg);
+    // Every way out goes through the exit routine; should the windows all
+    // be gone some other way, do not linger without a window.
+    if (qm::shell::LoadedFormCount() == 0) break;
+  }
+  return 0;
+}
