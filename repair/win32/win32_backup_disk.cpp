@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/win32/handles.h"

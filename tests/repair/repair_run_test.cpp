@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fakes.h"
 #include "platform/memory_registry.h"
 #include "scan/value_format.h"

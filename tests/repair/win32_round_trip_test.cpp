@@ -6,16 +6,21 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "fakes.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_registry_editor.h"
 #include "repair/repair_run.h"
 #include "repair/win32/win32_backup_clock.h"
 #include "repair/win32/win32_backup_disk.h"
 #include "repair/win32/win32_code_page.h"
+#include "scan/reg_search.h"
+#include "scan/rules.h"
 #include "scan/value_format.h"
 #include "tests/platform/win32_test_tree.h"
 
@@ -267,6 +272,32 @@ TEST_F(RoundTrip, AnsiValuesComeBackFromARegedit4File) {
   CheckRoundTrip(AnsiValues(), RegFileFormat::kRegedit4);
 }
 
+// Data the quoted string form cannot carry, odd names and keys, and types
+// without a form of their own. (Strings whose data do not end in a NUL are
+// left out: the importer adds the missing terminator to any string type.)
+TEST_F(RoundTrip, UnusualValuesComeBack) {
+  const std::string k = tree_.Path("Unusual");
+  const auto at = [&](std::wstring name, DWORD type, Bytes data) {
+    return TestValue{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", k, std::move(name), type,
+                     std::move(data)};
+  };
+  CheckRoundTrip(
+      {
+          at(L"string of no bytes", REG_SZ, {}),
+          at(L"empty string", REG_SZ, Wide(L"")),
+          at(L"NUL inside", REG_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0}),
+          at(L"empty binary", REG_BINARY, {}),
+          at(L"short dword", REG_DWORD, {1, 2, 3}),
+          at(L"big-endian dword", REG_DWORD_BIG_ENDIAN, {0, 0, 0, 1}),
+          at(L"unnamed type", 0x1234, {1, 2, 3}),
+          at(L"name]with=odd\"chars@", REG_SZ, Wide(L"x")),
+          at(L"@", REG_SZ, Wide(L"not the default value")),
+          TestValue{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", tree_.Path("Key]with[brackets"), L"v",
+                    REG_SZ, Wide(L"x")},
+      },
+      RegFileFormat::kRegedit4);
+}
+
 TEST_F(RoundTrip, WesternLettersComeBack) {
   std::optional<RegFileFormat> expected;
   if (GetACP() == 1252) expected = RegFileFormat::kRegedit4;
@@ -337,6 +368,99 @@ TEST_F(RoundTrip, RepairNeverCreatesAKey) {
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, win32::Widen(tree_.Path("Missing")).c_str(), 0,
                           KEY_READ, key.Put()),
             ERROR_FILE_NOT_FOUND);
+}
+
+// What the scan window does with the search's events: judge each find and
+// list the invalid references as checked rows.
+class RowCollector : public SearchListener {
+ public:
+  explicit RowCollector(FileSystem& fs) : rule(fs) {}
+  int SearchFound(std::string_view root, std::string_view key, std::string_view value,
+                  std::int32_t found, std::string_view name) override {
+    if (auto row = rule.Judge(root, key, value, found, name)) {
+      row->checked = true;
+      rows.push_back(std::move(*row));
+    }
+    return 0;
+  }
+  int SearchKeyChanged(std::string_view) override { return 0; }
+  void SearchFinished(std::int32_t) override {}
+
+  InvalidReferenceRule rule;
+  std::vector<RegErrorRow> rows;
+};
+
+// The name under HKEY_USERS of the key that is HKEY_CURRENT_USER, found by
+// the test tree showing through it; empty when none does.
+std::string CurrentUserBelowUsers(const std::string& base) {
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD chars = 256;
+    if (RegEnumKeyExW(HKEY_USERS, i, name, &chars, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      return {};
+    }
+    win32::UniqueHKey key;
+    const std::wstring path = std::wstring(name, chars) + L"\\" + win32::Widen(base);
+    if (RegOpenKeyExW(HKEY_USERS, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS) {
+      return win32::Narrow(std::wstring(name, chars));
+    }
+  }
+}
+
+// The whole road on the real registry: the search lists the invalid
+// references (through HKEY_CURRENT_USER and again through HKEY_USERS), the
+// run backs them up and deletes them, and the registry editor puts every
+// one back as it was.
+TEST_F(RoundTrip, ScannedValuesAreRepairedAndRestored) {
+  const std::string run_key = tree_.Path("Run");
+  const std::vector<TestValue> values = {
+      {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", run_key, L"tool", REG_SZ,
+       Wide(L"\"C:\\qm-gone\\tool.exe\" /tray")},
+      {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", run_key, L"", REG_SZ, Wide(L"C:\\qm-gone\\d.exe")},
+      {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", run_key, L"C:\\qm-gone\\named.exe", REG_SZ,
+       Wide(L"C:\\qm-gone\\named.exe")},
+      {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", run_key, L"list", REG_MULTI_SZ,
+       Wide(std::wstring(L"C:\\qm-gone\\m.exe\0more\0\0", 22), false)},
+      {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", tree_.Path("中文"), L"程序", REG_SZ,
+       Wide(L"C:\\qm-gone\\程序.exe")},
+  };
+  for (const TestValue& v : values) Put(v);
+
+  win32::Win32Registry reader;
+  win32::Win32FileSystem fs;
+  RowCollector collector(fs);
+  auto scan = [&](RegKey root, const std::string& sub) {
+    cRegSearch search(reader, collector);
+    search.RootKey(static_cast<std::int32_t>(root));
+    search.SubKey(sub);
+    search.SearchFlags(3);
+    search.SearchString(collector.rule.Drive());
+    search.DoSearch();
+  };
+  scan(kHkeyCurrentUser, tree_.Base());
+  const std::size_t through_current_user = collector.rows.size();
+  // A name and its data both naming the file give two rows for one value.
+  ASSERT_EQ(through_current_user, values.size() + 1);
+  const std::string sid = CurrentUserBelowUsers(tree_.Base());
+  ASSERT_FALSE(sid.empty()) << "HKEY_CURRENT_USER shows below HKEY_USERS";
+  scan(kHkeyUsers, sid + "\\" + tree_.Base());
+  ASSERT_EQ(collector.rows.size(), 2 * through_current_user);
+
+  Win32Run run(folder_.Path());
+  const RepairReport report = RunRepair(collector.rows, run.services);
+  ASSERT_TRUE(report.backup.ok()) << BackupFailureMessage(report.backup);
+  EXPECT_EQ(report.repaired, collector.rows.size()) << "every row, through either root";
+  EXPECT_EQ(report.failed, 0u);
+  for (const TestValue& v : values) EXPECT_FALSE(ReadBack(v).has_value());
+
+  EXPECT_EQ(RunAndWait(L"regedit.exe /s \"" + win32::Widen(report.backup.path) + L"\""), 0u);
+  for (const TestValue& v : values) {
+    const auto back = ReadBack(v);
+    ASSERT_TRUE(back.has_value()) << win32::Narrow(v.name);
+    EXPECT_EQ(back->first, v.type) << win32::Narrow(v.name);
+    EXPECT_EQ(back->second, v.data) << win32::Narrow(v.name);
+  }
 }
 
 TEST(Win32BackupDisk, PublishesCompleteFilesAndNeverReplacesOne) {
