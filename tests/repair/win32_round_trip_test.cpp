@@ -336,7 +336,7 @@ TEST_F(RoundTrip, AFailedBackupDeletesNothing) {
   };
   const std::string in_the_way = folder_.Path() + "\\RegBackups";
   const std::string missing = folder_.Path() + "\\no such folder";
-  const std::vector<Case> cases = {
+  std::vector<Case> cases = {
       {"a file named RegBackups", folder_.Path(),
        [](const std::string& p) {
          win32::UniqueFile f(CreateFileW(win32::Widen(p).c_str(), GENERIC_WRITE, 0, nullptr,
@@ -347,6 +347,11 @@ TEST_F(RoundTrip, AFailedBackupDeletesNothing) {
       {"a program folder that is gone", missing, [](const std::string&) {},
        missing + "\\RegBackups"},
   };
+  char unwritable[MAX_PATH] = {};
+  if (GetEnvironmentVariableA("QM_UNWRITABLE_PROGRAM_FOLDER", unwritable, MAX_PATH) > 0) {
+    cases.push_back({"a folder no file can be written in", unwritable, [](const std::string&) {},
+                     std::string(unwritable) + "\\RegBackups\\Backup ("});
+  }
   for (const Case& c : cases) {
     c.spoil(in_the_way);
     Win32Run run(c.program_folder);
