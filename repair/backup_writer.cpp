@@ -3,7 +3,10 @@
 namespace qm {
 
 std::string BackupFolderPath(std::string_view program_folder) {
-  return std::string(program_folder) + "\\RegBackups";
+  // A program in a drive's root folder ("C:\") has its separator already.
+  std::string path(program_folder);
+  if (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+  return path + "\\RegBackups";
 }
 
 namespace {

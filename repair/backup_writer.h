@@ -17,7 +17,7 @@ namespace qm {
 
 // Where and how backups are written; the caller owns the services.
 struct BackupPlace {
-  std::string program_folder;  // without a trailing backslash
+  std::string program_folder;
   BackupDisk& disk;
   AnsiCodePage& code_page;
   BackupClock& clock;

@@ -80,6 +80,56 @@ void ShowMarks(std::span<const RegErrorRow> rows, const RepairReport& report, Re
   }
 }
 
+// What the run will do with each row, decided from one reading of the
+// registry before anything is written or deleted: only a value that is
+// still what the scan showed is deleted, and the backup holds exactly
+// those values as they are now.
+struct RunPlan {
+  std::vector<bool> to_delete;
+  std::vector<BackupEntry> entries;
+};
+
+RunPlan PlanRows(std::span<const RegErrorRow> rows, bool backup, RegistryEditor& registry,
+                 std::vector<RowOutcome>& outcomes) {
+  RunPlan plan;
+  plan.to_delete.assign(rows.size(), false);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!rows[i].checked) continue;
+    RowValue now = ReadRowValue(registry, rows[i]);
+    switch (now.state) {
+      case RowValueState::kUnchanged: {
+        BackupEntry entry = EntryFor(rows[i], now.value);
+        if (backup && !CanWriteEntry(entry)) {
+          outcomes[i] = RowOutcome::kSkipped;  // no backup could hold it
+          break;
+        }
+        plan.to_delete[i] = true;
+        if (backup) plan.entries.push_back(std::move(entry));
+        break;
+      }
+      case RowValueState::kGone:
+        plan.to_delete[i] = true;  // nothing to save; confirmed gone after the run
+        break;
+      case RowValueState::kChanged:
+        outcomes[i] = RowOutcome::kSkipped;
+        break;
+      case RowValueState::kUnreadable:
+      case RowValueState::kUnknownRoot:
+        outcomes[i] = RowOutcome::kFailed;
+        break;
+    }
+  }
+  return plan;
+}
+
+void Count(RepairReport& report) {
+  for (RowOutcome o : report.rows) {
+    if (o == RowOutcome::kRepaired) ++report.repaired;
+    if (o == RowOutcome::kFailed) ++report.failed;
+    if (o == RowOutcome::kSkipped) ++report.skipped;
+  }
+}
+
 }  // namespace
 
 RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& services) {
@@ -89,40 +139,9 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
   report.backup_asked = ReadBackupBeforeFix(services.profile, profile_path);
   if (report.backup_asked) services.view.SetStatusText(kCreatingBackupText);
 
-  // Read every checked row once, before anything is written or deleted:
-  // only a value that is still what the scan showed is deleted, and the
-  // backup holds exactly those values as they are now.
-  std::vector<bool> to_delete(rows.size(), false);
-  std::vector<BackupEntry> entries;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (!rows[i].checked) continue;
-    RowValue now = ReadRowValue(services.registry, rows[i]);
-    switch (now.state) {
-      case RowValueState::kUnchanged: {
-        BackupEntry entry = EntryFor(rows[i], now.value);
-        if (report.backup_asked && !CanWriteEntry(entry)) {
-          report.rows[i] = RowOutcome::kSkipped;  // no backup can hold it
-          break;
-        }
-        to_delete[i] = true;
-        if (report.backup_asked) entries.push_back(std::move(entry));
-        break;
-      }
-      case RowValueState::kGone:
-        to_delete[i] = true;  // already repaired; confirmed below
-        break;
-      case RowValueState::kChanged:
-        report.rows[i] = RowOutcome::kSkipped;
-        break;
-      case RowValueState::kUnreadable:
-      case RowValueState::kUnknownRoot:
-        report.rows[i] = RowOutcome::kFailed;
-        break;
-    }
-  }
-
+  const RunPlan plan = PlanRows(rows, report.backup_asked, services.registry, report.rows);
   if (report.backup_asked) {
-    report.backup = WriteBackupFile(entries, services.backup);
+    report.backup = WriteBackupFile(plan.entries, services.backup);
     if (!report.backup.ok()) {
       report.stopped = true;
       services.view.SetStatusText(kBackupFailedStatus);
@@ -133,22 +152,18 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
   }
 
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (to_delete[i]) {
+    if (plan.to_delete[i]) {
       (void)DeleteRegistryValue(services.registry, RootKeyFromName(rows[i].root), rows[i]);
     }
   }
   // Judged only after every deletion, so a row whose value another row
   // removed counts as well.
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (!to_delete[i]) continue;
+    if (!plan.to_delete[i]) continue;
     report.rows[i] =
         ValueGone(services.registry, rows[i]) ? RowOutcome::kRepaired : RowOutcome::kFailed;
   }
-  for (RowOutcome o : report.rows) {
-    report.repaired += o == RowOutcome::kRepaired;
-    report.failed += o == RowOutcome::kFailed;
-    report.skipped += o == RowOutcome::kSkipped;
-  }
+  Count(report);
 
   ShowMarks(rows, report, services.view);
   const std::string count = std::to_string(report.repaired);

@@ -96,6 +96,13 @@ TEST(BackupWriter, NamesFilesAfterTheRegionalDateAndTime) {
   }
 }
 
+TEST(BackupWriter, PutsTheFolderBesideTheProgram) {
+  EXPECT_EQ(BackupFolderPath("C:\\Tools\\Quillmar"), "C:\\Tools\\Quillmar\\RegBackups");
+  EXPECT_EQ(BackupFolderPath("C:\\"), "C:\\RegBackups") << "a drive's root folder";
+  EXPECT_EQ(BackupFolderPath("\\\\server\\share\\app\\"),
+            "\\\\server\\share\\app\\RegBackups");
+}
+
 TEST(BackupWriter, FallsBackToFixedFormatsWithoutRegionalOnes) {
   EXPECT_EQ(BackupStampText(FixedDateTimeText({2010, 7, 7, 7, 3, 9})), "2010-7-7 7;03;09");
   EXPECT_EQ(BackupStampText(FixedDateTimeText({2024, 12, 31, 23, 59, 59})), "2024-12-31 23;59;59");
