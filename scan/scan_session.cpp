@@ -11,7 +11,7 @@ ScanSession::ScanSession(RegistryReader& registry, FileSystem& fs, ScanView& vie
     : view_(view),
       services_(services),
       rule_(fs),
-      search_(registry, *this, [this] { services_.Yield(); }) {}
+      search_(registry, *this, [this] { services_.YieldToEvents(); }) {}
 
 ScanSession::~ScanSession() = default;
 
@@ -60,9 +60,9 @@ void ScanSession::Stop() {
   view_.EnableStop(false);
   TickRows();
   search_.StopSearch();
-  services_.Yield();
+  services_.YieldToEvents();
   services_.WriteRecord("ErrorCount", std::to_string(rows_.Count()));
-  services_.Yield();
+  services_.YieldToEvents();
   services_.WriteRecord("LastScanTime", services_.NowText());
 }
 

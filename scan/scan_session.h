@@ -42,7 +42,7 @@ class ScanServices {
  public:
   virtual ~ScanServices() = default;
   // Processes pending user-interface events, then returns.
-  virtual void Yield() = 0;
+  virtual void YieldToEvents() = 0;
   virtual void ShowMessage(const std::string& text, int style) = 0;
   // Writes one Records value of the profile.
   virtual void WriteRecord(const std::string& key, const std::string& value) = 0;

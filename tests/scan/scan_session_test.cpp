@@ -36,7 +36,7 @@ class FakeView : public ScanView {
 
 class FakeServices : public ScanServices {
  public:
-  void Yield() override {
+  void YieldToEvents() override {
     ++yields;
     if (on_yield) on_yield();
   }

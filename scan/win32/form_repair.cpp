@@ -1,0 +1,327 @@
+#include "scan/win32/form_repair.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/program_folder.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_registry_editor.h"
+#include "profile/profile_store.h"
+#include "repair/repair_run.h"
+#include "repair/win32/win32_backup_clock.h"
+#include "repair/win32/win32_backup_disk.h"
+#include "repair/win32/win32_code_page.h"
+#include "shell/scan_window.h"
+#include "shell/services.h"
+
+namespace qm::scan_window {
+
+using shell::FontDesc;
+using shell::TwipsRect;
+
+namespace {
+
+constexpr UINT_PTR kListSubclassId = 0x11F;
+const FontDesc kSong9{"宋体", 9.0, false};
+const FontDesc kSong9Bold{"宋体", 9.0, true};
+const FontDesc kVerdanaBig{"Verdana", 14.25, true};
+
+struct Column {
+  const char* header;
+  int width_twips;
+};
+constexpr Column kColumns[] = {{"错误", 1600}, {"根建", 3000}, {"键名", 3000}, {"键值", 3500}};
+
+COLORREF ToColorRef(RowColour c) {
+  return RGB(c.red, c.green, c.blue);
+}
+
+}  // namespace
+
+// The system pieces the window uses: the registry, file system, profile
+// and backup place, made once per window.
+struct FormRepair::Platform {
+  win32::Win32Registry registry;
+  win32::Win32FileSystem fs;
+  win32::Win32Profile profile;
+  win32::Win32RegistryEditor editor;
+  win32::SystemBackupClock clock;
+  win32::Win32BackupDisk disk;
+  win32::SystemAnsiCodePage code_page;
+  std::string folder = win32::ProgramFolder().value_or(".");
+};
+
+class FormRepair::RepairViewImpl final : public RepairView, public MessageService {
+ public:
+  explicit RepairViewImpl(FormRepair& form) : form_(form) {}
+  void SetStatusText(std::string_view text) override { form_.SetCurrentKey(std::string(text)); }
+  void SetRepairCount(std::string_view text) override { form_.SetRepairCount(std::string(text)); }
+  void MarkRow(std::size_t index, std::string_view text, RowColour colour) override {
+    form_.SetRowText(index, 0, std::string(text));
+    ColourRow(index, colour);
+  }
+  void ColourRow(std::size_t index, RowColour colour) override {
+    if (index < form_.row_colours_.size()) form_.row_colours_[index] = ToColorRef(colour);
+    ListView_RedrawItems(form_.list_, static_cast<int>(index), static_cast<int>(index));
+  }
+  void Show(std::string_view text, int style) override {
+    shell::ShowMessage(form_.Handle(), text, static_cast<UINT>(style));
+  }
+
+ private:
+  FormRepair& form_;
+};
+
+FormRepair::FormRepair()
+    : ChromeForm(shell::FormKind::Repair, L"Quillmar.FormRepair", ChromeForm::ScanWindowLayout()),
+      platform_(std::make_unique<Platform>()) {}
+
+FormRepair::~FormRepair() {
+  if (Handle() != nullptr) RemoveWindowSubclass(Handle(), NotifySubclass, kListSubclassId);
+}
+
+bool FormRepair::OnLoad() {
+  if (!SetUpChrome()) return false;
+  session_ = std::make_unique<ScanSession>(platform_->registry, platform_->fs,
+                                           static_cast<ScanView&>(*this),
+                                           static_cast<ScanServices&>(*this));
+  repair_view_ = std::make_unique<RepairViewImpl>(*this);
+
+  AddLabel(
+      {.name = "Label3", .twips = {9480, 840, 780, 180}, .text = "错误量：", .font = kSong9Bold});
+  lblStatus_ = &AddLabel({.name = "lblStatus",
+                          .twips = {10320, 720, 210, 345},
+                          .text = "0",
+                          .color = RGB(255, 0, 0),
+                          .font = kVerdanaBig,
+                          .autosize = true});
+  AddLabel(
+      {.name = "Label5", .twips = {9480, 1200, 780, 180}, .text = "已修复：", .font = kSong9Bold});
+  RepairCount_ = &AddLabel({.name = "RepairCount",
+                            .twips = {10320, 1080, 210, 345},
+                            .text = "0",
+                            .color = RGB(0, 192, 0),
+                            .font = kVerdanaBig,
+                            .autosize = true});
+  AddLabel(
+      {.name = "Label4", .twips = {360, 1680, 975, 180}, .text = "正在扫描：", .font = kSong9Bold});
+  lblCurrentKey_ = &AddLabel({.name = "lblCurrentKey",
+                              .twips = {1440, 1680, 9915, 180},
+                              .text = "无",
+                              .color = RGB(255, 255, 255),
+                              .font = kSong9});
+
+  // Shape1 frames the list; drawn first so the list lies over its inside.
+  AddChild("Shape1", L"STATIC", SS_BLACKFRAME, 0, {225, 2145, 11340, 4830});
+  CreateList();
+
+  const auto command = [this](const char* name, TwipsRect place, const char* caption,
+                              void (FormRepair::*handler)()) {
+    auto* c = AddCommand(
+        {.name = name, .twips = place, .caption = caption, .font = kSong9, .xp_type = 2});
+    if (c != nullptr) c->Events().Click = Handler([this, handler] { (this->*handler)(); });
+    return c;
+  };
+  CommandStart_ =
+      command("CommandStart", {360, 7200, 1815, 495}, "扫描", &FormRepair::CommandStart_Click);
+  CommandStop_ =
+      command("CommandStop", {2400, 7200, 1815, 495}, "停止", &FormRepair::CommandStop_Click);
+  CommandRepair_ =
+      command("CommandRepair", {6240, 7200, 2295, 495}, "修复", &FormRepair::CommandRepair_Click);
+  CommandReturn_ =
+      command("CommandReturn", {9960, 7200, 1455, 495}, "返回", &FormRepair::CommandReturn_Click);
+
+  session_->Load();
+  ad_.Create(*this, {360, 8040, 6540, 180}, shell::kScanAdIntervalMs);
+  StartTimer(kTimerRunScan, kTimerRunScanMs, [this] { TimerRunScan_Timer(); });
+  return true;
+}
+
+void FormRepair::CreateList() {
+  list_ = AddChild("lvwRegErrors", WC_LISTVIEWW,
+                   WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, 0,
+                   {240, 2160, 11295, 4780});
+  if (list_ == nullptr) return;
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(kSong9)), FALSE);
+  int index = 0;
+  for (const Column& c : kColumns) {
+    std::wstring header = win32::Widen(c.header);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    col.pszText = header.data();
+    col.cx = shell::TwipsToPixels(c.width_twips);
+    col.iSubItem = index;
+    ListView_InsertColumn(list_, index++, &col);
+  }
+  // Row colours come through the list's custom-draw notifications, which
+  // the list sends to this window.
+  SetWindowSubclass(Handle(), NotifySubclass, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK FormRepair::NotifySubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                            DWORD_PTR self) {
+  if (msg == WM_NOTIFY) {
+    auto* form = reinterpret_cast<FormRepair*>(self);
+    auto* hdr = reinterpret_cast<NMHDR*>(lp);
+    if (hdr->hwndFrom == form->list_ && hdr->code == NM_CUSTOMDRAW) {
+      return form->OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lp));
+    }
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT FormRepair::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
+      draw.clrText = (draw.iSubItem == 0 && row < row_colours_.size())
+                         ? row_colours_[row]
+                         : GetSysColor(COLOR_WINDOWTEXT);
+      return CDRF_DODEFAULT;
+    }
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
+void FormRepair::OnBackgroundMove() {
+  ChromeForm::OnBackgroundMove();
+  ad_.ClearUnderline();
+}
+
+bool FormRepair::RowChecked(std::size_t row) const {
+  return ListView_GetCheckState(list_, static_cast<int>(row)) != FALSE;
+}
+
+void FormRepair::TimerRunScan_Timer() {
+  // Off before the scan: the walk yields, and the timer must not tick again.
+  StopTimer(kTimerRunScan);
+  RunStart();
+}
+
+void FormRepair::CommandStart_Click() {
+  RunStart();
+}
+
+void FormRepair::RunStart() {
+  if (repairing_) return;
+  session_->Start();
+  if (session_->ClosePending()) Unload();
+}
+
+void FormRepair::CommandStop_Click() {
+  session_->Stop();
+}
+
+void FormRepair::CommandReturn_Click() {
+  if (repairing_) return;
+  if (session_->RequestClose() == ScanSession::CloseAnswer::kClose) Unload();
+}
+
+void FormRepair::CommandRepair_Click() {
+  if (session_->Walking() || repairing_) return;
+  // The user's marks are in the list; the run works on the model's rows.
+  auto& rows = session_->Rows().Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) rows[i].checked = RowChecked(i);
+  row_colours_.assign(rows.size(), GetSysColor(COLOR_WINDOWTEXT));
+  repairing_ = true;
+  RepairServices services{
+      platform_->editor, platform_->profile, *repair_view_, *repair_view_,
+      BackupPlace{platform_->folder, platform_->disk, platform_->code_page, platform_->clock}};
+  const RepairReport report = RunRepair(rows, services);
+  (void)report;
+  repairing_ = false;
+}
+
+void FormRepair::SetFoundCount(const std::string& text) {
+  SetCaption(*lblStatus_, text);
+}
+void FormRepair::SetRepairCount(const std::string& text) {
+  SetCaption(*RepairCount_, text);
+}
+void FormRepair::SetCurrentKey(const std::string& text) {
+  SetCaption(*lblCurrentKey_, text);
+}
+
+void FormRepair::EnableStart(bool on) {
+  if (CommandStart_) CommandStart_->Button().SetEnabled(on);
+}
+void FormRepair::EnableStop(bool on) {
+  if (CommandStop_) CommandStop_->Button().SetEnabled(on);
+}
+void FormRepair::EnableRepair(bool on) {
+  if (CommandRepair_) CommandRepair_->Button().SetEnabled(on);
+}
+
+void FormRepair::RowsCleared() {
+  ListView_DeleteAllItems(list_);
+  row_colours_.clear();
+}
+
+void FormRepair::SetRowText(std::size_t row, int column, const std::string& text) {
+  std::wstring w = win32::Widen(text);
+  ListView_SetItemText(list_, static_cast<int>(row), column, w.data());
+}
+
+void FormRepair::RowAdded(const RegErrorRow& row) {
+  const int index = ListView_GetItemCount(list_);
+  std::wstring kind = win32::Widen(row.kind);
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = index;
+  item.pszText = kind.data();
+  ListView_InsertItem(list_, &item);
+  SetRowText(static_cast<std::size_t>(index), 1, row.root);
+  SetRowText(static_cast<std::size_t>(index), 2, row.key);
+  SetRowText(static_cast<std::size_t>(index), 3, row.value);
+  row_colours_.push_back(GetSysColor(COLOR_WINDOWTEXT));
+}
+
+void FormRepair::RowsChecked() {
+  const int count = ListView_GetItemCount(list_);
+  for (int i = 0; i < count; ++i) ListView_SetCheckState(list_, i, TRUE);
+}
+
+void FormRepair::YieldToEvents() {
+  // A quit request during the walk ends the scan: nothing may keep the
+  // process alive once it is asked to end.
+  if (!shell::DoEvents()) session_->Stop();
+}
+
+void FormRepair::ShowMessage(const std::string& text, int style) {
+  shell::ShowMessage(Handle(), text, static_cast<UINT>(style));
+}
+
+void FormRepair::WriteRecord(const std::string& key, const std::string& value) {
+  (void)WriteIniValue(platform_->profile, ProfilePath(platform_->folder), kRecordsSection, key,
+                      value);
+}
+
+std::string FormRepair::NowText() {
+  const LocalDateTimeText now = platform_->clock.Now();
+  return now.midnight ? now.short_date : now.short_date + " " + now.long_time;
+}
+
+std::chrono::steady_clock::time_point FormRepair::Now() {
+  return std::chrono::steady_clock::now();
+}
+
+}  // namespace qm::scan_window
+
+namespace qm::shell {
+
+void ShowScanWindow(HWND owner) {
+  Form* scan = LoadForm(std::make_unique<scan_window::FormRepair>(), owner);
+  if (scan == nullptr) return;
+  scan->CentreOver(owner);
+  scan->ShowModal();
+}
+
+}  // namespace qm::shell

@@ -1,0 +1,86 @@
+// FormRepair: the window in which a scan runs and its results are listed,
+// opened modally over the main window. The scan logic lives in ScanSession,
+// the repair in RunRepair; this class binds them to the window's controls.
+#pragma once
+
+#include <commctrl.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "scan/scan_session.h"
+#include "shell/ad_line.h"
+#include "shell/chrome.h"
+
+namespace qm::scan_window {
+
+inline constexpr UINT_PTR kTimerRunScan = 0x5CA;
+inline constexpr UINT kTimerRunScanMs = 100;
+
+class FormRepair final : public shell::ChromeForm, private ScanView, private ScanServices {
+ public:
+  FormRepair();
+  ~FormRepair() override;
+
+  // For tests: the session and the list's check marks as the user sees them.
+  [[nodiscard]] ScanSession& Session() { return *session_; }
+  [[nodiscard]] HWND List() const { return list_; }
+  [[nodiscard]] bool RowChecked(std::size_t row) const;
+
+ private:
+  bool OnLoad() override;
+  void OnBackgroundMove() override;
+  void OnCloseRequest() override { CommandReturn_Click(); }
+  void ExitAction() override { CommandReturn_Click(); }
+
+  void TimerRunScan_Timer();
+  void CommandStart_Click();
+  void CommandStop_Click();
+  void CommandRepair_Click();
+  void CommandReturn_Click();
+  void RunStart();
+
+  // ScanView
+  void SetFoundCount(const std::string& text) override;
+  void SetRepairCount(const std::string& text) override;
+  void SetCurrentKey(const std::string& text) override;
+  void EnableStart(bool on) override;
+  void EnableStop(bool on) override;
+  void EnableRepair(bool on) override;
+  void RowsCleared() override;
+  void RowAdded(const RegErrorRow& row) override;
+  void RowsChecked() override;
+
+  // ScanServices
+  void YieldToEvents() override;
+  void ShowMessage(const std::string& text, int style) override;
+  void WriteRecord(const std::string& key, const std::string& value) override;
+  [[nodiscard]] std::string NowText() override;
+  [[nodiscard]] std::chrono::steady_clock::time_point Now() override;
+
+  void CreateList();
+  void SetRowText(std::size_t row, int column, const std::string& text);
+  static LRESULT CALLBACK NotifySubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                         DWORD_PTR self);
+  [[nodiscard]] LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+
+  class RepairViewImpl;
+  struct Platform;
+  std::unique_ptr<Platform> platform_;
+  std::unique_ptr<ScanSession> session_;
+  std::unique_ptr<RepairViewImpl> repair_view_;
+  shell::AdLine ad_;
+  shell::Label* lblStatus_ = nullptr;
+  shell::Label* RepairCount_ = nullptr;
+  shell::Label* lblCurrentKey_ = nullptr;
+  button::win32::CommandWindow* CommandStart_ = nullptr;
+  button::win32::CommandWindow* CommandStop_ = nullptr;
+  button::win32::CommandWindow* CommandRepair_ = nullptr;
+  button::win32::CommandWindow* CommandReturn_ = nullptr;
+  HWND list_ = nullptr;
+  std::vector<COLORREF> row_colours_;  // column 0's text colour per row
+  bool repairing_ = false;
+};
+
+}  // namespace qm::scan_window
