@@ -3,8 +3,10 @@
 // the repair in RunRepair; this class binds them to the window's controls.
 #pragma once
 
-#include <commctrl.h>
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <memory>
 #include <string>
