@@ -171,7 +171,8 @@ class RoundTrip : public ::testing::Test {
     const DWORD dword = 0xDEADBEEF;
     const ULONGLONG qword = 0x0102030405060788ull;
     Bytes binary;
-    for (int i = 0; i < 300; ++i) binary.push_back(static_cast<BYTE>(i * 7));
+    // Larger than the first read buffer of the editor and many lines long.
+    for (int i = 0; i < 5000; ++i) binary.push_back(static_cast<BYTE>(i * 7));
     const auto* dp = reinterpret_cast<const BYTE*>(&dword);
     const auto* qp = reinterpret_cast<const BYTE*>(&qword);
     return {
