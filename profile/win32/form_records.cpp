@@ -1,0 +1,74 @@
+#include "profile/win32/form_records.h"
+
+#include "platform/win32/program_folder.h"
+#include "profile/profile_store.h"
+#include "shell/nav_pages.h"
+
+namespace qm::profile_window {
+
+using shell::TwipsRect;
+
+FormRecords::FormRecords()
+    : NavigationForm(shell::FormKind::Records, L"Quillmar.FormRecords", L"\\bgother.dll",
+                     shell::ChromeButton::Records, "记录") {}
+
+bool FormRecords::LoadContents() {
+  const auto caption = [this](const char* name, TwipsRect place, const char* text) {
+    AddLabel({.name = name, .twips = place, .text = text});
+  };
+  const auto figure = [this](const char* name, TwipsRect place, const char* text) {
+    return &AddLabel({.name = name, .twips = place, .text = text, .autosize = true});
+  };
+  caption("Label1", {3360, 2400, 1260, 180}, "上次扫描时间：");
+  LabelLastScanTime_ = figure("LabelLastScanTime", {4680, 2400, 0, 180}, "unknown");
+  caption("Label2", {3720, 2760, 900, 180}, "错误个数：");
+  LabelErrorCount_ = figure("LabelErrorCount", {4680, 2760, 0, 180}, "0");
+  caption("Label3", {3540, 3120, 1080, 180}, "已修复错误：");
+  LabelFixedCount_ = figure("LabelFixedCount", {4680, 3120, 0, 180}, "0");
+  if (auto* refresh = AddCommand({.name = "CommandRefreshRecords",
+                                  .twips = {3360, 3600, 1455, 495},
+                                  .caption = "刷新",
+                                  .xp_type = 2})) {
+    refresh->Events().Click = Handler([this] { CommandRefreshRecords_Click(); });
+  }
+  Refresh();
+  return true;
+}
+
+void FormRecords::CommandRefreshRecords_Click() {
+  Refresh();
+}
+
+void FormRecords::Refresh() {
+  RefreshRecords(profile_, ProfilePath(win32::ProgramFolder().value_or(".")),
+                 static_cast<RecordsView&>(*this));
+}
+
+void FormRecords::ShowFigure(RecordFigure figure, const std::string& text) {
+  shell::Label* label = figure == RecordFigure::kLastScanTime ? LabelLastScanTime_
+                        : figure == RecordFigure::kErrorCount ? LabelErrorCount_
+                                                              : LabelFixedCount_;
+  if (label != nullptr) SetCaption(*label, text);
+}
+
+bool FormRecords::YieldToEvents() {
+  const HWND self = Handle();
+  // The yield is there so the figure repaints. While the window is still
+  // being loaded it is hidden and nothing needs painting, and handling
+  // other input then could start a second navigation in the middle of the
+  // one loading this window.
+  if (!IsWindowVisible(self)) return true;
+  shell::DoEvents();
+  // The user may have left the window (navigation, exit) meanwhile.
+  return IsWindow(self) != FALSE;
+}
+
+}  // namespace qm::profile_window
+
+namespace qm::shell {
+
+std::unique_ptr<NavigationForm> MakeFormRecords() {
+  return std::make_unique<profile_window::FormRecords>();
+}
+
+}  // namespace qm::shell

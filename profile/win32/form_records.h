@@ -1,0 +1,30 @@
+// FormRecords: the records window, showing the figures of the last stopped
+// scan and the last repair as the profile holds them. It only reads.
+#pragma once
+
+#include "platform/win32/win32_profile.h"
+#include "profile/records_figures.h"
+#include "shell/navigation_form.h"
+
+namespace qm::profile_window {
+
+class FormRecords final : public shell::NavigationForm, private RecordsView {
+ public:
+  FormRecords();
+
+ private:
+  [[nodiscard]] bool LoadContents() override;
+  void CommandRefreshRecords_Click();
+  void Refresh();
+
+  // RecordsView
+  void ShowFigure(RecordFigure figure, const std::string& text) override;
+  [[nodiscard]] bool YieldToEvents() override;
+
+  win32::Win32Profile profile_;
+  shell::Label* LabelLastScanTime_ = nullptr;
+  shell::Label* LabelErrorCount_ = nullptr;
+  shell::Label* LabelFixedCount_ = nullptr;
+};
+
+}  // namespace qm::profile_window

@@ -1,0 +1,135 @@
+#include "repair/win32/form_restore_and_backup.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/program_folder.h"
+#include "platform/win32/wide.h"
+#include "repair/win32/registry_editor_process.h"
+#include "shell/nav_pages.h"
+#include "shell/services.h"
+
+namespace qm::repair_window {
+
+using shell::TwipsRect;
+
+namespace {
+
+struct Column {
+  const char* header;
+  int width_twips;
+};
+constexpr Column kColumns[] = {{"ID", 600}, {"文件", 7200}};
+
+constexpr TwipsRect kListPlace{3360, 2040, 8190, 4440};
+constexpr TwipsRect kRefreshPlace{3360, 6840, 1455, 495};
+constexpr TwipsRect kRestorePlace{5040, 6840, 1455, 495};
+constexpr TwipsRect kDeletePlace{6720, 6840, 1455, 495};
+
+void SetText(HWND list, int row, int column, const std::string& text) {
+  std::wstring w = win32::Widen(text);
+  ListView_SetItemText(list, row, column, w.data());
+}
+
+}  // namespace
+
+FormRestoreAndBackup::FormRestoreAndBackup()
+    : NavigationForm(shell::FormKind::RestoreAndBackup, L"Quillmar.FormRestoreAndBackup",
+                     L"\\bgother.dll", shell::ChromeButton::Restore, "恢复备份") {}
+
+bool FormRestoreAndBackup::LoadContents() {
+  manager_ = std::make_unique<BackupManager>(win32::ProgramFolder().value_or("."), folder_,
+                                             static_cast<BackupOpener&>(*this),
+                                             static_cast<BackupListView&>(*this));
+  ListViewBackups_ = AddChild(
+      "ListViewBackups", WC_LISTVIEWW,
+      WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, 0, kListPlace);
+  if (ListViewBackups_ != nullptr) {
+    ListView_SetExtendedListViewStyle(ListViewBackups_, LVS_EX_FULLROWSELECT);
+    int index = 0;
+    for (const Column& c : kColumns) {
+      std::wstring header = win32::Widen(c.header);
+      LVCOLUMNW col{};
+      col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+      col.pszText = header.data();
+      col.cx = shell::TwipsToPixels(c.width_twips);
+      col.iSubItem = index;
+      ListView_InsertColumn(ListViewBackups_, index++, &col);
+    }
+  }
+
+  const auto command = [this](const char* name, TwipsRect place, const char* caption,
+                              void (FormRestoreAndBackup::*handler)()) {
+    auto* c = AddCommand({.name = name, .twips = place, .caption = caption, .xp_type = 2});
+    if (c != nullptr) c->Events().Click = Handler([this, handler] { (this->*handler)(); });
+  };
+  command("CommandRefresh", kRefreshPlace, "刷新", &FormRestoreAndBackup::CommandRefresh_Click);
+  command("CommandRestore", kRestorePlace, "恢复", &FormRestoreAndBackup::CommandRestore_Click);
+  command("CommandDelete", kDeletePlace, "删除", &FormRestoreAndBackup::CommandDelete_Click);
+
+  manager_->Refresh();
+  if (ListViewBackups_ != nullptr) SetFocusedChild(ListViewBackups_);
+  return true;
+}
+
+void FormRestoreAndBackup::CommandRefresh_Click() {
+  manager_->Refresh();
+}
+
+void FormRestoreAndBackup::CommandRestore_Click() {
+  manager_->Restore();
+}
+
+void FormRestoreAndBackup::CommandDelete_Click() {
+  manager_->Delete();
+}
+
+void FormRestoreAndBackup::ShowRows(const std::vector<BackupRow>& rows) {
+  // A message box of an earlier step may have let the user leave the window.
+  if (!Alive() || ListViewBackups_ == nullptr) return;
+  ListView_DeleteAllItems(ListViewBackups_);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    std::wstring id = win32::Widen(rows[i].id);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(i);
+    item.pszText = id.data();
+    const int at = ListView_InsertItem(ListViewBackups_, &item);
+    if (at >= 0) SetText(ListViewBackups_, at, 1, rows[i].name);
+  }
+  if (!rows.empty()) {
+    const UINT mark = LVIS_SELECTED | LVIS_FOCUSED;
+    ListView_SetItemState(ListViewBackups_, 0, mark, mark);
+    ListView_EnsureVisible(ListViewBackups_, 0, FALSE);
+  }
+}
+
+std::optional<std::size_t> FormRestoreAndBackup::ActedRow() {
+  if (!Alive() || ListViewBackups_ == nullptr) return std::nullopt;
+  const int count = ListView_GetItemCount(ListViewBackups_);
+  return RowToActOn(ListView_GetNextItem(ListViewBackups_, -1, LVNI_SELECTED),
+                    ListView_GetNextItem(ListViewBackups_, -1, LVNI_FOCUSED),
+                    count > 0 ? static_cast<std::size_t>(count) : 0);
+}
+
+int FormRestoreAndBackup::Message(std::string_view text, int style) {
+  return shell::ShowMessage(Alive() ? Handle() : nullptr, text, static_cast<UINT>(style));
+}
+
+std::intptr_t FormRestoreAndBackup::OpenWithShell(std::string_view path) {
+  return shell::ShellOpen(Alive() ? Handle() : nullptr, path);
+}
+
+std::uint32_t FormRestoreAndBackup::RunRegistryEditor(std::string_view path) {
+  if (run_editor_) return run_editor_(path);
+  return win32::RunRegistryEditorAndWait(path, [] { return shell::DoEvents(); });
+}
+
+}  // namespace qm::repair_window
+
+namespace qm::shell {
+
+std::unique_ptr<NavigationForm> MakeFormRestoreAndBackup() {
+  return std::make_unique<repair_window::FormRestoreAndBackup>();
+}
+
+}  // namespace qm::shell

@@ -1,0 +1,25 @@
+// Handing a backup file straight to the system's registry editor, for
+// systems where the shell has no association for ".reg" files.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace qm::win32 {
+
+// "<Windows folder>\regedit.exe" "<file>": the editor imports the file the
+// way it does when the shell opens it (on Windows it asks the user first).
+// The editor is named by its full path, never looked up beside the program
+// or in the current folder, where another program of that name could lie.
+[[nodiscard]] std::wstring RegistryEditorCommandLine(std::string_view file);
+
+// Starts the editor on `file` and returns when it has ended: 0, or the
+// platform's error code when it could not be started. While it runs,
+// `pump` handles the window's messages whenever some arrive; it returns
+// false when the program is asked to quit, which ends the wait early.
+[[nodiscard]] std::uint32_t RunRegistryEditorAndWait(std::string_view file,
+                                                     const std::function<bool()>& pump);
+
+}  // namespace qm::win32

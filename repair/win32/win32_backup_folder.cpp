@@ -1,0 +1,53 @@
+#include "repair/win32/win32_backup_folder.h"
+
+#include <windows.h>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
+
+namespace qm::win32 {
+namespace {
+
+struct FindHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
+using UniqueFind = UniqueHandle<HANDLE, FindHandleTraits>;
+
+FolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
+  const DWORD a = data.dwFileAttributes;
+  return {Narrow(data.cFileName), (a & FILE_ATTRIBUTE_DIRECTORY) != 0,
+          (a & FILE_ATTRIBUTE_HIDDEN) != 0, (a & FILE_ATTRIBUTE_SYSTEM) != 0,
+          (a & FILE_ATTRIBUTE_DEVICE) != 0};
+}
+
+}  // namespace
+
+std::vector<FolderEntry> Win32BackupFolder::List(std::string_view folder) {
+  std::vector<FolderEntry> entries;
+  const std::wstring pattern = Widen(folder) + L"\\" + Widen(kBackupListPattern);
+  WIN32_FIND_DATAW data{};
+  // A missing folder, like an empty one, simply lists nothing.
+  UniqueFind find(
+      FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
+  if (!find) return entries;
+  do {
+    entries.push_back(EntryOf(data));
+  } while (FindNextFileW(find.Get(), &data));
+  return entries;
+}
+
+bool Win32BackupFolder::FileMissing(std::string_view path) {
+  const std::wstring wide = Widen(path);
+  if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+std::uint32_t Win32BackupFolder::Remove(std::string_view path) {
+  const std::wstring wide = Widen(path);
+  if (DeleteFileW(wide.c_str())) return 0;
+  return GetLastError();
+}
+
+}  // namespace qm::win32
