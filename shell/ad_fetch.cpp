@@ -2,13 +2,22 @@
 
 #include <wininet.h>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "platform/win32/handles.h"
 #include "platform/win32/internet_handle.h"
 #include "platform/win32/wide.h"
 #include "shell/ad_text.h"
 
 namespace qm::shell {
 
-AdBody FetchAdBody(std::string_view url, DWORD timeout_ms) {
+namespace {
+
+std::atomic<bool> g_fetch_out{false};
+
+AdBody FetchNow(const std::string& url, DWORD timeout_ms) {
   AdBody result;
   win32::UniqueInternet root(
       InternetOpenW(L"Tessavorn", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
@@ -36,6 +45,42 @@ AdBody FetchAdBody(std::string_view url, DWORD timeout_ms) {
   }
   file.Reset();  // the address handle before the root handle
   return result;
+}
+
+struct FetchJob {
+  std::string url;
+  DWORD timeout_ms = 0;
+  AdBody result;
+  win32::UniqueKernelHandle done;
+};
+
+}  // namespace
+
+bool AdFetchStillOut() {
+  return g_fetch_out;
+}
+
+AdBody FetchAdBody(std::string_view url, DWORD timeout_ms, DWORD limit_ms) {
+  if (g_fetch_out.exchange(true)) return {{}, ERROR_INTERNET_TIMEOUT};
+  auto job = std::make_shared<FetchJob>();
+  job->url = std::string(url);
+  job->timeout_ms = timeout_ms;
+  job->done.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!job->done) {
+    const DWORD error = GetLastError();
+    g_fetch_out = false;
+    return {{}, error};
+  }
+  // The helper owns its share of the job: it may outlive this call.
+  std::thread([job] {
+    job->result = FetchNow(job->url, job->timeout_ms);
+    g_fetch_out = false;  // before the wake-up, so that the next fetch may start at once
+    SetEvent(job->done.Get());
+  }).detach();
+  if (WaitForSingleObject(job->done.Get(), limit_ms) != WAIT_OBJECT_0) {
+    return {{}, ERROR_INTERNET_TIMEOUT};
+  }
+  return job->result;
 }
 
 std::string DecodeAnsi(std::string_view bytes) {

@@ -1,17 +1,24 @@
 // The advertisement fetch over WinINet. Synchronous: it runs inside a
 // timer tick on the user-interface thread and blocks every window while it
-// lasts, so each network phase is bounded (kAdTimeoutMs) and a server that
-// never answers costs a few seconds, not the program.
+// lasts. So that a server which accepts and never answers cannot freeze the
+// program, each network phase is bounded (kAdTimeoutMs), and the whole
+// fetch as well (kAdFetchLimitMs): the WinINet calls run on a helper
+// thread that the caller waits for; past the limit the caller gives up
+// with ERROR_INTERNET_TIMEOUT and the helper finishes on its own. While
+// such a helper is still out, a new fetch fails at once instead of adding
+// another.
 #pragma once
 
 #include <windows.h>
+#include <wininet.h>
 
 #include <string>
 #include <string_view>
 
 namespace qm::shell {
 
-inline constexpr DWORD kAdTimeoutMs = 4000;  // connect, send and receive, each
+inline constexpr DWORD kAdTimeoutMs = 3000;     // connect, send and receive, each
+inline constexpr DWORD kAdFetchLimitMs = 5000;  // the whole fetch
 
 struct AdBody {
   std::string bytes;  // the response body as received
@@ -20,7 +27,11 @@ struct AdBody {
 
 // Fetches `url` (UTF-8): agent "Tessavorn", direct access, nothing written
 // to the cache, the body read 1024 bytes at a time until a read yields 0.
-[[nodiscard]] AdBody FetchAdBody(std::string_view url, DWORD timeout_ms = kAdTimeoutMs);
+[[nodiscard]] AdBody FetchAdBody(std::string_view url, DWORD timeout_ms = kAdTimeoutMs,
+                                 DWORD limit_ms = kAdFetchLimitMs);
+
+// Whether a fetch that ran past its limit is still finishing.
+[[nodiscard]] bool AdFetchStillOut();
 
 // Decodes the whole body from the system's ANSI code page at once (so a
 // two-byte character split between two reads stays whole) to UTF-8.
