@@ -24,6 +24,12 @@ for f in 宋体 SimSun 新宋体 NSimSun 黑体 SimHei 微软雅黑 'Microsoft Y
   reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /t REG_SZ /d 'WenQuanYi Micro Hei'
 done
 reg 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /t REG_SZ /d 'DejaVu Sans'
+# Chinese text in a Latin font (the scan button's Verdana) falls back to the
+# CJK font, as font linking does on a Chinese system.
+for f in Verdana 'DejaVu Sans'; do
+  reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$f" \
+    /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei'
+done
 # Backups are restored through the shell's .reg association, which a fresh
 # prefix lacks.
 reg 'HKCR\.reg' /ve /t REG_SZ /d regfile

@@ -1,5 +1,5 @@
 #include "shell/form_scanner.h"
-#include "shell/nav_pages.h"
+#include "shell/navigation_form.h"
 
 namespace qm::shell {
 
@@ -8,11 +8,11 @@ std::unique_ptr<Form> MakeNavigationForm(FormKind kind) {
     case FormKind::Scanner:
       return std::make_unique<FormScanner>();
     case FormKind::RestoreAndBackup:
-      return std::make_unique<FormRestoreAndBackup>();
+      return MakeFormRestoreAndBackup();
     case FormKind::Settings:
-      return std::make_unique<FormSettings>();
+      return MakeFormSettings();
     case FormKind::Records:
-      return std::make_unique<FormRecords>();
+      return MakeFormRecords();
     case FormKind::Repair:
       break;
   }

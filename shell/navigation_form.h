@@ -4,7 +4,8 @@
 // exit button and on the system's close request.
 //
 // A navigation window derives from NavigationForm and puts its own
-// controls in LoadContents(), which runs after the chrome set-up.
+// controls in LoadContents(), which runs after the chrome set-up. The
+// heading, home-page link and version label are the chrome's.
 #pragma once
 
 #include <memory>
@@ -37,6 +38,13 @@ class NavigationForm : public ChromeForm {
 
 // A newly made, not yet loaded navigation window of `kind` (not the scan window).
 [[nodiscard]] std::unique_ptr<Form> MakeNavigationForm(FormKind kind);
+
+// The other three navigation windows, each made by the library that builds
+// it (repair/, profile/); the shell's stand-ins (nav_standins.cpp) make
+// windows with the chrome alone.
+[[nodiscard]] std::unique_ptr<NavigationForm> MakeFormRestoreAndBackup();
+[[nodiscard]] std::unique_ptr<NavigationForm> MakeFormSettings();
+[[nodiscard]] std::unique_ptr<NavigationForm> MakeFormRecords();
 
 // Replaces `current` by a newly loaded window of `target` at its screen
 // position. When the target cannot be loaded the program ends.

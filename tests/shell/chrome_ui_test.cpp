@@ -10,7 +10,7 @@
 
 #include "shell/chrome.h"
 #include "shell/exit_program.h"
-#include "shell/nav_pages.h"
+#include "shell/navigation_form.h"
 #include "shell/resource_ids.h"
 #include "shell_fixture.h"
 
