@@ -2,7 +2,6 @@
 
 #include "platform/win32/program_folder.h"
 #include "profile/profile_store.h"
-#include "shell/nav_pages.h"
 
 namespace qm::profile_window {
 

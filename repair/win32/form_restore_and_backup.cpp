@@ -5,7 +5,6 @@
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
 #include "repair/win32/registry_editor_process.h"
-#include "shell/nav_pages.h"
 #include "shell/services.h"
 
 namespace qm::repair_window {
