@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "repair/backup_list.h"
 

@@ -3,10 +3,11 @@
 // the message service answering for the user. Restore goes through the
 // prefix's ".reg" association, and without it through the registry editor
 // itself, and the values really come back into the registry.
-#include <commctrl.h>
 #include <gtest/gtest.h>
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which they rely on.
+#include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -25,7 +26,7 @@
 #include "repair/win32/win32_backup_disk.h"
 #include "repair/win32/win32_code_page.h"
 #include "scan/value_format.h"
-#include "window_harness.h"
+#include "tests/support/window_harness.h"
 
 namespace qm {
 namespace {

@@ -4,8 +4,9 @@
 // (where the windows find RegBackups and ro.ini).
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// After windows.h, which it relies on.
+#include <commctrl.h>
 
 #include <chrono>
 #include <deque>

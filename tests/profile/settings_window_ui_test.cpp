@@ -1,0 +1,182 @@
+// The settings window under Wine/Xvfb over the real ro.ini beside this test
+// program: the check box as the profile sets it, Apply writing "0" or "1",
+// leaving without Apply writing nothing, and a failed Apply reported.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/win32/wide.h"
+#include "profile/profile_store.h"
+#include "profile/win32/form_settings.h"
+#include "shell/app_urls.h"
+#include "tests/support/window_harness.h"
+
+namespace qm {
+namespace {
+
+using profile_window::FormSettings;
+using testing::ClickCentre;
+using testing::MessageRecorder;
+using testing::OpenWindow;
+using testing::Pump;
+
+std::string Profile() {
+  return ProfilePath(testing::ProgramFolderPath());
+}
+std::filesystem::path ProfileFile() {
+  return std::filesystem::path(win32::Widen(Profile()));
+}
+
+void PutProfile(std::string_view text) {
+  std::ofstream out(ProfileFile(), std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+std::string ProfileBytes() {
+  std::ifstream in(ProfileFile(), std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void RemoveProfile() {
+  std::error_code ec;
+  std::filesystem::remove_all(ProfileFile(), ec);
+}
+
+bool Ticked(HWND box) {
+  return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::string Stored() {
+  wchar_t buf[64] = {};
+  GetPrivateProfileStringW(L"Settings", L"BackupBeforeFix", L"<absent>", buf, 64,
+                           ProfileFile().c_str());
+  return win32::Narrow(buf);
+}
+
+class SettingsWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { testing::InitWindowControls(); }
+  void SetUp() override {
+    saved_urls_ = shell::AppUrls();
+    shell::AppUrls().ad_fetch = "http://127.0.0.1:1/ad.txt";
+    RemoveProfile();
+    SetCursorPos(2, 2);
+  }
+  void TearDown() override {
+    testing::UnloadAllWindows();
+    RemoveProfile();
+    shell::AppUrls() = saved_urls_;
+  }
+  FormSettings* Open() {
+    form_ = OpenWindow<FormSettings>();
+    return form_;
+  }
+  void ClickApply() { ClickCentre(form_->FindChild("CommandApplySettings")); }
+  void ClickBox() { ClickCentre(form_->CheckBox()); }
+
+  MessageRecorder services_;
+  FormSettings* form_ = nullptr;
+
+ private:
+  shell::Urls saved_urls_;
+};
+
+TEST_F(SettingsWindowTest, OpensAsTheProfileSaysAndApplyStoresTheBox) {
+  PutProfile("[Settings]\r\nBackupBeforeFix= 1\r\n");
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_TRUE(Ticked(form_->CheckBox()));
+  // Apply stores the box as it is, whatever the file holds by then.
+  PutProfile("[Settings]\r\nBackupBeforeFix=0\r\n");
+  ClickApply();
+  EXPECT_EQ(Stored(), "1");
+
+  ClickBox();
+  EXPECT_FALSE(Ticked(form_->CheckBox()));
+  EXPECT_EQ(Stored(), "1") << "nothing is stored before Apply";
+  ClickApply();
+  EXPECT_EQ(Stored(), "0");
+  EXPECT_TRUE(services_.messages.empty());
+  EXPECT_FALSE(Ticked(form_->CheckBox())) << "the window stays as it is";
+
+  ClickBox();
+  ClickApply();
+  EXPECT_EQ(Stored(), "1");
+  EXPECT_NE(shell::LoadedForm(shell::FormKind::Settings), nullptr) << "the window stays open";
+}
+
+TEST_F(SettingsWindowTest, ProfileHoldingZeroOpensCleared) {
+  PutProfile("[Settings]\r\nBackupBeforeFix=0\r\n");
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_FALSE(Ticked(form_->CheckBox()));
+}
+
+TEST_F(SettingsWindowTest, AnAbsentOrMalformedSettingShowsTheBoxTicked) {
+  struct Case {
+    const char* what;
+    const char* profile;  // nullptr: no file at all
+    bool ticked;
+  };
+  const Case cases[] = {
+      {"no profile", nullptr, true},
+      {"no Settings section", "[Records]\r\nFixedCount=3\r\n", true},
+      {"no key", "[Settings]\r\nOther=0\r\n", true},
+      {"empty value", "[Settings]\r\nBackupBeforeFix=\r\n", true},
+      {"words", "[Settings]\r\nBackupBeforeFix=no\r\n", true},
+      {"a number other than 0 and 1", "[Settings]\r\nBackupBeforeFix=2\r\n", true},
+      {"zero with letters after it", "[Settings]\r\nBackupBeforeFix=0x\r\n", true},
+      {"zero written twice", "[Settings]\r\nBackupBeforeFix=00\r\n", false},
+  };
+  for (const Case& c : cases) {
+    RemoveProfile();
+    if (c.profile != nullptr) PutProfile(c.profile);
+    const std::string before = ProfileBytes();
+    ASSERT_NE(Open(), nullptr) << c.what;
+    EXPECT_EQ(Ticked(form_->CheckBox()), c.ticked) << c.what;
+    form_->Unload();
+    Pump(30);
+    EXPECT_EQ(ProfileBytes(), before) << c.what << ": loading writes no default";
+  }
+}
+
+TEST_F(SettingsWindowTest, LeavingWithoutApplyStoresNothing) {
+  PutProfile("[Settings]\r\nBackupBeforeFix=0\r\n");
+  const std::string before = ProfileBytes();
+  ASSERT_NE(Open(), nullptr);
+  ClickBox();
+  EXPECT_TRUE(Ticked(form_->CheckBox()));
+  // Away through the records button of the chrome, a real click.
+  const shell::Element* records = form_->FindElement("ImageRecords");
+  ASSERT_NE(records, nullptr);
+  testing::ClickClient(form_->Handle(), records->rect.left + records->rect.width / 2,
+                       records->rect.top + records->rect.height / 2);
+  EXPECT_TRUE(testing::PumpUntil([] {
+    return shell::LoadedForm(shell::FormKind::Settings) == nullptr &&
+           shell::LoadedForm(shell::FormKind::Records) != nullptr;
+  }));
+  EXPECT_EQ(ProfileBytes(), before);
+
+  // Coming back reads the profile afresh: the box is cleared again.
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_FALSE(Ticked(form_->CheckBox()));
+}
+
+TEST_F(SettingsWindowTest, AnApplyThatCannotWriteSaysSoAndKeepsTheBox) {
+  // A folder where the profile belongs: nothing can be read or written.
+  ASSERT_TRUE(CreateDirectoryW(ProfileFile().c_str(), nullptr));
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_TRUE(Ticked(form_->CheckBox())) << "no readable setting: back up";
+  ClickBox();
+  ClickApply();
+  ASSERT_EQ(services_.messages.size(), 1u);
+  EXPECT_EQ(services_.messages[0].text.rfind("无法保存设置：" + Profile(), 0), 0u)
+      << services_.messages[0].text;
+  EXPECT_EQ(services_.messages[0].style, 48u);
+  EXPECT_FALSE(Ticked(form_->CheckBox())) << "the box keeps the user's choice";
+  EXPECT_NE(shell::LoadedForm(shell::FormKind::Settings), nullptr);
+}
+
+}  // namespace
+}  // namespace qm
