@@ -1,21 +1,43 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quillmar for Windows and runs it under
+# Installs what is missing, builds Quillmar for Windows and starts it under
 # Wine in a demo prefix of its own (build/demo-prefix), seeded once with
-# leftovers of uninstalled programs. Arguments go to the program.
+# leftovers of uninstalled programs. Without a display the program runs on
+# a virtual one for a while and a screenshot is saved.
+# With arguments, runs the command-line scan instead (for example
+# `scripts/run.sh scan --format json`).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/setup.sh
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+build="${QM_BUILD_DIR:-build/win}"
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/win -j"$(nproc)" --target quillmar-cli
 
-prefix="$root/build/demo-prefix"
+prefix="${QM_DEMO_PREFIX:-$root/build/demo-prefix}"
 bash cmake/make-wineprefix.sh "$prefix"
 bash demo/seed.sh "$prefix"
-
 export WINEPREFIX="$prefix"
-app="$root/build/win/cli/quillmar-cli.exe"
-if [ $# -eq 0 ]; then set -- scan; fi
-exec cmake/wine-run.sh "$app" "$@"
+
+if [ $# -gt 0 ]; then
+  cmake --build "$build" -j"$(nproc)" --target quillmar-cli
+  exec cmake/wine-run.sh "$root/$build/cli/quillmar-cli.exe" "$@"
+fi
+
+# quillmar.exe, with the skin pictures beside it (the build draws them).
+cmake --build "$build" -j"$(nproc)" --target quillmar
+app="$root/$build/shell/quillmar.exe"
+if [ -n "${DISPLAY:-}" ]; then
+  exec cmake/wine-run.sh "$app"
+fi
+
+# No display: run on a virtual one, keep a picture of the main window.
+seconds="${QM_RUN_SECONDS:-10}"
+shot="$root/$build/quillmar-run.png"
+echo "No display: running Quillmar on a virtual display for ${seconds}s; screenshot in $shot"
+wineserver -k 2>/dev/null || true
+xvfb-run -a -s '-screen 0 1280x1024x24' bash -c "
+  cmake/wine-run.sh '$app' &
+  sleep '$seconds'
+  xwd -root -silent | convert xwd:- -crop 786x557+247+233 +repage '$shot'
+  wineserver -k"

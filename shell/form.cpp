@@ -604,6 +604,14 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return brush;
       }
       break;
+    case WM_NOTIFY:
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM: {
+      LRESULT result = 0;
+      if (OnChildMessage(msg, wp, lp, result)) return result;
+      break;
+    }
     case WM_CLOSE:
       OnCloseRequest();
       return 0;

@@ -180,6 +180,12 @@ class Form {
   // The system asks the window to close (Alt+F4, the task bar). Default:
   // refuse. Navigation windows end the program.
   virtual void OnCloseRequest() {}
+  // Notifications of child controls (WM_NOTIFY, WM_COMMAND, WM_DRAWITEM,
+  // WM_MEASUREITEM), e.g. a list view's custom draw. Return true and set
+  // `result` to answer one; false lets the system handle it.
+  virtual bool OnChildMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) {
+    return false;
+  }
 
  public:
   // Building and changing the window's content (load steps and handlers).

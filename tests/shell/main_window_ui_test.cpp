@@ -127,7 +127,7 @@ TEST_F(MainWindowTest, ScanWindowIsModalOverTheMainWindowUntilItCloses) {
   struct Seen {
     bool owner_enabled = true;
     bool main_still_listed = false;
-    int clicks_on_main = 0;
+    int skin_pixels_matching = 0;
   } seen;
   ScanWindowRecorder().run = [&](HWND owner) {
     Form* scan = LoadForm(std::make_unique<ModalScanWindow>(), owner);
@@ -139,6 +139,17 @@ TEST_F(MainWindowTest, ScanWindowIsModalOverTheMainWindowUntilItCloses) {
     during = [&seen, scan, owner] {
       seen.owner_enabled = IsWindowEnabled(owner) != FALSE;
       seen.main_still_listed = LoadedForm(FormKind::Scanner) != nullptr;
+      // The modal window is painted from its own skin.
+      const ScreenShot shot(scan->Handle());
+      const std::wstring path = ProgramFolder() + L"\\bgscan.dll";
+      HBITMAP skin = static_cast<HBITMAP>(
+          LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+      for (POINT p : {POINT{300, 60}, POINT{400, 300}, POINT{700, 545}, POINT{40, 500}}) {
+        if (skin != nullptr && Near(shot.At(p.x, p.y), BitmapPixel(skin, p.x, p.y), 2)) {
+          ++seen.skin_pixels_matching;
+        }
+      }
+      if (skin != nullptr) DeleteObject(skin);
       ClickAt(ElementCentre(*scan, "ImageExit"));
     };
     SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
@@ -152,6 +163,7 @@ TEST_F(MainWindowTest, ScanWindowIsModalOverTheMainWindowUntilItCloses) {
   ClickAt({(b.left + b.right) / 2, (b.top + b.bottom) / 2});
   EXPECT_TRUE(PumpUntil([] { return LoadedForm(FormKind::Repair) == nullptr; }));
   EXPECT_FALSE(seen.owner_enabled);
+  EXPECT_EQ(seen.skin_pixels_matching, 4);
   EXPECT_TRUE(seen.main_still_listed);
   EXPECT_TRUE(IsWindowEnabled(main->Handle()));
   EXPECT_EQ(LoadedForm(FormKind::Scanner), main);
