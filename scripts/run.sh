@@ -36,8 +36,12 @@ seconds="${QM_RUN_SECONDS:-10}"
 shot="$root/$build/quillmar-run.png"
 echo "No display: running Quillmar on a virtual display for ${seconds}s; screenshot in $shot"
 wineserver -k 2>/dev/null || true
-xvfb-run -a -s '-screen 0 1280x1024x24' bash -c "
-  cmake/wine-run.sh '$app' &
-  sleep '$seconds'
-  xwd -root -silent | convert xwd:- -crop 786x557+247+233 +repage '$shot'
-  wineserver -k"
+xvfb-run -a -s '-screen 0 1280x1024x24' bash -s "$app" "$seconds" "$shot" <<'SCRIPT'
+app=$1 seconds=$2 shot=$3
+cmake/wine-run.sh "$app" &
+sleep "$seconds"
+# The main window, read by id (a grab of the whole screen can miss Wine's windows).
+w=$(xwininfo -root -tree | awk '/"Quillmar": \("quillmar.exe"/ {print $1}' | sort | tail -n1)
+xwd -id "$w" -silent | convert xwd:- "$shot"
+wineserver -k
+SCRIPT

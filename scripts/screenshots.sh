@@ -28,7 +28,13 @@ app=$1 out=$2
 x0=247 y0=233
 click() { xdotool mousemove $((x0 + $1)) $((y0 + $2)) click 1; sleep "${3:-2}"; }
 park() { xdotool mousemove 5 5; sleep 0.5; }
-shot() { xwd -root -silent | convert xwd:- -crop 786x557+$x0+$y0 +repage "$out/$1.png"; }
+# The newest Quillmar window, read by id: a grab of the whole screen shows
+# Wine's windows black once a second top-level window is up.
+shot() {
+  local w
+  w=$(xwininfo -root -tree | awk '/"Quillmar": \("quillmar.exe"/ {print $1}' | sort | tail -n1)
+  xwd -id "$w" -silent | convert xwd:- "$out/$1.png"
+}
 cmake/wine-run.sh "$app" &
 sleep 6
 park; shot main
