@@ -12,6 +12,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_profile.h"
 #include "profile/profile_store.h"
 #include "profile/win32/form_records.h"
 #include "profile/win32/form_settings.h"
@@ -165,7 +166,8 @@ TEST_F(RecordsWindowTest, FiguresAfterAStopAndAfterARepairWithoutBackup) {
   ASSERT_EQ(SendMessageW(settings->CheckBox(), BM_GETCHECK, 0, 0), BST_CHECKED);
   ClickCentre(settings->CheckBox());
   ClickCentre(settings->FindChild("CommandApplySettings"));
-  ASSERT_EQ(ReadBackupBeforeFix(*std::make_unique<win32::Win32Profile>(), Profile()), false);
+  win32::Win32Profile profile;
+  ASSERT_FALSE(ReadBackupBeforeFix(profile, Profile()));
   settings->Unload();
   Pump(50);
 
