@@ -235,6 +235,22 @@ TEST_F(BackupWindowTest, DeleteAsksAboutTheSelectedFileAndRefillsAfterNoAndYes) 
   EXPECT_EQ(Selected(List()), 0);
 }
 
+TEST_F(BackupWindowTest, AClickBesideTheRowsLeavesDeleteOnTheRowLastChosen) {
+  PutFile("a.reg");
+  PutFile("b.reg");
+  ASSERT_NE(Open(), nullptr);
+  const int row = RowOf(List(), "b.reg");
+  ClickRow(List(), row);
+  RECT client{};
+  GetClientRect(List(), &client);
+  ClickClient(List(), client.right / 2, client.bottom - 20);  // below the rows
+  EXPECT_EQ(Selected(List()), -1) << "the list view drops its selection";
+  services_.answers = {IDNO};
+  Click("CommandDelete");
+  ASSERT_EQ(services_.messages.size(), 1u);
+  EXPECT_EQ(services_.messages[0].text, "确定要删除：" + PathOf("b.reg") + "吗？");
+}
+
 TEST_F(BackupWindowTest, DeleteReportsAFileItCannotRemoveOrThatIsGone) {
   PutFile("locked.reg");
   PutFile("gone.reg");
