@@ -1,0 +1,218 @@
+// The scan window driven as a user drives it, under Wine: the scan starts by
+// itself, lists a missing program left in the registry, can be stopped,
+// refuses to close while scanning, and repairs with a backup that restores.
+#include "scan/win32/form_repair.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "platform/win32/program_folder.h"
+#include "platform/win32/win32_profile.h"
+#include "profile/profile_store.h"
+#include "shell/app_urls.h"
+#include "tests/platform/win32_test_tree.h"
+#include "tests/shell/ui_harness.h"
+
+namespace qm::scan_window {
+namespace {
+
+using namespace qm::shell;
+using namespace qm::shell::testing;
+
+std::string Caption(const Form& f, std::string_view name) {
+  const auto* label = static_cast<const Label*>(f.FindElement(name));
+  return label == nullptr ? "<none>" : label->Caption();
+}
+
+std::wstring ItemText(HWND list, int row, int column) {
+  wchar_t buf[512] = {};
+  ListView_GetItemText(list, row, column, buf, 512);
+  return buf;
+}
+
+// The row of the list whose column 3 holds `value`, or -1.
+int FindRow(HWND list, const std::wstring& value) {
+  const int n = ListView_GetItemCount(list);
+  for (int i = 0; i < n; ++i) {
+    if (ItemText(list, i, 3) == value) return i;
+  }
+  return -1;
+}
+
+// Runs `tick` every 20 ms from inside the message pump, which is where the
+// scan window's handlers run while the scan yields.
+class DuringScan {
+ public:
+  explicit DuringScan(std::function<void()> tick) {
+    Current() = std::move(tick);
+    id_ = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+      if (Current()) Current()();
+    });
+  }
+  ~DuringScan() {
+    KillTimer(nullptr, id_);
+    Current() = nullptr;
+  }
+
+ private:
+  static std::function<void()>& Current() {
+    static std::function<void()> tick;
+    return tick;
+  }
+  UINT_PTR id_ = 0;
+};
+
+// A click as the mouse gives it, posted so that it arrives during a yield.
+void PostClick(HWND button) {
+  RECT r{};
+  GetClientRect(button, &r);
+  const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+  PostMessageW(button, WM_MOUSEMOVE, 0, at);
+  PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(button, WM_LBUTTONUP, 0, at);
+}
+
+bool ValueExists(const std::string& key, const wchar_t* name) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, win32::Widen(key).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) {
+    return false;
+  }
+  const bool found = RegQueryValueExW(k, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(k);
+  return found;
+}
+
+class FormRepairTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_urls_ = AppUrls();
+    AppUrls().ad_fetch = "http://127.0.0.1:1/ad.txt";  // fails at once
+    tree_.SetString("Run", L"QmGone", L"\"C:\\qm-ui-gone\\tool.exe\" /tray");
+    folder_ = win32::ProgramFolder().value_or(".");
+    std::filesystem::remove(win32::Widen(ProfilePath(folder_)));
+    MoveTo(2, 2);
+  }
+  void TearDown() override {
+    if (form_ != nullptr && IsWindow(hwnd_)) form_->Unload();
+    Pump(50);
+    AppUrls() = saved_urls_;
+  }
+
+  // Loads and shows the scan window as the main window does, without the
+  // modal loop: the test pumps the messages itself.
+  void Open() {
+    form_ = static_cast<FormRepair*>(LoadForm(std::make_unique<FormRepair>()));
+    ASSERT_NE(form_, nullptr);
+    hwnd_ = form_->Handle();
+    form_->SetLeft(120);
+    form_->SetTop(100);
+    form_->Show();
+  }
+  bool Finished() { return !form_->Session().Walking() && Caption(*form_, "lblCurrentKey") != "无"; }
+  HWND Button(const char* name) { return form_->FindChild(name); }
+  void Click(const char* name) {
+    RECT r{};
+    GetWindowRect(Button(name), &r);
+    ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  }
+  std::string Profile(std::string_view key) {
+    win32::Win32Profile profile;
+    return ReadIniValue(profile, ProfilePath(folder_), kRecordsSection, key);
+  }
+
+  qm::testing::TestRegistryTree tree_{"ui"};
+  ServiceRecorder services_;
+  Urls saved_urls_;
+  std::string folder_;
+  FormRepair* form_ = nullptr;
+  HWND hwnd_ = nullptr;
+};
+
+TEST_F(FormRepairTest, TheScanStartsByItselfAndListsTheMissingProgramTicked) {
+  bool saw_walking = false;
+  DuringScan watch([&] { saw_walking = saw_walking || form_->Session().Walking(); });
+  Open();
+  ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 120000));
+  EXPECT_TRUE(saw_walking) << "the scan starts about 100 ms after the window opens, by itself";
+  EXPECT_EQ(Caption(*form_, "lblCurrentKey"), "扫描结束。");
+
+  const HWND list = form_->List();
+  const int row = FindRow(list, L"\"C:\\qm-ui-gone\\tool.exe\" /tray");
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(ItemText(list, row, 0), L"VALUE VALUE");
+  EXPECT_EQ(ItemText(list, row, 1), L"HKEY_CURRENT_USER");
+  EXPECT_EQ(ItemText(list, row, 2), win32::Widen(tree_.Path("Run") + "\\QmGone"));
+  const int rows = ListView_GetItemCount(list);
+  EXPECT_EQ(Caption(*form_, "lblStatus"), std::to_string(rows));
+  for (int i = 0; i < rows; ++i) EXPECT_TRUE(form_->RowChecked(static_cast<std::size_t>(i)));
+  EXPECT_EQ(Profile(kErrorCountKey), "") << "a scan that ends by itself writes no figures";
+
+  // What the user sees: the skin, not an unpainted window.
+  ScreenShot shot(hwnd_);
+  int dark = 0;
+  for (int y = 0; y < kClientHeight; y += 16) {
+    for (int x = 0; x < kClientWidth; x += 16) {
+      const COLORREF c = shot.At(x, y);
+      if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 60) ++dark;
+    }
+  }
+  EXPECT_LT(dark, (kClientWidth / 16) * (kClientHeight / 16) / 4) << "the window is painted";
+}
+
+TEST_F(FormRepairTest, ReturnIsRefusedWhileScanningAndStopWritesTheFigures) {
+  int step = 0;
+  bool open_after_return = false;
+  DuringScan script([&] {
+    if (!form_->Session().Walking()) return;
+    if (step == 0) {
+      PostClick(Button("CommandReturn"));
+      step = 1;
+    } else if (step == 1 && !services_.messages.empty()) {
+      open_after_return = IsWindow(hwnd_) != FALSE;
+      PostClick(Button("CommandStop"));
+      step = 2;
+    }
+  });
+  Open();
+  ASSERT_TRUE(PumpUntil([&] { return step == 2 && Finished(); }, 60000));
+  ASSERT_FALSE(services_.messages.empty());
+  EXPECT_EQ(services_.messages.front().text, "请停止扫描后再退出。");
+  EXPECT_EQ(services_.messages.front().style, static_cast<UINT>(MB_ICONEXCLAMATION));
+  EXPECT_TRUE(open_after_return) << "the window stays open";
+  EXPECT_EQ(Caption(*form_, "lblCurrentKey"), "扫描被中止。");
+  EXPECT_EQ(Profile(kErrorCountKey), Caption(*form_, "lblStatus"));
+  EXPECT_FALSE(Profile(kLastScanTimeKey).empty());
+
+  Click("CommandReturn");
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwnd_); }, 2000)) << "after the stop it closes";
+  form_ = nullptr;
+}
+
+TEST_F(FormRepairTest, RepairBacksUpDeletesAndMarksTheRow) {
+  win32::Win32Profile profile;
+  ASSERT_TRUE(WriteIniValue(profile, ProfilePath(folder_), kSettingsSection, kBackupBeforeFixKey, "1"));
+  Open();
+  ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 120000));
+  const HWND list = form_->List();
+  const int row = FindRow(list, L"\"C:\\qm-ui-gone\\tool.exe\" /tray");
+  ASSERT_GE(row, 0);
+  // Only our row is repaired: every other mark is cleared first.
+  for (int i = 0; i < ListView_GetItemCount(list); ++i) ListView_SetCheckState(list, i, i == row);
+
+  Click("CommandRepair");
+  ASSERT_TRUE(PumpUntil([&] { return services_.messages.size() >= 2; }, 10000));
+  EXPECT_EQ(services_.messages[0].text.rfind("Backup file:", 0), 0u);
+  EXPECT_EQ(services_.messages[1].text, "1 个错误已修复。");
+  EXPECT_EQ(ItemText(list, row, 0), L"已修复");
+  EXPECT_EQ(Caption(*form_, "RepairCount"), "1");
+  EXPECT_FALSE(ValueExists(tree_.Path("Run"), L"QmGone"));
+  EXPECT_EQ(Profile(kFixedCountKey), "1");
+  const std::string backup = services_.messages[0].text.substr(12);
+  EXPECT_TRUE(std::filesystem::exists(win32::Widen(backup)));
+  std::filesystem::remove(win32::Widen(backup));
+}
+
+}  // namespace
+}  // namespace qm::scan_window
