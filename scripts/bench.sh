@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds and runs the search benchmark: natively (in-memory registry) and
+# under Wine in a prefix of its own (build/bench-prefix), so that its large
+# registry tree never slows the test prefix's whole-registry scans.
+# Usage: scripts/bench.sh [memory-keys] [wine-keys]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+memory_keys="${1:-1000000}"
+wine_keys="${2:-100000}"
+
+bash scripts/setup.sh
+cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF >/dev/null
+cmake --build build/bench -j"$(nproc)" --target search_bench
+echo "== native, in-memory registry"
+build/bench/bench/search_bench "$memory_keys"
+
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake >/dev/null
+cmake --build build/win -j"$(nproc)" --target search_bench
+prefix="$PWD/build/bench-prefix"
+bash cmake/make-wineprefix.sh "$prefix"
+echo "== Windows build under Wine (the registry tree is created once per prefix)"
+WINEPREFIX="$prefix" cmake/wine-run.sh build/win/bench/search_bench.exe 200000 --wine "$wine_keys"
