@@ -229,16 +229,16 @@ HBITMAP Form::LoadPicture(int resource_id) {
   return bitmap;
 }
 
-Label& Form::AddLabel(const LabelSpec& spec) {
+Label& Form::AddLabel(const LabelSpec& desc) {
   auto label = std::make_unique<Label>();
-  label->name = spec.name;
-  label->rect = ToPixels(spec.twips);
-  label->visible = spec.visible;
-  label->hand_cursor = spec.hand_cursor;
-  label->caption_ = spec.text;
-  label->color_ = spec.color;
-  label->font_ = spec.font;
-  label->autosize_ = spec.autosize;
+  label->name = desc.name;
+  label->rect = ToPixels(desc.twips);
+  label->visible = desc.visible;
+  label->hand_cursor = desc.hand_cursor;
+  label->caption_ = desc.text;
+  label->color_ = desc.color;
+  label->font_ = desc.font;
+  label->autosize_ = desc.autosize;
   MeasureLabel(*label);
   Label& ref = *label;
   elements_.push_back(std::move(label));
@@ -257,16 +257,16 @@ Image& Form::AddImage(std::string_view name, PixelRect rect, std::vector<HBITMAP
   return ref;
 }
 
-HWND Form::AddCheckBox(const CheckBoxSpec& spec) {
-  const PixelRect r = ToPixels(spec.twips);
+HWND Form::AddCheckBox(const CheckBoxSpec& desc) {
+  const PixelRect r = ToPixels(desc.twips);
   const HWND box = CreateWindowExW(
-      0, L"BUTTON", win32::Widen(spec.text).c_str(),
+      0, L"BUTTON", win32::Widen(desc.text).c_str(),
       WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE | BS_VCENTER, r.left,
       r.top, r.width, r.height, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (box == nullptr) return nullptr;
-  SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(spec.font)), FALSE);
-  children_[spec.name] = box;
-  child_looks_[box] = ChildLook{spec.text_color, spec.back_color};
+  SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(desc.font)), FALSE);
+  children_[desc.name] = box;
+  child_looks_[box] = ChildLook{desc.text_color, desc.back_color};
   return box;
 }
 
@@ -278,21 +278,21 @@ struct Form::CommandHostImpl final : button::CommandHost {
   [[nodiscard]] std::string InstanceName() const override { return name; }
 };
 
-button::win32::CommandWindow* Form::AddCommand(const CommandSpec& spec) {
+button::win32::CommandWindow* Form::AddCommand(const CommandSpec& desc) {
   auto host = std::make_unique<CommandHostImpl>();
-  host->name = spec.name;
+  host->name = desc.name;
   host->font = button::FontSpec{"宋体", 9.0, 400};
   button::MemoryPropertyStore layout;
-  layout.Set("Caption", spec.caption);
-  layout.Set("Font", button::FontSpec{spec.font.face, spec.font.points, spec.font.bold ? 700 : 400,
-                                      false, spec.font.underline});
-  layout.Set("XpType", static_cast<std::int32_t>(spec.xp_type));
-  const PixelRect r = ToPixels(spec.twips);
+  layout.Set("Caption", desc.caption);
+  layout.Set("Font", button::FontSpec{desc.font.face, desc.font.points, desc.font.bold ? 700 : 400,
+                                      false, desc.font.underline});
+  layout.Set("XpType", static_cast<std::int32_t>(desc.xp_type));
+  const PixelRect r = ToPixels(desc.twips);
   std::unique_ptr<button::win32::CommandWindow> command;
   const DWORD error = button::win32::CommandWindow::Create(
       hwnd_, static_cast<int>(1000 + commands_.size()), ToRect(r), *host, layout, command);
   if (error != 0 || !command) return nullptr;
-  children_[spec.name] = command->Handle();
+  children_[desc.name] = command->Handle();
   command_hosts_.push_back(std::move(host));
   commands_.push_back(std::move(command));
   return commands_.back().get();

@@ -197,11 +197,11 @@ class Form {
   // A picture from the program's resources; nullptr (reported) on failure.
   [[nodiscard]] HBITMAP LoadPicture(int resource_id);
 
-  Label& AddLabel(const LabelSpec& spec);
+  Label& AddLabel(const LabelSpec& desc);
   Image& AddImage(std::string_view name, PixelRect rect, std::vector<HBITMAP> frames);
   // Child controls, created in keyboard order (the order of the calls).
-  HWND AddCheckBox(const CheckBoxSpec& spec);
-  button::win32::CommandWindow* AddCommand(const CommandSpec& spec);
+  HWND AddCheckBox(const CheckBoxSpec& desc);
+  button::win32::CommandWindow* AddCommand(const CommandSpec& desc);
   // Any other child window (a list view): created with `style` | WS_CHILD | WS_VISIBLE.
   HWND AddChild(std::string_view name, const wchar_t* window_class, DWORD style, DWORD ex_style,
                 TwipsRect twips);

@@ -291,9 +291,9 @@ void CommandWindow::EnableWindow(bool enabled) {
   if (hwnd_ != nullptr) ::EnableWindow(hwnd_, enabled ? TRUE : FALSE);
 }
 
-void CommandWindow::UseFont(const FontSpec& spec) {
+void CommandWindow::UseFont(const FontSpec& desc) {
   if (!image_dc_.get()) return;
-  Font font = CreateButtonFont(spec);
+  Font font = CreateButtonFont(desc);
   if (!font) return;  // keep the font in use
   font_selection_.Restore();
   font_ = std::move(font);

@@ -7,17 +7,17 @@
 
 namespace qm::button::win32 {
 
-Font CreateButtonFont(const FontSpec& spec) {
+Font CreateButtonFont(const FontSpec& desc) {
   LOGFONTW lf{};
   const WindowDc screen(nullptr);
   const int dpi = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-  lf.lfHeight = -static_cast<LONG>(std::lround(spec.size_points * dpi / 72.0));
-  lf.lfWeight = spec.weight;
-  lf.lfItalic = spec.italic ? TRUE : FALSE;
-  lf.lfUnderline = spec.underline ? TRUE : FALSE;
-  lf.lfStrikeOut = spec.strikethrough ? TRUE : FALSE;
-  lf.lfCharSet = static_cast<BYTE>(spec.charset);
-  const std::wstring face = qm::win32::Widen(spec.name);
+  lf.lfHeight = -static_cast<LONG>(std::lround(desc.size_points * dpi / 72.0));
+  lf.lfWeight = desc.weight;
+  lf.lfItalic = desc.italic ? TRUE : FALSE;
+  lf.lfUnderline = desc.underline ? TRUE : FALSE;
+  lf.lfStrikeOut = desc.strikethrough ? TRUE : FALSE;
+  lf.lfCharSet = static_cast<BYTE>(desc.charset);
+  const std::wstring face = qm::win32::Widen(desc.name);
   lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
   return Font(CreateFontIndirectW(&lf));
 }
@@ -52,8 +52,8 @@ OffscreenPlatform::~OffscreenPlatform() {
   bitmap_selection_.Restore();
 }
 
-void OffscreenPlatform::UseFont(const FontSpec& spec) {
-  Font font = CreateButtonFont(spec);
+void OffscreenPlatform::UseFont(const FontSpec& desc) {
+  Font font = CreateButtonFont(desc);
   if (!font || !dc_.get()) return;
   font_selection_.Restore();
   font_ = std::move(font);

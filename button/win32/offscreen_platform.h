@@ -64,6 +64,6 @@ class OffscreenPlatform : public CommandPlatform {
 };
 
 // Builds the font the button's window would select for a font description.
-[[nodiscard]] Font CreateButtonFont(const FontSpec& spec);
+[[nodiscard]] Font CreateButtonFont(const FontSpec& desc);
 
 }  // namespace qm::button::win32
