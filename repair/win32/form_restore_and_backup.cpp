@@ -5,6 +5,7 @@
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
 #include "repair/win32/registry_editor_process.h"
+#include "shell/report_list.h"
 #include "shell/services.h"
 
 namespace qm::repair_window {
@@ -12,12 +13,6 @@ namespace qm::repair_window {
 using shell::TwipsRect;
 
 namespace {
-
-struct Column {
-  const char* header;
-  int width_twips;
-};
-constexpr Column kColumns[] = {{"ID", 600}, {"文件", 7200}};
 
 constexpr TwipsRect kListPlace{3360, 2040, 8190, 4440};
 constexpr TwipsRect kRefreshPlace{3360, 6840, 1455, 495};
@@ -39,22 +34,8 @@ bool FormRestoreAndBackup::LoadContents() {
   manager_ = std::make_unique<BackupManager>(win32::ProgramFolder().value_or("."), folder_,
                                              static_cast<BackupOpener&>(*this),
                                              static_cast<BackupListView&>(*this));
-  ListViewBackups_ = AddChild(
-      "ListViewBackups", WC_LISTVIEWW,
-      WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, 0, kListPlace);
-  if (ListViewBackups_ != nullptr) {
-    ListView_SetExtendedListViewStyle(ListViewBackups_, LVS_EX_FULLROWSELECT);
-    int index = 0;
-    for (const Column& c : kColumns) {
-      std::wstring header = win32::Widen(c.header);
-      LVCOLUMNW col{};
-      col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-      col.pszText = header.data();
-      col.cx = shell::TwipsToPixels(c.width_twips);
-      col.iSubItem = index;
-      ListView_InsertColumn(ListViewBackups_, index++, &col);
-    }
-  }
+  ListViewBackups_ =
+      shell::AddReportList(*this, "ListViewBackups", kListPlace, {{"ID", 600}, {"文件", 7200}}, 0);
 
   const auto command = [this](const char* name, TwipsRect place, const char* caption,
                               void (FormRestoreAndBackup::*handler)()) {

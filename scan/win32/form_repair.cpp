@@ -13,6 +13,7 @@
 #include "repair/win32/win32_backup_clock.h"
 #include "repair/win32/win32_backup_disk.h"
 #include "repair/win32/win32_code_page.h"
+#include "shell/report_list.h"
 #include "shell/scan_window.h"
 #include "shell/services.h"
 
@@ -27,12 +28,6 @@ constexpr UINT_PTR kListSubclassId = 0x11F;
 const FontDesc kSong9{"宋体", 9.0, false};
 const FontDesc kSong9Bold{"宋体", 9.0, true};
 const FontDesc kVerdanaBig{"Verdana", 14.25, true};
-
-struct Column {
-  const char* header;
-  int width_twips;
-};
-constexpr Column kColumns[] = {{"错误", 1600}, {"根建", 3000}, {"键名", 3000}, {"键值", 3500}};
 
 COLORREF ToColorRef(RowColour c) {
   return RGB(c.red, c.green, c.blue);
@@ -140,22 +135,11 @@ bool FormRepair::OnLoad() {
 }
 
 void FormRepair::CreateList() {
-  list_ = AddChild("lvwRegErrors", WC_LISTVIEWW,
-                   WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL, 0,
-                   {240, 2160, 11295, 4780});
+  list_ = shell::AddReportList(*this, "lvwRegErrors", {240, 2160, 11295, 4780},
+                               {{"错误", 1600}, {"根建", 3000}, {"键名", 3000}, {"键值", 3500}},
+                               LVS_EX_CHECKBOXES);
   if (list_ == nullptr) return;
-  ListView_SetExtendedListViewStyle(list_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(kSong9)), FALSE);
-  int index = 0;
-  for (const Column& c : kColumns) {
-    std::wstring header = win32::Widen(c.header);
-    LVCOLUMNW col{};
-    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    col.pszText = header.data();
-    col.cx = shell::TwipsToPixels(c.width_twips);
-    col.iSubItem = index;
-    ListView_InsertColumn(list_, index++, &col);
-  }
   // Row colours come through the list's custom-draw notifications, which
   // the list sends to this window.
   SetWindowSubclass(Handle(), NotifySubclass, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
