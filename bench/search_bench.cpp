@@ -2,6 +2,7 @@
 // next to a bare loop that makes the same registry calls and nothing else.
 //   search_bench [memory-keys]          in-memory tree (default 1,000,000 keys)
 //   search_bench.exe --wine [keys]      also a tree in the Wine registry
+//   --no-rules                          the walk and its events without the rules
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -28,6 +29,8 @@ namespace qm {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// --no-rules leaves the rules out, to tell the walk's own cost from theirs.
+bool g_with_rules = true;
 
 // Counts the keys a walk opens and the most handles open at once.
 class CountingReader final : public RegistryReader {
@@ -80,6 +83,7 @@ class RuleCounter final : public SearchListener {
   int SearchFound(std::string_view r, std::string_view k, std::string_view v, std::int32_t f,
                   std::string_view name) override {
     ++finds;
+    if (!with_rules) return 0;
     if (auto row = rule.Judge(r, k, v, f, name)) rows.Append(std::move(*row));
     return 0;
   }
@@ -89,6 +93,7 @@ class RuleCounter final : public SearchListener {
   }
   void SearchFinished(std::int32_t r) override { reason = r; }
   InvalidReferenceRule rule;
+  bool with_rules = true;
   ErrorList rows;
   long long keys = 0, finds = 0;
   int reason = -1;
@@ -102,6 +107,7 @@ struct Figures {
 Figures Measure(RegistryReader& inner, FileSystem& fs, RegKey root, const std::string& sub) {
   CountingReader reg(inner);
   RuleCounter listener(fs);
+  listener.with_rules = g_with_rules;
   cRegSearch search(reg, listener, [] {});
   search.RootKey(static_cast<std::int32_t>(root));
   search.SubKey(sub);
@@ -221,7 +227,9 @@ int main(int argc, char** argv) {
   bool wine = false;
   long long memory_keys = 1000000, wine_keys = 100000;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--wine") == 0) {
+    if (std::strcmp(argv[i], "--no-rules") == 0) {
+      g_with_rules = false;
+    } else if (std::strcmp(argv[i], "--wine") == 0) {
       wine = true;
       if (i + 1 < argc) wine_keys = std::atoll(argv[++i]);
     } else {

@@ -24,15 +24,13 @@ void MemoryFileSystem::AddFile(std::string_view path) {
 }
 
 void MemoryFileSystem::FailQuery(std::string_view path, std::uint32_t error) {
-  failures_.emplace(Normalise(path), error);
+  failures_[Normalise(path)] = error;
 }
 
 PathQuery MemoryFileSystem::QueryPath(std::string_view path) {
   ++queries_;
   const std::string p = Normalise(path);
-  for (const auto& [fp, err] : failures_) {
-    if (fp == p) return {false, err};
-  }
+  if (const auto f = failures_.find(p); f != failures_.end()) return {false, f->second};
   if (p.empty() || p.find_first_of("\"*?<>|") != std::string::npos) return {false, kErrInvalidName};
   if (paths_.count(p)) return {true, 0};
   const auto cut = p.rfind('\\');

@@ -2,9 +2,10 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace qm {
 
@@ -53,8 +54,8 @@ class MemoryFileSystem final : public FileSystem {
   [[nodiscard]] std::string AlternateSystemDirectory() override { return alternate_; }
 
  private:
-  std::set<std::string> paths_;
-  std::set<std::pair<std::string, std::uint32_t>> failures_;
+  std::unordered_set<std::string> paths_;
+  std::unordered_map<std::string, std::uint32_t> failures_;
   std::string system_dir_;
   std::string alternate_;
   int queries_ = 0;
