@@ -69,21 +69,34 @@ inline bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
 // Real pointer input. It is sent from a helper thread while this thread
 // keeps pumping, because a press can start a modal loop here (the system's
 // window move) that only the later input ends.
+inline void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0);
+
 inline void FromInputThread(const std::function<void()>& script) {
   std::atomic<bool> done{false};
+  std::atomic<bool> back{false};
   std::thread input([&] {
     script();
     done = true;
+    // Should this thread be held in a modal loop that waits for a button
+    // (a window move started by a press the test did not expect), release
+    // every button, so that the test goes on to fail instead of hanging.
+    for (int i = 0; i < 20 && !back; ++i) Sleep(25);
+    if (!back) {
+      SendMouse(MOUSEEVENTF_LEFTUP);
+      SendMouse(MOUSEEVENTF_RIGHTUP);
+      SendMouse(MOUSEEVENTF_MIDDLEUP);
+    }
   });
   while (!done) {
     DoEvents();
     Sleep(2);
   }
+  back = true;
   input.join();
   Pump(60);
 }
 
-inline void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
+inline void SendMouse(DWORD flags, LONG dx, LONG dy) {
   INPUT in{};
   in.type = INPUT_MOUSE;
   in.mi.dwFlags = flags;
