@@ -1,0 +1,119 @@
+#include "cli/cli_args.h"
+
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace qm::cli {
+
+namespace {
+
+ParseResult Fail(std::string message) {
+  return {std::nullopt, std::move(message)};
+}
+
+std::optional<ReportFormat> FormatNamed(const std::string& name, bool csv_allowed) {
+  if (name == "text") return ReportFormat::kText;
+  if (name == "json") return ReportFormat::kJson;
+  if (name == "csv" && csv_allowed) return ReportFormat::kCsv;
+  return std::nullopt;
+}
+
+// scan and repair share the scan's options; repair adds its own.
+ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
+  const bool repair = args.command == Command::kRepair;
+  bool backup_given = false;
+  for (std::size_t i = 1; i < argv.size(); ++i) {
+    const std::string& a = argv[i];
+    const bool takes_value = a == "--format" || a == "--root" || a == "--key";
+    if (takes_value && i + 1 >= argv.size()) return Fail("option '" + a + "' needs a value");
+    if (a == "--quiet") {
+      args.quiet = true;
+    } else if (a == "--format") {
+      const std::string& f = argv[++i];
+      const auto format = FormatNamed(f, !repair);
+      if (!format) {
+        return Fail("unknown format '" + f + "' (" +
+                    (repair ? "text or json" : "text, json or csv") + ")");
+      }
+      args.format = *format;
+    } else if (a == "--root") {
+      const std::string& name = argv[++i];
+      args.root = 0;
+      for (const auto& r : kRegRoots) {
+        if (text::EqualsNoCase(name, r.name)) args.root = static_cast<std::int32_t>(r.handle);
+      }
+      if (args.root == 0) return Fail("unknown root '" + name + "'");
+    } else if (a == "--key") {
+      args.key = argv[++i];
+    } else if (repair && (a == "--backup" || a == "--no-backup")) {
+      const BackupChoice choice = a == "--backup" ? BackupChoice::kOn : BackupChoice::kOff;
+      if (backup_given && choice != args.backup) {
+        return Fail("'--backup' and '--no-backup' exclude each other");
+      }
+      backup_given = true;
+      args.backup = choice;
+    } else if (repair && a == "--yes") {
+      args.yes = true;
+    } else {
+      return Fail("unexpected argument '" + a + "'");
+    }
+  }
+  return {std::move(args), {}};
+}
+
+ParseResult ParseBackups(std::span<const std::string> argv) {
+  CliArgs args;
+  args.command = Command::kBackups;
+  if (argv.size() == 1) return {std::move(args), {}};
+  const std::string& action = argv[1];
+  if (action == "list") {
+    args.action = BackupsAction::kList;
+    if (argv.size() > 2) return Fail("unexpected argument '" + argv[2] + "'");
+    return {std::move(args), {}};
+  }
+  if (action != "restore" && action != "delete") {
+    return Fail("unknown backups action '" + action + "' (list, restore or delete)");
+  }
+  args.action = action == "restore" ? BackupsAction::kRestore : BackupsAction::kDelete;
+  if (argv.size() < 3) return Fail("'backups " + action + "' needs an ID or a file name");
+  if (argv.size() > 3) return Fail("unexpected argument '" + argv[3] + "'");
+  args.target = argv[2];
+  return {std::move(args), {}};
+}
+
+}  // namespace
+
+ParseResult ParseArgs(std::span<const std::string> argv) {
+  if (argv.empty()) return Fail("no command given");
+  const std::string& first = argv[0];
+  CliArgs args;
+  if (first == "--help" || first == "-h" || first == "help") {
+    args.command = Command::kHelp;
+  } else if (first == "--version") {
+    args.command = Command::kVersion;
+  } else if (first == "scan" || first == "repair") {
+    args.command = first == "scan" ? Command::kScan : Command::kRepair;
+    return ParseScanLike(argv, std::move(args));
+  } else if (first == "backups") {
+    return ParseBackups(argv);
+  } else if (first == "records") {
+    args.command = Command::kRecords;
+  } else {
+    return Fail("unknown command '" + first + "'");
+  }
+  if (argv.size() > 1) return Fail("unexpected argument '" + argv[1] + "'");
+  return {std::move(args), {}};
+}
+
+std::optional<std::size_t> FindBackupRow(const std::vector<BackupRow>& rows,
+                                         std::string_view target) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].id == target) return i;
+  }
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (text::EqualsNoCase(rows[i].name, target)) return i;
+  }
+  return std::nullopt;
+}
+
+}  // namespace qm::cli

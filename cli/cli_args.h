@@ -1,0 +1,47 @@
+// The command line of quillmar-cli, parsed into what each command needs.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cli/scan_report.h"
+#include "repair/backup_list.h"
+
+namespace qm::cli {
+
+enum class Command { kHelp, kVersion, kScan, kRepair, kBackups, kRecords };
+enum class BackupChoice { kProfile, kOn, kOff };
+enum class BackupsAction { kList, kRestore, kDelete };
+
+struct CliArgs {
+  Command command = Command::kHelp;
+  // scan and repair
+  ReportFormat format = ReportFormat::kText;
+  std::int32_t root = 0;  // a root handle, 0 for all seven
+  std::string key;        // the start key below the root(s)
+  bool quiet = false;
+  // repair
+  BackupChoice backup = BackupChoice::kProfile;
+  bool yes = false;
+  // backups
+  BackupsAction action = BackupsAction::kList;
+  std::string target;  // the ID or file name restore and delete act on
+};
+
+struct ParseResult {
+  std::optional<CliArgs> args;
+  std::string error;  // names the bad argument when args is empty
+};
+
+// The arguments after the program's name.
+[[nodiscard]] ParseResult ParseArgs(std::span<const std::string> argv);
+
+// The row of the backup list an ID ("2") or a file name (any letter case)
+// names; nothing when none does.
+[[nodiscard]] std::optional<std::size_t> FindBackupRow(const std::vector<BackupRow>& rows,
+                                                       std::string_view target);
+
+}  // namespace qm::cli

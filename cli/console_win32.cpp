@@ -1,0 +1,68 @@
+#include "cli/console_win32.h"
+
+#include <io.h>
+#include <windows.h>
+
+#include <atomic>
+
+#include "platform/win32/program_folder.h"
+#include "profile/profile_store.h"
+
+namespace qm::cli {
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+BOOL WINAPI OnConsoleCtrl(DWORD type) {
+  if (type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT) {
+    g_interrupted = true;
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+void Write(FILE* f, std::string_view utf8) {
+  std::fwrite(utf8.data(), 1, utf8.size(), f);
+  std::fflush(f);
+}
+
+int UsageError(std::string_view message) {
+  Write(stderr, "quillmar-cli: " + std::string(message) + "\nTry 'quillmar-cli --help'.\n");
+  return 2;
+}
+
+std::string ProgramFolderOrDot() {
+  return win32::ProgramFolder().value_or(".");
+}
+
+std::string ProfileFile() {
+  return ProfilePath(ProgramFolderOrDot());
+}
+
+bool StdinIsTerminal() {
+  return _isatty(_fileno(stdin)) != 0;
+}
+
+std::optional<std::string> ReadLine() {
+  // A console gives UTF-16 through ReadConsoleW; only the answer's first
+  // letters matter, so the bytes read through the C runtime do.
+  std::string line;
+  int c = 0;
+  while ((c = std::fgetc(stdin)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+  if (c == EOF && line.empty()) return std::nullopt;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+void CatchInterrupts() {
+  SetConsoleCtrlHandler(OnConsoleCtrl, TRUE);
+}
+
+bool Interrupted() {
+  return g_interrupted;
+}
+
+}  // namespace qm::cli

@@ -1,0 +1,35 @@
+// The console side of quillmar-cli: UTF-8 output, usage errors, the
+// program's folder and the terminal.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qm::cli {
+
+// Writes the UTF-8 bytes as they are and flushes them.
+void Write(FILE* f, std::string_view utf8);
+
+// Prints the message with a pointer to --help on standard error; 2.
+[[nodiscard]] int UsageError(std::string_view message);
+
+// The folder of quillmar-cli.exe, where ro.ini and RegBackups lie.
+[[nodiscard]] std::string ProgramFolderOrDot();
+
+// The profile ro.ini beside the program.
+[[nodiscard]] std::string ProfileFile();
+
+[[nodiscard]] bool StdinIsTerminal();
+
+// One line typed on standard input, without its line end; nothing at the
+// end of input.
+[[nodiscard]] std::optional<std::string> ReadLine();
+
+// Ctrl+C and Ctrl+Break only raise a flag from the moment this is called:
+// the scan stops at its next key, and nothing stops a repair half-way.
+void CatchInterrupts();
+[[nodiscard]] bool Interrupted();
+
+}  // namespace qm::cli

@@ -1,0 +1,104 @@
+#include "cli/repair_report.h"
+
+#include "scan/rules.h"
+
+namespace qm::cli {
+
+std::string_view StatusName(RowOutcome outcome) {
+  switch (outcome) {
+    case RowOutcome::kRepaired:
+      return "repaired";
+    case RowOutcome::kFailed:
+      return "failed";
+    case RowOutcome::kSkipped:
+    case RowOutcome::kUnchecked:
+      break;
+  }
+  return "skipped";
+}
+
+namespace {
+
+// The text the window's first column shows for the outcome.
+std::string_view MarkText(RowOutcome outcome) {
+  switch (outcome) {
+    case RowOutcome::kRepaired:
+      return kRepairedText;
+    case RowOutcome::kFailed:
+      return kRepairFailedText;
+    case RowOutcome::kSkipped:
+    case RowOutcome::kUnchecked:
+      break;
+  }
+  return kSkippedText;
+}
+
+RowOutcome OutcomeAt(const RepairReport& report, std::size_t i) {
+  return i < report.rows.size() ? report.rows[i] : RowOutcome::kUnchecked;
+}
+
+std::string FormatJson(const ScanSummary& summary, const ErrorList& list,
+                       const RepairReport& report) {
+  std::string out = "{\"drive\": \"" + JsonEscape(summary.drive) +
+                    "\", \"reason\": " + std::to_string(summary.reason) +
+                    ", \"keys\": " + std::to_string(summary.keys) + ", \"backup\": ";
+  if (!report.backup_asked) {
+    out += "null";
+  } else {
+    out += "{\"ok\": " + std::string(report.backup.ok() ? "true" : "false") + ", \"path\": \"" +
+           JsonEscape(report.backup.path) + "\"";
+    if (!report.backup.ok()) {
+      out += ", \"error\": " + std::to_string(report.backup.error) + ", \"message\": \"" +
+             JsonEscape(BackupFailureMessage(report.backup)) + "\"";
+    }
+    out += "}";
+  }
+  out += ", \"repaired\": " + std::to_string(report.repaired) +
+         ", \"failed\": " + std::to_string(report.failed) +
+         ", \"skipped\": " + std::to_string(report.skipped) + ", \"rows\": [";
+  const auto& rows = list.Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const auto& r = rows[i];
+    out += i ? ", " : "";
+    out += "{\"kind\": \"" + JsonEscape(r.kind) + "\", \"root\": \"" + JsonEscape(r.root) +
+           "\", \"key\": \"" + JsonEscape(r.key) + "\", \"value\": \"" + JsonEscape(r.value) +
+           "\", \"path\": \"" + JsonEscape(ExtractFilePath(r.value, summary.drive)) +
+           "\", \"status\": \"" + std::string(StatusName(OutcomeAt(report, i))) + "\"}";
+  }
+  out += "]}\n";
+  return out;
+}
+
+std::string FormatText(const ErrorList& list, const RepairReport& report) {
+  std::string out;
+  if (report.backup_asked) {
+    if (!report.backup.ok())
+      return BackupFailureMessage(report.backup) + "\n" + std::string(kBackupFailedStatus) + "\n";
+    out += "Backup file:" + report.backup.path + "\n";
+  } else {
+    out += "No backup was made.\n";
+  }
+  const auto& rows = list.Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const auto& r = rows[i];
+    out += std::string(MarkText(OutcomeAt(report, i))) + "  " + r.root + "\\" + r.key + "  " +
+           r.value + "\n";
+  }
+  out += RepairCountMessage(report.repaired, report.failed) + "\n";
+  return out;
+}
+
+}  // namespace
+
+std::string FormatRepairReport(ReportFormat format, const ScanSummary& summary,
+                               const ErrorList& rows, const RepairReport& report) {
+  return format == ReportFormat::kJson ? FormatJson(summary, rows, report)
+                                       : FormatText(rows, report);
+}
+
+int RepairExitStatus(const RepairReport& report) {
+  if (report.stopped || (report.backup_asked && !report.backup.ok())) return 3;
+  return report.failed > 0 ? 1 : 0;
+}
+
+}  // namespace qm::cli

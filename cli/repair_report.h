@@ -1,0 +1,25 @@
+// How the command-line front end prints what a repair did to each row.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "cli/scan_report.h"
+#include "repair/repair_run.h"
+
+namespace qm::cli {
+
+// "repaired", "failed" or "skipped"; a row the run left alone counts as
+// skipped.
+[[nodiscard]] std::string_view StatusName(RowOutcome outcome);
+
+// The backup line, each row's outcome and the count the window shows.
+// A run stopped by a failed backup prints the window's failure message.
+[[nodiscard]] std::string FormatRepairReport(ReportFormat format, const ScanSummary& summary,
+                                             const ErrorList& rows, const RepairReport& report);
+
+// The exit status of a run: 3 when the backup could not be written, 1 when
+// some row failed, else 0.
+[[nodiscard]] int RepairExitStatus(const RepairReport& report);
+
+}  // namespace qm::cli

@@ -1,0 +1,15 @@
+// quillmar-cli scan: the rows of the scan window's search.
+#include "cli/commands_win32.h"
+#include "cli/console_win32.h"
+#include "cli/scan_run_win32.h"
+#include "scan/reg_search.h"
+
+namespace qm::cli {
+
+int ScanCommand(const CliArgs& args) {
+  const ScanRun run = RunScan(args);
+  Write(stdout, FormatReport(args.format, run.summary, run.rows));
+  return run.summary.reason > kSearchStopped ? 3 : 0;
+}
+
+}  // namespace qm::cli

@@ -1,0 +1,110 @@
+#include "cli/scan_run_win32.h"
+
+#include <io.h>
+
+#include <chrono>
+#include <string>
+
+#include "cli/console_win32.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_registry.h"
+#include "profile/profile_store.h"
+#include "repair/win32/win32_backup_clock.h"
+#include "scan/reg_search.h"
+#include "scan/rules.h"
+
+namespace qm::cli {
+
+namespace {
+
+// Judges the finds as the scan window does and reports progress.
+class CliScan final : public SearchListener {
+ public:
+  CliScan(FileSystem& fs, bool quiet)
+      : rule_(fs), quiet_(quiet), tty_(_isatty(_fileno(stderr)) != 0) {}
+
+  int SearchFound(std::string_view root, std::string_view key, std::string_view value,
+                  std::int32_t found, std::string_view name) override {
+    if (auto row = rule_.Judge(root, key, value, found, name)) rows_.Append(std::move(*row));
+    return 0;
+  }
+  int SearchKeyChanged(std::string_view full) override {
+    ++keys_;
+    const auto now = std::chrono::steady_clock::now();
+    // A terminal gets one line rewritten ten times a second; a log file
+    // gets a line a second.
+    const auto pace = tty_ ? std::chrono::milliseconds(100) : std::chrono::milliseconds(1000);
+    if (!quiet_ && now - last_ >= pace) {
+      last_ = now;
+      std::string line = std::to_string(keys_) + " keys, " + std::to_string(rows_.Count()) +
+                         " rows  " + std::string(full);
+      if (line.size() > 100) line.resize(100);
+      Write(stderr, tty_ ? "\r" + line + "\x1b[K" : line + "\n");
+    }
+    return 0;
+  }
+  void SearchFinished(std::int32_t reason) override {
+    reason_ = reason;
+    if (!quiet_ && tty_) Write(stderr, "\r\x1b[K");
+  }
+
+  InvalidReferenceRule rule_;
+  ErrorList rows_;
+  long long keys_ = 0;
+  int reason_ = 0;
+
+ private:
+  bool quiet_;
+  bool tty_;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+// The local date and time as the window stores LastScanTime.
+std::string NowText() {
+  win32::SystemBackupClock clock;
+  const LocalDateTimeText now = clock.Now();
+  return now.midnight ? now.short_date : now.short_date + " " + now.long_time;
+}
+
+// What the window's Stop writes: the rows found so far, then the time.
+void WriteStopFigures(std::size_t rows) {
+  win32::Win32Profile profile;
+  const std::string file = ProfileFile();
+  if (!WriteIniValue(profile, file, kRecordsSection, kErrorCountKey, std::to_string(rows)) ||
+      !WriteIniValue(profile, file, kRecordsSection, kLastScanTimeKey, NowText())) {
+    Write(stderr, "quillmar-cli: the records could not be written to " + file + "\n");
+  }
+}
+
+}  // namespace
+
+ScanRun RunScan(const CliArgs& args) {
+  win32::Win32Registry registry;
+  win32::Win32FileSystem fs;
+  CliScan scan(fs, args.quiet);
+  cRegSearch* running = nullptr;
+  bool stopped_here = false;
+  cRegSearch search(registry, scan, [&running, &stopped_here] {
+    if (Interrupted() && running != nullptr && !stopped_here) {
+      stopped_here = true;
+      running->StopSearch();
+    }
+  });
+  running = &search;
+  search.RootKey(args.root);
+  search.SubKey(args.key);
+  search.SearchFlags(kSearchValueNames | kSearchValueData);
+  search.SearchString(scan.rule_.Drive());
+  search.DoSearch();
+
+  ScanRun run;
+  run.interrupted = stopped_here;
+  if (run.interrupted) WriteStopFigures(scan.rows_.Count());
+  scan.rows_.CheckAll();
+  run.rows = std::move(scan.rows_);
+  run.summary = {scan.rule_.Drive(), scan.reason_, scan.keys_};
+  return run;
+}
+
+}  // namespace qm::cli

@@ -1,0 +1,134 @@
+#include "cli/cli_args.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace qm::cli {
+namespace {
+
+std::vector<std::string> Split(const std::string& line) {
+  std::vector<std::string> out;
+  std::istringstream in(line);
+  for (std::string word; in >> word;) out.push_back(word);
+  return out;
+}
+
+struct BadCase {
+  const char* line;
+  const char* error;
+};
+
+TEST(CliArgs, UsageErrorsNameTheBadArgument) {
+  const BadCase cases[] = {
+      {"", "no command given"},
+      {"clean", "unknown command 'clean'"},
+      {"scan --format xml", "unknown format 'xml' (text, json or csv)"},
+      {"repair --format csv", "unknown format 'csv' (text or json)"},
+      {"scan --format", "option '--format' needs a value"},
+      {"scan --root", "option '--root' needs a value"},
+      {"repair --key", "option '--key' needs a value"},
+      {"scan --root HKEY_NOWHERE", "unknown root 'HKEY_NOWHERE'"},
+      {"scan --yes", "unexpected argument '--yes'"},
+      {"scan --backup", "unexpected argument '--backup'"},
+      {"scan extra", "unexpected argument 'extra'"},
+      {"repair --backup --no-backup", "'--backup' and '--no-backup' exclude each other"},
+      {"repair --no-backup --backup", "'--backup' and '--no-backup' exclude each other"},
+      {"repair -y", "unexpected argument '-y'"},
+      {"backups fix", "unknown backups action 'fix' (list, restore or delete)"},
+      {"backups restore", "'backups restore' needs an ID or a file name"},
+      {"backups delete", "'backups delete' needs an ID or a file name"},
+      {"backups delete 1 2", "unexpected argument '2'"},
+      {"backups list 1", "unexpected argument '1'"},
+      {"records now", "unexpected argument 'now'"},
+      {"--version x", "unexpected argument 'x'"},
+  };
+  for (const auto& c : cases) {
+    const auto argv = Split(c.line);
+    const ParseResult r = ParseArgs(argv);
+    EXPECT_FALSE(r.args.has_value()) << c.line;
+    EXPECT_EQ(r.error, c.error) << c.line;
+  }
+}
+
+TEST(CliArgs, ScanAndRepairOptions) {
+  struct Case {
+    const char* line;
+    Command command;
+    ReportFormat format;
+    std::int32_t root;
+    const char* key;
+    bool quiet;
+    BackupChoice backup;
+    bool yes;
+  };
+  constexpr auto hkcu = static_cast<std::int32_t>(0x80000001u);
+  constexpr auto hklm = static_cast<std::int32_t>(0x80000002u);
+  const Case cases[] = {
+      {"scan", Command::kScan, ReportFormat::kText, 0, "", false, BackupChoice::kProfile, false},
+      {"scan --format csv --quiet", Command::kScan, ReportFormat::kCsv, 0, "", true,
+       BackupChoice::kProfile, false},
+      {"scan --root hkey_current_user --key Software\\App", Command::kScan, ReportFormat::kText,
+       hkcu, "Software\\App", false, BackupChoice::kProfile, false},
+      {"scan --root HKEY_CURRENT_USER --root HKEY_LOCAL_MACHINE", Command::kScan,
+       ReportFormat::kText, hklm, "", false, BackupChoice::kProfile, false},
+      {"repair", Command::kRepair, ReportFormat::kText, 0, "", false, BackupChoice::kProfile,
+       false},
+      {"repair --yes --no-backup --format json", Command::kRepair, ReportFormat::kJson, 0, "",
+       false, BackupChoice::kOff, true},
+      {"repair --backup --backup --quiet --root HKEY_CURRENT_USER", Command::kRepair,
+       ReportFormat::kText, hkcu, "", true, BackupChoice::kOn, false},
+  };
+  for (const auto& c : cases) {
+    const auto argv = Split(c.line);
+    const ParseResult r = ParseArgs(argv);
+    ASSERT_TRUE(r.args.has_value()) << c.line << ": " << r.error;
+    EXPECT_EQ(r.args->command, c.command) << c.line;
+    EXPECT_EQ(r.args->format, c.format) << c.line;
+    EXPECT_EQ(r.args->root, c.root) << c.line;
+    EXPECT_EQ(r.args->key, c.key) << c.line;
+    EXPECT_EQ(r.args->quiet, c.quiet) << c.line;
+    EXPECT_EQ(r.args->backup, c.backup) << c.line;
+    EXPECT_EQ(r.args->yes, c.yes) << c.line;
+  }
+}
+
+TEST(CliArgs, OtherCommands) {
+  struct Case {
+    const char* line;
+    Command command;
+    BackupsAction action;
+    const char* target;
+  };
+  const Case cases[] = {
+      {"--help", Command::kHelp, BackupsAction::kList, ""},
+      {"-h", Command::kHelp, BackupsAction::kList, ""},
+      {"--version", Command::kVersion, BackupsAction::kList, ""},
+      {"records", Command::kRecords, BackupsAction::kList, ""},
+      {"backups", Command::kBackups, BackupsAction::kList, ""},
+      {"backups list", Command::kBackups, BackupsAction::kList, ""},
+      {"backups restore 2", Command::kBackups, BackupsAction::kRestore, "2"},
+      {"backups delete 2026-1.reg", Command::kBackups, BackupsAction::kDelete, "2026-1.reg"},
+  };
+  for (const auto& c : cases) {
+    const auto argv = Split(c.line);
+    const ParseResult r = ParseArgs(argv);
+    ASSERT_TRUE(r.args.has_value()) << c.line << ": " << r.error;
+    EXPECT_EQ(r.args->command, c.command) << c.line;
+    EXPECT_EQ(r.args->action, c.action) << c.line;
+    EXPECT_EQ(r.args->target, c.target) << c.line;
+  }
+}
+
+TEST(CliArgs, BackupTargetsByIdThenByName) {
+  const std::vector<BackupRow> rows = {{"1", "b.reg"}, {"2", "A.REG"}, {"3", "2"}};
+  EXPECT_EQ(FindBackupRow(rows, "2"), 1u);  // the ID wins over a file named "2"
+  EXPECT_EQ(FindBackupRow(rows, "a.reg"), 1u);
+  EXPECT_EQ(FindBackupRow(rows, "b.reg"), 0u);
+  EXPECT_EQ(FindBackupRow(rows, "4"), std::nullopt);
+  EXPECT_EQ(FindBackupRow(rows, "b"), std::nullopt);
+  EXPECT_EQ(FindBackupRow({}, "1"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace qm::cli

@@ -1,0 +1,99 @@
+#include "cli/repair_report.h"
+
+#include <gtest/gtest.h>
+
+namespace qm::cli {
+namespace {
+
+ErrorList ThreeRows() {
+  ErrorList list;
+  list.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "Soft\\Run\\A", "C:\\a.exe", true, {}, {}});
+  list.Append({"VALUE NAME", "HKEY_CURRENT_USER", "Soft\\C:\\b.dll", "", true, {}, {}});
+  list.Append(
+      {"VALUE VALUE", "HKEY_LOCAL_MACHINE", "Soft\\X\\c", "\"C:\\c.exe\" /q", true, {}, {}});
+  return list;
+}
+
+RepairReport Outcomes(std::vector<RowOutcome> rows, bool backup) {
+  RepairReport r;
+  r.backup_asked = backup;
+  r.backup.path = "C:\\Q\\RegBackups\\1.reg";
+  r.rows = std::move(rows);
+  for (RowOutcome o : r.rows) {
+    if (o == RowOutcome::kRepaired) ++r.repaired;
+    if (o == RowOutcome::kFailed) ++r.failed;
+    if (o == RowOutcome::kSkipped) ++r.skipped;
+  }
+  return r;
+}
+
+TEST(RepairReport, JsonGivesEachRowItsStatusAndTheBackup) {
+  const auto report =
+      Outcomes({RowOutcome::kRepaired, RowOutcome::kFailed, RowOutcome::kSkipped}, true);
+  EXPECT_EQ(FormatRepairReport(ReportFormat::kJson, {"C:", 0, 9}, ThreeRows(), report),
+            "{\"drive\": \"C:\", \"reason\": 0, \"keys\": 9, \"backup\": {\"ok\": true, \"path\": "
+            "\"C:\\\\Q\\\\RegBackups\\\\1.reg\"}, \"repaired\": 1, \"failed\": 1, \"skipped\": 1, "
+            "\"rows\": ["
+            "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
+            "\"Soft\\\\Run\\\\A\", \"value\": \"C:\\\\a.exe\", \"path\": \"C:\\\\A.EXE\", "
+            "\"status\": \"repaired\"}, "
+            "{\"kind\": \"VALUE NAME\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
+            "\"Soft\\\\C:\\\\b.dll\", \"value\": \"\", \"path\": \"C:\", \"status\": \"failed\"}, "
+            "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_LOCAL_MACHINE\", \"key\": "
+            "\"Soft\\\\X\\\\c\", \"value\": \"\\\"C:\\\\c.exe\\\" /q\", \"path\": "
+            "\"C:\\\\C.EXE\", \"status\": \"skipped\"}]}\n");
+}
+
+TEST(RepairReport, JsonWithoutBackupAndAfterAFailedOne) {
+  const auto none = Outcomes({RowOutcome::kRepaired}, false);
+  ErrorList one;
+  one.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "K\\v", "C:\\a.exe", true, {}, {}});
+  EXPECT_NE(FormatRepairReport(ReportFormat::kJson, {"C:", 0, 1}, one, none)
+                .find("\"backup\": null, \"repaired\": 1"),
+            std::string::npos);
+
+  auto failed = Outcomes({RowOutcome::kUnchecked}, true);
+  failed.stopped = true;
+  failed.backup.failure = BackupFailure::kFolder;
+  failed.backup.error = 5;
+  const std::string json = FormatRepairReport(ReportFormat::kJson, {"C:", 0, 1}, one, failed);
+  EXPECT_NE(json.find("\"backup\": {\"ok\": false, "), std::string::npos) << json;
+  EXPECT_NE(json.find("\"error\": 5, \"message\": \""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"status\": \"skipped\""), std::string::npos) << json;
+}
+
+TEST(RepairReport, TextShowsTheWindowsTexts) {
+  const auto report =
+      Outcomes({RowOutcome::kRepaired, RowOutcome::kFailed, RowOutcome::kSkipped}, true);
+  EXPECT_EQ(FormatRepairReport(ReportFormat::kText, {"C:", 0, 9}, ThreeRows(), report),
+            "Backup file:C:\\Q\\RegBackups\\1.reg\n"
+            "已修复  HKEY_CURRENT_USER\\Soft\\Run\\A  C:\\a.exe\n"
+            "修复失败  HKEY_CURRENT_USER\\Soft\\C:\\b.dll  \n"
+            "已跳过  HKEY_LOCAL_MACHINE\\Soft\\X\\c  \"C:\\c.exe\" /q\n"
+            "1 个错误已修复。\n1 个错误未能修复。\n");
+  auto failed = Outcomes({RowOutcome::kUnchecked}, true);
+  failed.stopped = true;
+  failed.backup.failure = BackupFailure::kFile;
+  const std::string text = FormatRepairReport(ReportFormat::kText, {}, ThreeRows(), failed);
+  EXPECT_EQ(text, BackupFailureMessage(failed.backup) + "\n备份失败，未删除任何值。\n");
+}
+
+TEST(RepairReport, ExitStatus) {
+  struct Case {
+    RepairReport report;
+    int status;
+  };
+  auto backup_failed = Outcomes({RowOutcome::kUnchecked}, true);
+  backup_failed.stopped = true;
+  backup_failed.backup.failure = BackupFailure::kNoFreeName;
+  const Case cases[] = {
+      {Outcomes({RowOutcome::kRepaired, RowOutcome::kSkipped}, true), 0},
+      {Outcomes({}, false), 0},
+      {Outcomes({RowOutcome::kRepaired, RowOutcome::kFailed}, false), 1},
+      {backup_failed, 3},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RepairExitStatus(c.report), c.status);
+}
+
+}  // namespace
+}  // namespace qm::cli
