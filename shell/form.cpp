@@ -1,5 +1,6 @@
 #include "shell/form.h"
 
+#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -264,6 +265,9 @@ HWND Form::AddCheckBox(const CheckBoxSpec& desc) {
       WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE | BS_VCENTER, r.left,
       r.top, r.width, r.height, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (box == nullptr) return nullptr;
+  // Visual styles would draw the caption in the theme's colour; the layout
+  // gives each box its own text colour, so the boxes keep the classic look.
+  SetWindowTheme(box, L"", L"");
   SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(desc.font)), FALSE);
   children_[desc.name] = box;
   child_looks_[box] = ChildLook{desc.text_color, desc.back_color};

@@ -1,27 +1,37 @@
 // Form: the base of every window of the program. A form is a frameless,
 // fixed-size window (client 786 x 557, caption "Quillmar", the application
-// icon) whose background is a skin picture, with windowless labels and
-// pictures drawn over it and real child windows for check boxes, list views
-// and skinned buttons.
+// icon, its own task-bar button unless it has an owner) whose background is
+// a skin picture, with windowless labels and pictures drawn over it
+// (double-buffered, so changing captions never flicker) and real child
+// windows for check boxes, list views and skinned buttons.
 //
-// Building a window on it:
-//   class FormX final : public Form {
-//    public:
-//     FormX() : Form(FormKind::..., L"Quillmar.FormX") {}
-//    private:
-//     bool OnLoad() override {            // the window's load steps
-//       if (!LoadSkin("\\bgother.dll")) return false;   // ends the program
-//       labelFoo_ = &AddLabel({.name = "LabelFoo", .twips = {...}, .text = "..."});
+// Building a window on it (most windows derive from ChromeForm or
+// NavigationForm, which add the shared chrome):
+//   class FormX final : public NavigationForm {
+//     bool LoadContents() override {          // the window's own load steps
+//       labelFoo_ = &AddLabel({.name = "LabelFoo", .twips = {...}, .text = "...",
+//                              .color = RGB(...), .autosize = true});
 //       labelFoo_->Click = [this] { LabelFoo_Click(); };
-//       auto* box = AddCheckBox({.name = "Check1", .twips = {...}, .text = "..."});
-//       auto* cmd = AddCommand({.name = "CommandGo", .twips = {...}, .caption = "..."});
+//       HWND box = AddCheckBox({.name = "Check1", .twips = {...}, .text = "..."});
+//       HWND list = AddChild("lvwX", WC_LISTVIEWW, LVS_REPORT, 0, {...});
+//       auto* cmd = AddCommand({.name = "CommandGo", .twips = {...}, .caption = "...",
+//                               .font = {.face = "Verdana"}, .xp_type = 2});
 //       cmd->Events().Click = Handler([this] { CommandGo_Click(); });
 //       StartTimer(kTimerFoo, 1000, [this] { TimerFoo_Timer(); });
 //       return true;
 //     }
 //   };
-//   Form* f = LoadForm(std::make_unique<FormX>());   // hidden, loaded
-//   f->Show();   or   f->ShowModal(owner_hwnd);
+//   Form* f = LoadForm(std::make_unique<FormX>());       // created hidden, loaded
+//   f->Show();                                           // or, with an owner:
+//   Form* d = LoadForm(std::make_unique<FormY>(), owner_hwnd);
+//   d->CentreOver(owner_hwnd); d->ShowModal();           // returns once unloaded
+//
+// Skins: LoadSkin("\bgmain.dll") (ChromeForm does it) reads the picture
+// from the program's folder at each load; a missing or unreadable file is
+// reported through ShowMessage with its path and ends the program.
+// Messages: every message box goes through ShowMessage (services.h), which
+// tests replace. Long work yields with DoEvents(). Child notifications
+// (a list view's custom draw) arrive in OnChildMessage.
 //
 // Lifetime: LoadForm hands the form to the registry of loaded forms, which
 // owns it until its window is destroyed (Unload). The object itself is
