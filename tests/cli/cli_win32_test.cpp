@@ -1,0 +1,306 @@
+// quillmar-cli.exe as a user runs it: a child process with pipes for its
+// standard streams, over a private registry tree, files on drive C: and the
+// ro.ini and RegBackups beside the program (a copy in this test's folder).
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/scan_report.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/program_folder.h"
+#include "platform/win32/wide.h"
+#include "tests/platform/win32_test_tree.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  DWORD code = ~0u;
+  std::string out;
+  std::string err;
+};
+
+std::string Folder() {
+  return win32::ProgramFolder().value_or(".");
+}
+
+std::string ReadAll(HANDLE pipe) {
+  std::string text;
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
+  return text;
+}
+
+// Runs quillmar-cli.exe with `args`; its standard input is an empty pipe,
+// which is not a terminal.
+CliRun RunCli(const std::string& args) {
+  CliRun run;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  win32::UniqueKernelHandle in_read, in_write, out_read, out_write, err_read, err_write;
+  if (!CreatePipe(in_read.Put(), in_write.Put(), &inherit, 0) ||
+      !CreatePipe(out_read.Put(), out_write.Put(), &inherit, 0) ||
+      !CreatePipe(err_read.Put(), err_write.Put(), &inherit, 0)) {
+    ADD_FAILURE() << "CreatePipe: " << GetLastError();
+    return run;
+  }
+  // Only the child's ends are inherited.
+  SetHandleInformation(in_write.Get(), HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(out_read.Get(), HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(err_read.Get(), HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = in_read.Get();
+  si.hStdOutput = out_write.Get();
+  si.hStdError = err_write.Get();
+  std::wstring command =
+      L"\"" + win32::Widen(Folder() + "\\quillmar-cli.exe") + L"\" " + win32::Widen(args);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &si, &pi)) {
+    ADD_FAILURE() << "cannot start quillmar-cli: " << GetLastError();
+    return run;
+  }
+  win32::UniqueKernelHandle process(pi.hProcess);
+  win32::UniqueKernelHandle thread(pi.hThread);
+  // Our copies of the child's ends go, so the reads end with the child.
+  in_read.Reset();
+  out_write.Reset();
+  err_write.Reset();
+  in_write.Reset();
+  std::thread err_reader([&] { run.err = ReadAll(err_read.Get()); });
+  run.out = ReadAll(out_read.Get());
+  err_reader.join();
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
+  GetExitCodeProcess(process.Get(), &run.code);
+  return run;
+}
+
+// Runs a system program and waits for it; its exit code.
+DWORD RunAndWait(std::wstring command_line) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &si, &pi)) {
+    ADD_FAILURE() << "cannot start " << win32::Narrow(command_line) << ": " << GetLastError();
+    return ~0u;
+  }
+  win32::UniqueKernelHandle process(pi.hProcess);
+  win32::UniqueKernelHandle thread(pi.hThread);
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
+  DWORD code = ~0u;
+  GetExitCodeProcess(process.Get(), &code);
+  return code;
+}
+
+// The rules name the missing file in capitals.
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+class CliWin32Test : public ::testing::Test {
+ protected:
+  CliWin32Test()
+      : tree_("cli"),
+        files_("C:\\quillmar-cli-test-" + std::to_string(GetCurrentProcessId())),
+        missing_(files_ + "\\missing.exe"),
+        present_(files_ + "\\present.exe") {}
+
+  void SetUp() override {
+    RemoveProgramData();
+    fs::create_directories(fs::path(win32::Widen(files_)));
+    std::ofstream(fs::path(win32::Widen(present_))) << "MZ";
+    tree_.SetString("Run", L"Tool", win32::Widen(missing_));
+    tree_.SetString("Run", L"Present", win32::Widen("\"" + present_ + "\" /run"));
+  }
+  void TearDown() override {
+    RemoveProgramData();
+    std::error_code ec;
+    fs::remove_all(fs::path(win32::Widen(files_)), ec);
+  }
+
+  // ro.ini and RegBackups beside the program are this test's to remove.
+  static void RemoveProgramData() {
+    std::error_code ec;
+    fs::remove(fs::path(win32::Widen(Folder() + "\\ro.ini")), ec);
+    fs::remove_all(fs::path(win32::Widen(BackupsFolder())), ec);
+  }
+  static std::string BackupsFolder() { return Folder() + "\\RegBackups"; }
+  static std::vector<std::string> BackupFiles() {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(fs::path(win32::Widen(BackupsFolder())), ec)) {
+      names.push_back(win32::Narrow(e.path().filename().wstring()));
+    }
+    return names;
+  }
+  static void WriteProfile(const char* section, const char* key, const char* value) {
+    ASSERT_TRUE(WritePrivateProfileStringW(win32::Widen(section).c_str(), win32::Widen(key).c_str(),
+                                           win32::Widen(value).c_str(),
+                                           win32::Widen(Folder() + "\\ro.ini").c_str()));
+  }
+  static std::string ReadProfile(const char* section, const char* key) {
+    wchar_t buf[256] = {};
+    GetPrivateProfileStringW(win32::Widen(section).c_str(), win32::Widen(key).c_str(), L"", buf,
+                             256, win32::Widen(Folder() + "\\ro.ini").c_str());
+    return win32::Narrow(buf);
+  }
+
+  // The Run value's text; empty when it is gone.
+  [[nodiscard]] std::string RunValue(const wchar_t* name) const {
+    wchar_t buf[512] = {};
+    DWORD size = sizeof buf;
+    const LONG rc = RegGetValueW(HKEY_CURRENT_USER, win32::Widen(tree_.Path("Run")).c_str(), name,
+                                 RRF_RT_REG_SZ, nullptr, buf, &size);
+    return rc == ERROR_SUCCESS ? win32::Narrow(buf) : std::string();
+  }
+
+  [[nodiscard]] std::string Scope() const {
+    return "--root HKEY_CURRENT_USER --key \"" + tree_.Base() + "\"";
+  }
+  [[nodiscard]] std::string MissingKey() const { return tree_.Path("Run") + "\\Tool"; }
+
+  testing::TestRegistryTree tree_;
+  std::string files_;
+  std::string missing_;
+  std::string present_;
+};
+
+TEST_F(CliWin32Test, ScanListsTheMissingReferenceAndNotThePresentOne) {
+  const CliRun json = RunCli("scan --quiet --format json " + Scope());
+  EXPECT_EQ(json.code, 0u) << json.err;
+  EXPECT_EQ(Occurrences(json.out, "\"kind\""), 1u) << json.out;
+  EXPECT_NE(json.out.find(
+                "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_CURRENT_USER\", \"key\": \"" +
+                cli::JsonEscape(MissingKey()) + "\", \"value\": \"" + cli::JsonEscape(missing_) +
+                "\", \"path\": \"" + cli::JsonEscape(Upper(missing_)) + "\"}"),
+            std::string::npos)
+      << json.out;
+  EXPECT_EQ(json.out.find("present"), std::string::npos) << json.out;
+  EXPECT_TRUE(json.err.empty()) << "--quiet printed: " << json.err;
+
+  const CliRun csv = RunCli("scan --quiet --format csv " + Scope());
+  EXPECT_EQ(csv.code, 0u) << csv.err;
+  EXPECT_EQ(csv.out, "kind,root,key,value,path\r\nVALUE VALUE,HKEY_CURRENT_USER," + MissingKey() +
+                         "," + missing_ + "," + Upper(missing_) + "\r\n");
+}
+
+TEST_F(CliWin32Test, RepairWithoutYesOnAPipeRefusesAndDeletesNothing) {
+  const CliRun run = RunCli("repair --backup " + Scope());
+  EXPECT_EQ(run.code, 2u) << run.out << run.err;
+  EXPECT_NE(run.err.find("--yes"), std::string::npos) << run.err;
+  EXPECT_EQ(RunValue(L"Tool"), missing_);
+  EXPECT_TRUE(BackupFiles().empty());
+  EXPECT_EQ(ReadProfile("Records", "FixedCount"), "");
+}
+
+TEST_F(CliWin32Test, RepairWithBackupDeletesAndTheBackupRestores) {
+  // The flag wins over the setting, and the setting stays as it was.
+  WriteProfile("Settings", "BackupBeforeFix", "0");
+  const CliRun run = RunCli("repair --yes --backup --quiet --format json " + Scope());
+  EXPECT_EQ(run.code, 0u) << run.out << run.err;
+  EXPECT_NE(run.out.find("\"status\": \"repaired\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"repaired\": 1, \"failed\": 0"), std::string::npos) << run.out;
+  EXPECT_EQ(RunValue(L"Tool"), "");
+  EXPECT_EQ(RunValue(L"Present"), "\"" + present_ + "\" /run");
+  EXPECT_EQ(ReadProfile("Settings", "BackupBeforeFix"), "0");
+  EXPECT_EQ(ReadProfile("Records", "FixedCount"), "1");
+
+  const std::vector<std::string> files = BackupFiles();
+  ASSERT_EQ(files.size(), 1u);
+  const std::string backup = BackupsFolder() + "\\" + files[0];
+  EXPECT_NE(run.out.find("\"ok\": true, \"path\": \"" + cli::JsonEscape(backup) + "\""),
+            std::string::npos)
+      << run.out;
+
+  const CliRun list = RunCli("backups list");
+  EXPECT_EQ(list.code, 0u);
+  EXPECT_NE(list.out.find("1   " + files[0] + "\n"), std::string::npos) << list.out;
+  const CliRun records = RunCli("records");
+  EXPECT_NE(records.out.find("已修复错误：1\n"), std::string::npos) << records.out;
+
+  // The system's own import puts the value back ...
+  wchar_t windows[MAX_PATH];
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  EXPECT_EQ(RunAndWait(L"\"" + std::wstring(windows) + L"\\regedit.exe\" /s \"" +
+                       win32::Widen(backup) + L"\""),
+            0u);
+  EXPECT_EQ(RunValue(L"Tool"), missing_);
+
+  // ... and so does the restore command, by name and by number.
+  ASSERT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, win32::Widen(tree_.Path("Run")).c_str(), L"Tool"),
+            ERROR_SUCCESS);
+  const CliRun restore = RunCli("backups restore \"" + files[0] + "\"");
+  EXPECT_EQ(restore.code, 0u) << restore.err;
+  EXPECT_EQ(RunValue(L"Tool"), missing_);
+
+  const CliRun remove = RunCli("backups delete 1");
+  EXPECT_EQ(remove.code, 0u) << remove.err;
+  EXPECT_TRUE(BackupFiles().empty());
+  EXPECT_EQ(RunCli("backups restore 1").code, 2u);
+}
+
+TEST_F(CliWin32Test, RepairWithoutBackupFollowsTheFlagOverTheSetting) {
+  // No BackupBeforeFix in ro.ini means a backup; --no-backup overrides it.
+  const CliRun run = RunCli("repair --yes --no-backup --quiet " + Scope());
+  EXPECT_EQ(run.code, 0u) << run.out << run.err;
+  EXPECT_NE(run.out.find("已修复  HKEY_CURRENT_USER\\" + MissingKey()), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("1 个错误已修复。\n"), std::string::npos) << run.out;
+  EXPECT_EQ(RunValue(L"Tool"), "");
+  EXPECT_TRUE(BackupFiles().empty());
+}
+
+TEST_F(CliWin32Test, RepairFollowsBackupBeforeFixWithoutAFlag) {
+  WriteProfile("Settings", "BackupBeforeFix", "1");
+  const CliRun run = RunCli("repair --yes --quiet " + Scope());
+  EXPECT_EQ(run.code, 0u) << run.out << run.err;
+  EXPECT_EQ(run.out.rfind("Backup file:" + BackupsFolder() + "\\", 0), 0u) << run.out;
+  EXPECT_EQ(BackupFiles().size(), 1u);
+}
+
+TEST_F(CliWin32Test, UsageErrorsNameTheArgumentAndExitTwo) {
+  const struct {
+    const char* args;
+    const char* named;
+  } cases[] = {
+      {"", "no command given"},
+      {"frobnicate", "'frobnicate'"},
+      {"scan --format xml", "'xml'"},
+      {"repair --format csv", "'csv'"},
+      {"scan --root HKEY_NOWHERE", "'HKEY_NOWHERE'"},
+      {"repair --backup --no-backup", "'--no-backup'"},
+      {"backups restore 99", "'99'"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = RunCli(c.args);
+    EXPECT_EQ(run.code, 2u) << c.args;
+    EXPECT_NE(run.err.find(c.named), std::string::npos) << c.args << ": " << run.err;
+    EXPECT_NE(run.err.find("--help"), std::string::npos) << c.args;
+    EXPECT_TRUE(run.out.empty()) << c.args;
+  }
+  const CliRun help = RunCli("--help");
+  EXPECT_EQ(help.code, 0u);
+  EXPECT_NE(help.out.find("quillmar-cli repair [--backup|--no-backup] [--yes]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qm
