@@ -277,6 +277,17 @@ TEST_F(CliWin32Test, RepairFollowsBackupBeforeFixWithoutAFlag) {
   EXPECT_EQ(BackupFiles().size(), 1u);
 }
 
+TEST_F(CliWin32Test, ABackupThatCannotBeWrittenStopsTheRepair) {
+  // A file stands where the backup folder belongs.
+  std::ofstream(fs::path(win32::Widen(BackupsFolder()))) << "not a folder";
+  const CliRun run = RunCli("repair --yes --backup --quiet --format json " + Scope());
+  EXPECT_EQ(run.code, 3u) << run.out << run.err;
+  EXPECT_NE(run.out.find("\"backup\": {\"ok\": false, "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"status\": \"skipped\""), std::string::npos) << run.out;
+  EXPECT_EQ(RunValue(L"Tool"), missing_);
+  EXPECT_EQ(ReadProfile("Records", "FixedCount"), "");
+}
+
 TEST_F(CliWin32Test, UsageErrorsNameTheArgumentAndExitTwo) {
   const struct {
     const char* args;
