@@ -71,7 +71,14 @@ class FormRepair::RepairViewImpl final : public RepairView, public MessageServic
 
 FormRepair::FormRepair()
     : ChromeForm(shell::FormKind::Repair, L"Quillmar.FormRepair", ChromeForm::ScanWindowLayout()),
-      platform_(std::make_unique<Platform>()) {}
+      platform_(std::make_unique<Platform>()),
+      registry_(&platform_->registry),
+      fs_(&platform_->fs) {}
+
+FormRepair::FormRepair(RegistryReader& registry, FileSystem& fs) : FormRepair() {
+  registry_ = &registry;
+  fs_ = &fs;
+}
 
 FormRepair::~FormRepair() {
   if (Handle() != nullptr) RemoveWindowSubclass(Handle(), NotifySubclass, kListSubclassId);
@@ -79,8 +86,7 @@ FormRepair::~FormRepair() {
 
 bool FormRepair::OnLoad() {
   if (!SetUpChrome()) return false;
-  session_ = std::make_unique<ScanSession>(platform_->registry, platform_->fs,
-                                           static_cast<ScanView&>(*this),
+  session_ = std::make_unique<ScanSession>(*registry_, *fs_, static_cast<ScanView&>(*this),
                                            static_cast<ScanServices&>(*this));
   repair_view_ = std::make_unique<RepairViewImpl>(*this);
 

@@ -22,7 +22,10 @@ inline constexpr UINT kTimerRunScanMs = 100;
 
 class FormRepair final : public shell::ChromeForm, private ScanView, private ScanServices {
  public:
+  // The program's scan window searches the system's registry and file
+  // system; tests may hand it others (an in-memory registry).
   FormRepair();
+  FormRepair(RegistryReader& registry, FileSystem& fs);
   ~FormRepair() override;
 
   // For tests: the session and the list's check marks as the user sees them.
@@ -70,6 +73,8 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   class RepairViewImpl;
   struct Platform;
   std::unique_ptr<Platform> platform_;
+  RegistryReader* registry_ = nullptr;
+  FileSystem* fs_ = nullptr;
   std::unique_ptr<ScanSession> session_;
   std::unique_ptr<RepairViewImpl> repair_view_;
   shell::AdLine ad_;

@@ -1,16 +1,17 @@
 // The scan window driven as a user drives it, under Wine: the scan starts by
 // itself, lists a missing program left in the registry, can be stopped,
 // refuses to close while scanning, and repairs with a backup that restores.
-#include "scan/win32/form_repair.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 
+#include "platform/memory_registry.h"
 #include "platform/win32/program_folder.h"
 #include "platform/win32/win32_profile.h"
 #include "profile/profile_store.h"
+#include "scan/win32/form_repair.h"
 #include "shell/app_urls.h"
 #include "tests/platform/win32_test_tree.h"
 #include "tests/shell/ui_harness.h"
@@ -89,7 +90,8 @@ int DarkSamples(HWND hwnd) {
 
 bool ValueExists(const std::string& key, const wchar_t* name) {
   HKEY k = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, win32::Widen(key).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, win32::Widen(key).c_str(), 0, KEY_READ, &k) !=
+      ERROR_SUCCESS) {
     return false;
   }
   const bool found = RegQueryValueExW(k, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
@@ -123,7 +125,9 @@ class FormRepairTest : public ::testing::Test {
     form_->SetTop(100);
     form_->Show();
   }
-  bool Finished() { return !form_->Session().Walking() && Caption(*form_, "lblCurrentKey") != "无"; }
+  bool Finished() {
+    return !form_->Session().Walking() && Caption(*form_, "lblCurrentKey") != "无";
+  }
   HWND Button(const char* name) { return form_->FindChild(name); }
   void Click(const char* name) {
     RECT r{};
@@ -206,7 +210,8 @@ TEST_F(FormRepairTest, ReturnIsRefusedWhileScanningAndStopWritesTheFigures) {
 
 TEST_F(FormRepairTest, RepairBacksUpDeletesAndMarksTheRow) {
   win32::Win32Profile profile;
-  ASSERT_TRUE(WriteIniValue(profile, ProfilePath(folder_), kSettingsSection, kBackupBeforeFixKey, "1"));
+  ASSERT_TRUE(
+      WriteIniValue(profile, ProfilePath(folder_), kSettingsSection, kBackupBeforeFixKey, "1"));
   Open();
   ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 120000));
   const HWND list = form_->List();
@@ -226,6 +231,110 @@ TEST_F(FormRepairTest, RepairBacksUpDeletesAndMarksTheRow) {
   const std::string backup = services_.messages[0].text.substr(12);
   EXPECT_TRUE(std::filesystem::exists(win32::Widen(backup)));
   std::filesystem::remove(win32::Widen(backup));
+}
+
+}  // namespace
+}  // namespace qm::scan_window
+
+namespace qm::scan_window {
+namespace {
+
+using namespace qm::shell;
+using namespace qm::shell::testing;
+
+// A provider that fails like a broken registry after some calls.
+class FaultyRegistry final : public RegistryReader {
+ public:
+  FaultyRegistry(MemoryRegistry& inner, int fail_at) : inner_(inner), fail_at_(fail_at) {}
+  RegStatus OpenKey(RegKey p, std::string_view s, RegKey* o) override {
+    return inner_.OpenKey(p, s, o);
+  }
+  RegStatus EnumKey(RegKey k, std::uint32_t i, std::string& n) override {
+    if (fail_at_ > 0 && ++calls_ == fail_at_) throw std::runtime_error("registry fault");
+    return inner_.EnumKey(k, i, n);
+  }
+  RegStatus EnumValue(RegKey k, std::uint32_t i, RegValue& v) override {
+    return inner_.EnumValue(k, i, v);
+  }
+  void CloseKey(RegKey k) override { inner_.CloseKey(k); }
+
+ private:
+  MemoryRegistry& inner_;
+  int fail_at_;
+  int calls_ = 0;
+};
+
+class InMemoryScanWindowTest : public ::testing::Test {
+ protected:
+  InMemoryScanWindowTest() {
+    fs_.AddFile("C:\\Present\\ok.exe");
+    reg_.SetString(kHkeyCurrentUser, "Software\\Run", "gone", "\"C:\\Gone\\a.exe\" /x");
+    reg_.SetString(kHkeyCurrentUser, "Software\\Run", "ok", "C:\\Present\\ok.exe");
+    for (int i = 0; i < 3000; ++i)
+      reg_.CreateKey(kHkeyLocalMachine, "Software\\Many\\K" + std::to_string(i));
+    saved_urls_ = AppUrls();
+    AppUrls().ad_fetch = "http://127.0.0.1:1/ad.txt";
+  }
+  ~InMemoryScanWindowTest() override {
+    if (form_ != nullptr && IsWindow(hwnd_)) form_->Unload();
+    Pump(50);
+    AppUrls() = saved_urls_;
+  }
+  void Open(RegistryReader& registry) {
+    form_ = static_cast<FormRepair*>(LoadForm(std::make_unique<FormRepair>(registry, fs_)));
+    ASSERT_NE(form_, nullptr);
+    hwnd_ = form_->Handle();
+    form_->Show();
+  }
+  bool Finished() {
+    return !form_->Session().Walking() && Caption(*form_, "lblCurrentKey") != "无";
+  }
+
+  MemoryRegistry reg_;
+  MemoryFileSystem fs_{"C:\\Windows\\System32"};
+  ServiceRecorder services_;
+  Urls saved_urls_;
+  FormRepair* form_ = nullptr;
+  HWND hwnd_ = nullptr;
+};
+
+TEST_F(InMemoryScanWindowTest, AFailedSearchShowsItsCodeAndKeepsItsRowsTicked) {
+  FaultyRegistry faulty(reg_, 200);
+  Open(faulty);
+  ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 60000));
+  EXPECT_EQ(Caption(*form_, "lblCurrentKey"), "错误：51");
+  const HWND list = form_->List();
+  ASSERT_EQ(ListView_GetItemCount(list), 1) << "the row found before the fault stays";
+  EXPECT_TRUE(form_->RowChecked(0));
+  EXPECT_TRUE(IsWindowEnabled(form_->FindChild("CommandStart")));
+  EXPECT_EQ(reg_.OpenHandles(), 0u);
+}
+
+TEST_F(InMemoryScanWindowTest, StartAgainEmptiesTheListAndCloseRequestsWaitForTheScan) {
+  int step = 0;
+  DuringScan script([&] {
+    if (step == 1 && form_->Session().Walking()) {
+      // The system's close request (Alt+F4) is refused like Return.
+      PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      step = 2;
+    }
+  });
+  Open(reg_);
+  ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 60000));
+  const HWND list = form_->List();
+  ASSERT_EQ(ListView_GetItemCount(list), 1);
+  ListView_SetCheckState(list, 0, FALSE);
+
+  step = 1;
+  PostClick(form_->FindChild("CommandStart"));
+  ASSERT_TRUE(PumpUntil([&] { return step == 2 && Finished(); }, 60000));
+  EXPECT_EQ(Caption(*form_, "lblCurrentKey"), "扫描结束。");
+  EXPECT_EQ(ListView_GetItemCount(list), 1) << "the list was emptied and filled again";
+  EXPECT_TRUE(form_->RowChecked(0));
+  EXPECT_EQ(Caption(*form_, "RepairCount"), "0");
+  ASSERT_FALSE(services_.messages.empty());
+  EXPECT_EQ(services_.messages.back().text, "请停止扫描后再退出。");
+  EXPECT_TRUE(IsWindow(hwnd_));
 }
 
 }  // namespace
