@@ -8,7 +8,7 @@
 
 #include "button/canvas.h"
 #include "button/color.h"
-#include "button/font_spec.h"
+#include "button/font_face.h"
 
 namespace qm::button {
 

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "button/canvas.h"
-#include "button/font_spec.h"
+#include "button/font_face.h"
 #include "button/window_shape.h"
 
 namespace qm::button {

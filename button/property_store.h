@@ -9,7 +9,7 @@
 #include <string_view>
 #include <variant>
 
-#include "button/font_spec.h"
+#include "button/font_face.h"
 
 namespace qm::button {
 
