@@ -7,6 +7,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,8 +42,10 @@ std::string ReadAll(HANDLE pipe) {
 }
 
 // Runs quillmar-cli.exe with `args`; its standard input is an empty pipe,
-// which is not a terminal.
-CliRun RunCli(const std::string& args) {
+// which is not a terminal. `on_progress`, when given, runs once with the
+// child's process id as soon as the child writes to standard error; the
+// child then shares the test's console.
+CliRun RunCli(const std::string& args, const std::function<void(DWORD)>& on_progress = {}) {
   CliRun run;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   win32::UniqueKernelHandle in_read, in_write, out_read, out_write, err_read, err_write;
@@ -66,8 +69,9 @@ CliRun RunCli(const std::string& args) {
   std::wstring command =
       L"\"" + win32::Widen(Folder() + "\\quillmar-cli.exe") + L"\" " + win32::Widen(args);
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &si, &pi)) {
+  const DWORD flags = on_progress ? 0 : CREATE_NO_WINDOW;
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si,
+                      &pi)) {
     ADD_FAILURE() << "cannot start quillmar-cli: " << GetLastError();
     return run;
   }
@@ -78,7 +82,15 @@ CliRun RunCli(const std::string& args) {
   out_write.Reset();
   err_write.Reset();
   in_write.Reset();
-  std::thread err_reader([&] { run.err = ReadAll(err_read.Get()); });
+  std::thread err_reader([&] {
+    if (on_progress) {
+      char c = 0;
+      DWORD got = 0;
+      if (ReadFile(err_read.Get(), &c, 1, &got, nullptr) && got == 1) run.err.push_back(c);
+      on_progress(pi.dwProcessId);
+    }
+    run.err += ReadAll(err_read.Get());
+  });
   run.out = ReadAll(out_read.Get());
   err_reader.join();
   EXPECT_EQ(WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
@@ -286,6 +298,31 @@ TEST_F(CliWin32Test, ABackupThatCannotBeWrittenStopsTheRepair) {
   EXPECT_NE(run.out.find("\"status\": \"skipped\""), std::string::npos) << run.out;
   EXPECT_EQ(RunValue(L"Tool"), missing_);
   EXPECT_EQ(ReadProfile("Records", "FixedCount"), "");
+}
+
+TEST_F(CliWin32Test, CtrlCStopsTheScanAndRecordsItAsStopDoes) {
+  // Enough keys that the walk is still running when the signal arrives.
+  for (int i = 0; i < 3000; ++i) {
+    tree_.SetString("Many\\k" + std::to_string(i), L"v", L"C:\\quillmar-none.exe");
+  }
+  // The signal travels through a console the test and the program share.
+  // Ctrl+C goes to every process of the console; the test lets it pass.
+  if (GetConsoleWindow() == nullptr && GetConsoleCP() == 0) {
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole()) << GetLastError();
+  }
+  const auto pass = [](DWORD type) -> BOOL { return type == CTRL_C_EVENT; };
+  SetConsoleCtrlHandler(pass, TRUE);
+  const CliRun run = RunCli("scan --format json " + Scope(), [](DWORD) {
+    EXPECT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) << GetLastError();
+  });
+  SetConsoleCtrlHandler(pass, FALSE);
+  EXPECT_EQ(run.code, 0u) << run.err;
+  EXPECT_NE(run.out.find("{\"drive\": \"C:\", \"reason\": 1, "), std::string::npos) << run.out;
+  const std::size_t rows = Occurrences(run.out, "\"kind\"");
+  EXPECT_LT(rows, 3001u);
+  EXPECT_EQ(ReadProfile("Records", "ErrorCount"), std::to_string(rows));
+  EXPECT_FALSE(ReadProfile("Records", "LastScanTime").empty());
 }
 
 TEST_F(CliWin32Test, UsageErrorsNameTheArgumentAndExitTwo) {
