@@ -90,7 +90,9 @@ int RepairCommand(const CliArgs& args) {
     return 1;
   }
   if (run.rows.Count() == 0) {
-    Write(stdout, FormatReport(args.format, run.summary, run.rows));
+    // Nothing to repair: no backup, no deletion, and the last repair's
+    // count stays, as the window's Repair button stays disabled.
+    Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, RepairReport{}));
     return 0;
   }
   if (!args.yes) {

@@ -289,6 +289,20 @@ TEST_F(CliWin32Test, RepairFollowsBackupBeforeFixWithoutAFlag) {
   EXPECT_EQ(BackupFiles().size(), 1u);
 }
 
+TEST_F(CliWin32Test, RepairWithNothingFoundWritesNoBackupAndKeepsTheCount) {
+  WriteProfile("Records", "FixedCount", "7");
+  const CliRun run =
+      RunCli("repair --yes --backup --quiet --format json --root HKEY_CURRENT_USER --key \"" +
+             tree_.Path("Run") + "\\NoSuchKey\"");
+  EXPECT_EQ(run.code, 0u) << run.err;
+  EXPECT_NE(run.out.find("\"backup\": null, \"repaired\": 0, \"failed\": 0, \"skipped\": 0, "
+                         "\"rows\": []}"),
+            std::string::npos)
+      << run.out;
+  EXPECT_TRUE(BackupFiles().empty());
+  EXPECT_EQ(ReadProfile("Records", "FixedCount"), "7");
+}
+
 TEST_F(CliWin32Test, ABackupThatCannotBeWrittenStopsTheRepair) {
   // A file stands where the backup folder belongs.
   std::ofstream(fs::path(win32::Widen(BackupsFolder()))) << "not a folder";
