@@ -215,6 +215,17 @@ TEST_F(CliWin32Test, ScanListsTheMissingReferenceAndNotThePresentOne) {
                          "," + missing_ + "," + Upper(missing_) + "\r\n");
 }
 
+TEST_F(CliWin32Test, ScanPrintsRegistryTextAsUtf8) {
+  const std::string missing = files_ + "\\程序\\缺失.exe";
+  tree_.SetString("Uni\\键", L"工具", win32::Widen(missing));
+  const CliRun csv = RunCli("scan --quiet --format csv --root HKEY_CURRENT_USER --key \"" +
+                            tree_.Path("Uni") + "\"");
+  EXPECT_EQ(csv.code, 0u) << csv.err;
+  EXPECT_EQ(csv.out, "kind,root,key,value,path\r\nVALUE VALUE,HKEY_CURRENT_USER," +
+                         tree_.Path("Uni") + "\\键\\工具," + missing + "," + Upper(files_) +
+                         "\\程序\\缺失.EXE\r\n");
+}
+
 TEST_F(CliWin32Test, RepairWithoutYesOnAPipeRefusesAndDeletesNothing) {
   const CliRun run = RunCli("repair --backup " + Scope());
   EXPECT_EQ(run.code, 2u) << run.out << run.err;
