@@ -61,35 +61,44 @@ class RegistryReader {
   virtual void CloseKey(RegKey key) = 0;
 };
 
-// Owns one key opened through a RegistryReader; closes it exactly once.
-class ScopedRegKey {
+// Owns one key opened through a provider (a RegistryReader or a
+// RegistryEditor); closes it through that provider exactly once.
+template <typename Provider>
+class ScopedKey {
  public:
-  ScopedRegKey() = default;
-  ScopedRegKey(RegistryReader& reader, RegKey key) : reader_(&reader), key_(key) {}
-  ScopedRegKey(ScopedRegKey&& other) noexcept
-      : reader_(other.reader_), key_(std::exchange(other.key_, kNoKey)) {}
-  ScopedRegKey& operator=(ScopedRegKey&& other) noexcept {
+  ScopedKey() = default;
+  explicit ScopedKey(Provider& provider, RegKey key = kNoKey) : provider_(&provider), key_(key) {}
+  ScopedKey(ScopedKey&& other) noexcept
+      : provider_(other.provider_), key_(std::exchange(other.key_, kNoKey)) {}
+  ScopedKey& operator=(ScopedKey&& other) noexcept {
     if (this != &other) {
       Reset();
-      reader_ = other.reader_;
+      provider_ = other.provider_;
       key_ = std::exchange(other.key_, kNoKey);
     }
     return *this;
   }
-  ScopedRegKey(const ScopedRegKey&) = delete;
-  ScopedRegKey& operator=(const ScopedRegKey&) = delete;
-  ~ScopedRegKey() { Reset(); }
+  ScopedKey(const ScopedKey&) = delete;
+  ScopedKey& operator=(const ScopedKey&) = delete;
+  ~ScopedKey() { Reset(); }
 
   void Reset() {
-    if (key_ != kNoKey) reader_->CloseKey(std::exchange(key_, kNoKey));
+    if (key_ != kNoKey) provider_->CloseKey(std::exchange(key_, kNoKey));
+  }
+  // For the out-parameter of an open call: releases what is held first.
+  [[nodiscard]] RegKey* Put() {
+    Reset();
+    return &key_;
   }
   [[nodiscard]] RegKey Get() const { return key_; }
   explicit operator bool() const { return key_ != kNoKey; }
 
  private:
-  RegistryReader* reader_ = nullptr;
+  Provider* provider_ = nullptr;
   RegKey key_ = kNoKey;
 };
+
+using ScopedRegKey = ScopedKey<RegistryReader>;
 
 // The predefined roots in the order of an all-roots search.
 struct RegRoot {

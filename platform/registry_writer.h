@@ -31,39 +31,6 @@ class RegistryEditor {
   virtual void CloseKey(RegKey key) = 0;
 };
 
-// Owns one key opened through a RegistryEditor; closes it exactly once.
-class ScopedEditKey {
- public:
-  ScopedEditKey() = default;
-  explicit ScopedEditKey(RegistryEditor& editor) : editor_(&editor) {}
-  ScopedEditKey(ScopedEditKey&& other) noexcept
-      : editor_(other.editor_), key_(std::exchange(other.key_, kNoKey)) {}
-  ScopedEditKey& operator=(ScopedEditKey&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      editor_ = other.editor_;
-      key_ = std::exchange(other.key_, kNoKey);
-    }
-    return *this;
-  }
-  ScopedEditKey(const ScopedEditKey&) = delete;
-  ScopedEditKey& operator=(const ScopedEditKey&) = delete;
-  ~ScopedEditKey() { Reset(); }
-
-  void Reset() {
-    if (key_ != kNoKey) editor_->CloseKey(std::exchange(key_, kNoKey));
-  }
-  // For the out-parameter of an open call: releases what is held first.
-  [[nodiscard]] RegKey* Put() {
-    Reset();
-    return &key_;
-  }
-  [[nodiscard]] RegKey Get() const { return key_; }
-  explicit operator bool() const { return key_ != kNoKey; }
-
- private:
-  RegistryEditor* editor_ = nullptr;
-  RegKey key_ = kNoKey;
-};
+using ScopedEditKey = ScopedKey<RegistryEditor>;
 
 }  // namespace qm

@@ -17,6 +17,7 @@
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
 #include "tests/platform/win32_test_tree.h"
+#include "tests/support/run_process.h"
 
 namespace qm {
 namespace {
@@ -98,23 +99,7 @@ CliRun RunCli(const std::string& args, const std::function<void(DWORD)>& on_prog
   return run;
 }
 
-// Runs a system program and waits for it; its exit code.
-DWORD RunAndWait(std::wstring command_line) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                      nullptr, nullptr, &si, &pi)) {
-    ADD_FAILURE() << "cannot start " << win32::Narrow(command_line) << ": " << GetLastError();
-    return ~0u;
-  }
-  win32::UniqueKernelHandle process(pi.hProcess);
-  win32::UniqueKernelHandle thread(pi.hThread);
-  EXPECT_EQ(WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
-  DWORD code = ~0u;
-  GetExitCodeProcess(process.Get(), &code);
-  return code;
-}
+using testing::RunAndWait;
 
 // The rules name the missing file in capitals.
 std::string Upper(std::string s) {

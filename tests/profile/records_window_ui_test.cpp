@@ -19,6 +19,7 @@
 #include "repair/backup_writer.h"
 #include "scan/win32/form_repair.h"
 #include "shell/app_urls.h"
+#include "tests/support/profile_file.h"
 #include "tests/support/window_harness.h"
 
 namespace qm {
@@ -33,17 +34,9 @@ using testing::OpenWindow;
 using testing::Pump;
 using testing::PumpUntil;
 
-std::string Profile() {
-  return ProfilePath(testing::ProgramFolderPath());
-}
-std::filesystem::path ProfileFile() {
-  return std::filesystem::path(win32::Widen(Profile()));
-}
-
-void PutProfile(std::string_view text) {
-  std::ofstream out(ProfileFile(), std::ios::binary | std::ios::trunc);
-  out << text;
-}
+using testing::Profile;
+using testing::ProfileFile;
+using testing::PutProfile;
 
 std::string Record(const wchar_t* key) {
   wchar_t buf[256] = {};

@@ -12,6 +12,7 @@
 #include "profile/profile_store.h"
 #include "profile/win32/form_settings.h"
 #include "shell/app_urls.h"
+#include "tests/support/profile_file.h"
 #include "tests/support/window_harness.h"
 
 namespace qm {
@@ -23,22 +24,10 @@ using testing::MessageRecorder;
 using testing::OpenWindow;
 using testing::Pump;
 
-std::string Profile() {
-  return ProfilePath(testing::ProgramFolderPath());
-}
-std::filesystem::path ProfileFile() {
-  return std::filesystem::path(win32::Widen(Profile()));
-}
-
-void PutProfile(std::string_view text) {
-  std::ofstream out(ProfileFile(), std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
-std::string ProfileBytes() {
-  std::ifstream in(ProfileFile(), std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using testing::Profile;
+using testing::ProfileBytes;
+using testing::ProfileFile;
+using testing::PutProfile;
 
 void RemoveProfile() {
   std::error_code ec;
