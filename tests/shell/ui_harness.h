@@ -14,13 +14,14 @@
 
 #include "shell/form.h"
 #include "shell/services.h"
+#include "tests/support/window_harness.h"
 
 namespace qm::shell::testing {
 
-struct RecordedMessage {
-  std::string text;
-  UINT style = 0;
-};
+using qm::testing::Pump;
+using qm::testing::PumpUntil;
+using qm::testing::RecordedMessage;
+using qm::testing::SendMouse;
 
 // Replaces the message box, shell and process-end services for one test.
 class ServiceRecorder {
@@ -46,31 +47,9 @@ class ServiceRecorder {
   int answer = IDOK;
 };
 
-// Pumps messages for `ms` milliseconds.
-inline void Pump(int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  do {
-    DoEvents();
-    Sleep(5);
-  } while (std::chrono::steady_clock::now() < end);
-}
-
-// Pumps until `done` holds or `ms` pass; returns whether it held.
-inline bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    DoEvents();
-    Sleep(5);
-  }
-  return true;
-}
-
 // Real pointer input. It is sent from a helper thread while this thread
 // keeps pumping, because a press can start a modal loop here (the system's
 // window move) that only the later input ends.
-inline void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0);
-
 inline void FromInputThread(const std::function<void()>& script) {
   std::atomic<bool> done{false};
   std::atomic<bool> back{false};
@@ -94,15 +73,6 @@ inline void FromInputThread(const std::function<void()>& script) {
   back = true;
   input.join();
   Pump(60);
-}
-
-inline void SendMouse(DWORD flags, LONG dx, LONG dy) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  in.mi.dx = dx;
-  in.mi.dy = dy;
-  SendInput(1, &in, sizeof(in));
 }
 
 // Puts the pointer at a screen point and reports the motion as the mouse does.

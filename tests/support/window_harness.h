@@ -89,10 +89,12 @@ inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
   return true;
 }
 
-inline void SendMouse(DWORD flags) {
+inline void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
   INPUT in{};
   in.type = INPUT_MOUSE;
   in.mi.dwFlags = flags;
+  in.mi.dx = dx;
+  in.mi.dy = dy;
   SendInput(1, &in, sizeof(in));
 }
 
