@@ -1,0 +1,393 @@
+#!/usr/bin/env bash
+# Acceptance as a user drives it: the real quillmar.exe under Wine on an X
+# display, driven with real pointer input (xdotool), in a prefix seeded with
+# leftovers of uninstalled programs. After each step it checks the registry
+# (reg query), the profile (ro.ini) and the backup folder, and it saves a
+# PNG of the window. quillmar-cli then scans the same data and must list
+# the same rows as the window.
+#
+# Usage: acceptance.sh APP_DIR CLI_EXE PROBE_EXE WORK_DIR SOURCE_DIR
+# APP_DIR holds quillmar.exe and its skins. Screenshots go to WORK_DIR/shots.
+set -euo pipefail
+app_dir=$1 cli_exe=$2 probe_exe=$3 work=$4 src=$5
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
+fi
+
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64 LC_ALL=C.UTF-8
+unset WINELOADERNOEXEC
+
+# A seeded prefix is made once per build folder and copied for each run, so
+# every run starts from the same registry.
+template="$work/template"
+if [ ! -f "$template/.quillmar-demo-seeded" ]; then
+  rm -rf "$template"
+  bash "$src/cmake/make-wineprefix.sh" "$template"
+  bash "$src/demo/seed.sh" "$template"
+  WINEPREFIX="$template" wineserver -w
+fi
+wineserver -k 2>/dev/null || true
+rm -rf "$WINEPREFIX"
+cp -a "$template" "$WINEPREFIX"
+
+# The program's folder: the program, its skins, the console program and
+# (created by them) ro.ini and RegBackups.
+app="$work/app"
+rm -rf "$app" "$work/shots"
+mkdir -p "$app" "$work/shots"
+cp "$app_dir/quillmar.exe" "$app_dir"/bg*.dll "$cli_exe" "$app/"
+ini="$app/ro.ini"
+backups="$app/RegBackups"
+shots="$work/shots"
+
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+  wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+# Helpers start detached from our output, or they would hold it open.
+wine cmd /c exit </dev/null >/dev/null 2>&1
+
+step_no=0
+step() {
+  step_no=$((step_no + 1))
+  echo "== $step_no. $*"
+}
+fail() {
+  echo "FAILED: $*" >&2
+  shot_any "failure" || true
+  exit 1
+}
+check() { # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  "$@" || fail "$what"
+  echo "   ok: $what"
+}
+
+probe() { wine "$probe_exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+cli() { wine "$app/quillmar-cli.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+
+# Screen rectangle of a window of the program ("x y w h"), waiting for it.
+rect_of() {
+  local r
+  r=$(probe wait "$1" "${2:-30}") || fail "window $1 did not appear"
+  echo "$r"
+}
+# The n-th (1-based) owned-drawn button of a window: "x y w h enabled".
+command_of() { probe commands "$1" | sed -n "${2}p"; }
+
+click_at() {
+  xdotool mousemove --sync "$1" "$2" click 1
+  sleep "${3:-0.7}"
+}
+# Clicks the middle of a "x y w h ..." rectangle.
+click_rect() {
+  local x y w h
+  read -r x y w h _ <<<"$1"
+  click_at $((x + w / 2)) $((y + h / 2)) "${2:-0.7}"
+}
+# Clicks a point given in a window's client pixels (the windows are frameless).
+click_in() {
+  local x y
+  read -r x y _ <<<"$(rect_of "$1")"
+  click_at $((x + $2)) $((y + $3)) "${4:-1.5}"
+}
+park() { xdotool mousemove 2 2; sleep 0.3; }
+
+# Saves a PNG of the X window at the given screen rectangle: a grab of the
+# whole screen shows Wine's windows black once two top-level windows exist,
+# and so does a window lying under another.
+shot_rect() {
+  local name=$1 x y w h id g
+  read -r x y w h _ <<<"$2"
+  # Windows of the same place (the scan window lies exactly over the main
+  # window) are told apart by age: the newest is on top.
+  for id in $(xdotool search --onlyvisible --name '^Quillmar$' 2>/dev/null | sort -rn); do
+    g=$(xdotool getwindowgeometry --shell "$id")
+    if grep -qx "X=$x" <<<"$g" && grep -qx "Y=$y" <<<"$g" && grep -qx "WIDTH=$w" <<<"$g"; then
+      xwd -id "$id" -silent | convert xwd:- "$shots/$name.png"
+      return 0
+    fi
+  done
+  echo "   (no X window at $x $y $w $h for $name.png)"
+  return 1
+}
+shot() {
+  park
+  shot_rect "$1" "$(rect_of "$2")" || fail "screenshot $1"
+}
+shot_any() {
+  local c r
+  for c in Quillmar.FormRepair Quillmar.FormScanner Quillmar.FormRestoreAndBackup \
+    Quillmar.FormSettings Quillmar.FormRecords; do
+    r=$(probe rect "$c") && shot_rect "$1-${c#Quillmar.}" "$r"
+  done
+}
+
+# The message box that must appear now: checks its text starts with $1,
+# saves it as $2.png and clicks its button number $3 (default the first).
+answer_message() {
+  local box text r
+  box=$(probe message 30) || fail "no message box (expected \"$1\")"
+  text=$(grep -v '^box \|^button ' <<<"$box" || true)
+  [[ "$text" == "$1"* ]] || fail "message \"$text\", expected \"$1…\""
+  echo "   ok: message \"$text\""
+  shot_rect "$2" "$(sed -n 's/^box //p' <<<"$box")" || true
+  r=$(grep '^button ' <<<"$box" | cut -d' ' -f2- | sed -n "${3:-1}p")
+  click_rect "$r" 1
+  LAST_MESSAGE=$text
+}
+
+ini_value() { # ini_value KEY: the value in ro.ini, empty when absent
+  [ -f "$ini" ] || return 0
+  tr -d '\r' <"$ini" | sed -n "s/^$1=//p" | tail -n1
+}
+
+# The list rows of the scan window without their check marks.
+window_rows() { probe rows Quillmar.FormRepair | cut -f2-; }
+row_marks() { probe rows Quillmar.FormRepair | cut -f1 | cut -d' ' -f1 | sort -u | tr -d '\n'; }
+
+# Waits until the scan window's walk has ended: Start enabled, Stop not.
+wait_scan_end() {
+  local i s t
+  for i in $(seq 1 "${1:-240}"); do
+    s=$(command_of Quillmar.FormRepair 1 | awk '{print $5}')
+    t=$(command_of Quillmar.FormRepair 2 | awk '{print $5}')
+    [ "$s" = 1 ] && [ "$t" = 0 ] && return 0
+    sleep 0.5
+  done
+  fail "the scan did not end"
+}
+
+# Registry checks through the system's reg.exe. It answers 0 for a default
+# value that is not set, as long as the key exists.
+reg_has() {
+  local out
+  out=$(wine reg query "$1" "${@:2}" </dev/null 2>/dev/null) || return 1
+  ! grep -q '(value not set)' <<<"$out"
+}
+# The seeded leftovers the program must find, as "key|value-switch".
+leftovers=(
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Run|/v PhotonTray'
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\Run|/v OldSync'
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\phview.exe|/ve'
+  'HKCR\Fennel.Playlist\shell\open\command|/ve'
+  'HKCR\Fennel.Playlist\DefaultIcon|/ve'
+  'HKCR\CLSID\{6B1F3A2C-55D0-4E8B-9C1A-0F2E7D4B8A31}\InprocServer32|/ve'
+  'HKCR\CLSID\{0C7E9A11-3B2D-4F60-8E55-9A1B2C3D4E5F}\LocalServer32|/ve'
+  'HKCU\Software\OldSync|/v Plugins'
+)
+# References to files that exist: never listed, never touched.
+valid=(
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Run|/v Inkwell'
+  'HKCR\CLSID\{9D0C1B2A-7E6F-4A3B-8C9D-1E2F3A4B5C6D}\InprocServer32|/ve'
+  'HKLM\Software\Tessel|/v Launcher'
+)
+# Prints every entry's reg query answer (type and data), one block each.
+dump_entries() {
+  local e key sw
+  for e in "$@"; do
+    key=${e%%|*} sw=${e#*|}
+    # shellcheck disable=SC2086
+    wine reg query "$key" $sw </dev/null 2>/dev/null | tr -d '\r' | grep -v '^$' || echo "absent: $e"
+  done
+}
+count_present() {
+  local n=0 e
+  for e in "$@"; do
+    # shellcheck disable=SC2086
+    reg_has "${e%%|*}" ${e#*|} && n=$((n + 1))
+  done
+  echo $n
+}
+backup_files() { find "$backups" -maxdepth 1 -name '*.reg' 2>/dev/null | sort; }
+
+# ---------------------------------------------------------------------------
+step "start-up"
+before_leftovers=$(dump_entries "${leftovers[@]}")
+before_valid=$(dump_entries "${valid[@]}")
+check "the seeded leftovers are in the registry" \
+  test "$(count_present "${leftovers[@]}")" = "${#leftovers[@]}"
+(cd "$app" && exec wine "$app/quillmar.exe" </dev/null >/dev/null 2>&1) &
+app_pid=$!
+main=$(rect_of Quillmar.FormScanner 60)
+read -r mx my mw mh <<<"$main"
+check "the main window is 786 x 557 and centred" \
+  test "$mw $mh" = "786 557" -a $((mx * 2 + mw)) -ge 1270 -a $((mx * 2 + mw)) -le 1290
+checks=$(probe checks Quillmar.FormScanner)
+check "every scan item is ticked" test "$(awk '$5 == 1' <<<"$checks" | wc -l)" = "$(wc -l <<<"$checks")" -a "$(wc -l <<<"$checks")" -ge 6
+check "nothing is in the profile yet" test -z "$(ini_value ErrorCount)$(ini_value FixedCount)"
+shot 01-main Quillmar.FormScanner
+
+# ---------------------------------------------------------------------------
+step "scan to the end"
+click_rect "$(command_of Quillmar.FormScanner 1)" 1
+rect_of Quillmar.FormRepair >/dev/null
+wait_scan_end
+sleep 0.5
+rows=$(window_rows)
+full_count=$(grep -c . <<<"$rows" || true)
+echo "   the window lists $full_count rows"
+check "every row is ticked at the end" test "$(row_marks)" = 1
+for needle in 'Run\PhotonTray' 'Run\OldSync' 'App Paths\phview.exe\' \
+  'Fennel.Playlist\shell\open\command\' 'Fennel.Playlist\DefaultIcon\' \
+  'InprocServer32\	C:\Program Files\Fennel\fnlshell.dll' \
+  'LocalServer32\	"C:\OldSync\syncsrv.exe" -Embedding' 'Software\OldSync\Plugins'; do
+  check "a row for $needle" grep -qF "$needle" <<<"$rows"
+done
+check "nothing still installed is listed" bash -c '! grep -qiE "Inkwell|Tessel" <<<"$1"' _ "$rows"
+check "a scan that ends by itself writes no figures" test -z "$(ini_value ErrorCount)"
+shot 02-scan-finished Quillmar.FormRepair
+printf '%s\n' "$rows" >"$work/window-rows.tsv"
+
+# ---------------------------------------------------------------------------
+step "quillmar-cli lists the same rows"
+cli scan --format json >"$work/cli-scan.json" || fail "quillmar-cli scan failed"
+jq -r '.rows[] | [.kind, .root, .key, .value] | join("\t")' "$work/cli-scan.json" \
+  >"$work/cli-rows.tsv"
+check "the console's rows equal the window's, in order" \
+  diff -u "$work/window-rows.tsv" "$work/cli-rows.tsv"
+check "the console reports a completed scan on drive C:" \
+  test "$(jq -r '"\(.drive) \(.reason)"' "$work/cli-scan.json")" = "C: 0"
+
+# ---------------------------------------------------------------------------
+step "a second scan stopped in the middle"
+click_rect "$(command_of Quillmar.FormRepair 1)" 0
+for _ in $(seq 40); do
+  [ "$(command_of Quillmar.FormRepair 2 | awk '{print $5}')" = 1 ] && break
+  sleep 0.1
+done
+sleep 1
+click_rect "$(command_of Quillmar.FormRepair 2)" 0.5
+wait_scan_end 60
+sleep 0.5
+stopped_count=$(window_rows | grep -c . || true)
+echo "   stopped with $stopped_count rows"
+check "the stop came before the end of the walk" test "$stopped_count" -lt "$full_count"
+check "Stop wrote the number of rows as ErrorCount" test "$(ini_value ErrorCount)" = "$stopped_count"
+check "Stop wrote LastScanTime" test -n "$(ini_value LastScanTime)"
+[ "$stopped_count" -gt 0 ] && check "the rows found so far are ticked" test "$(row_marks)" = 1
+shot 03-scan-stopped Quillmar.FormRepair
+last_scan=$(ini_value LastScanTime)
+
+# ---------------------------------------------------------------------------
+step "repair with backup"
+click_rect "$(command_of Quillmar.FormRepair 1)" 1
+wait_scan_end
+sleep 0.5
+check "the new scan lists the same rows again" diff -u "$work/window-rows.tsv" <(window_rows)
+check "no backup exists yet" test -z "$(backup_files)"
+click_rect "$(command_of Quillmar.FormRepair 3)" 0.5
+answer_message "Backup file:" 04-message-backup
+backup_path=${LAST_MESSAGE#Backup file:}
+answer_message "$full_count 个错误已修复。" 05-message-repaired
+check "one backup file in RegBackups" test "$(backup_files | wc -l)" = 1
+backup=$(backup_files)
+check "the message named that file" test "${backup_path##*\\}" = "$(basename "$backup")"
+check "the backup starts as the registry editor expects" \
+  bash -c 'head -c 40 "$1" | tr -d "\000" | grep -q "^\(REGEDIT4\|..Windows Registry Editor Version 5.00\|Windows Registry Editor Version 5.00\)"' _ "$backup"
+check "every leftover is gone from the registry" test "$(count_present "${leftovers[@]}")" = 0
+check "the valid references are untouched" test "$(dump_entries "${valid[@]}")" = "$before_valid"
+check "every row is marked repaired" \
+  test "$(probe rows Quillmar.FormRepair | cut -f2 | sort -u)" = "已修复"
+check "FixedCount holds the repaired rows" test "$(ini_value FixedCount)" = "$full_count"
+check "ErrorCount and LastScanTime are the stopped scan's" \
+  test "$(ini_value ErrorCount)|$(ini_value LastScanTime)" = "$stopped_count|$last_scan"
+shot 06-repaired Quillmar.FormRepair
+check "quillmar-cli finds nothing left of the leftovers" \
+  test "$(cli scan --format json | jq '[.rows[] | select(.key | test("OldSync|Fennel|Photon|phview"))] | length')" = 0
+
+# ---------------------------------------------------------------------------
+step "back to the main window; the records"
+click_rect "$(command_of Quillmar.FormRepair 4)" 1
+probe gone Quillmar.FormRepair 10 || fail "the scan window did not close"
+click_in Quillmar.FormScanner 107 257
+rect_of Quillmar.FormRecords >/dev/null
+shot 07-records-after-repair Quillmar.FormRecords
+records=$(cli records)
+check "the records read the profile's three figures" test "$records" = "上次扫描时间：$last_scan
+错误个数：$stopped_count
+已修复错误：$full_count"
+
+# ---------------------------------------------------------------------------
+step "the backup manager restores"
+click_in Quillmar.FormRecords 107 187
+rect_of Quillmar.FormRestoreAndBackup >/dev/null
+list=$(probe rows Quillmar.FormRestoreAndBackup)
+check "the manager lists the one backup, numbered 1 and selected" \
+  test "$list" = "0 1	1	$(basename "$backup")"
+shot 08-backup-manager Quillmar.FormRestoreAndBackup
+click_rect "$(command_of Quillmar.FormRestoreAndBackup 2)" 1
+for _ in $(seq 60); do
+  [ "$(count_present "${leftovers[@]}")" = "${#leftovers[@]}" ] && break
+  sleep 0.5
+done
+check "Restore brought every leftover back, type and data alike" \
+  test "$(dump_entries "${leftovers[@]}")" = "$before_leftovers"
+check "the restored registry scans as before" \
+  diff -u "$work/cli-rows.tsv" <(cli scan --format json | jq -r '.rows[] | [.kind, .root, .key, .value] | join("\t")')
+check "no message after a restore that worked" bash -c '! wine "$1" message 1 >/dev/null 2>&1' _ "$probe_exe"
+
+# ---------------------------------------------------------------------------
+step "the backup manager deletes"
+click_rect "$(command_of Quillmar.FormRestoreAndBackup 3)" 0.5
+answer_message "确定要删除：" 09-message-delete 1
+sleep 0.5
+check "the backup file is gone" test -z "$(backup_files)"
+check "the list is empty" test -z "$(probe rows Quillmar.FormRestoreAndBackup)"
+shot 10-backup-deleted Quillmar.FormRestoreAndBackup
+
+# ---------------------------------------------------------------------------
+step "settings applied both ways"
+click_in Quillmar.FormRestoreAndBackup 107 222
+rect_of Quillmar.FormSettings >/dev/null
+box=$(probe checks Quillmar.FormSettings)
+check "backups are on while nothing is stored" grep -q ' 1 修复错误前进行备份' <<<"$box"
+click_rect "$box" 0.5
+click_rect "$(command_of Quillmar.FormSettings 1)" 1
+check "Apply wrote BackupBeforeFix=0" test "$(ini_value BackupBeforeFix)" = 0
+check "the box shows it off" grep -q ' 0 ' <<<"$(probe checks Quillmar.FormSettings)"
+shot 11-settings-off Quillmar.FormSettings
+click_rect "$box" 0.5
+click_rect "$(command_of Quillmar.FormSettings 1)" 1
+check "Apply wrote BackupBeforeFix=1" test "$(ini_value BackupBeforeFix)" = 1
+shot 12-settings-on Quillmar.FormSettings
+
+# ---------------------------------------------------------------------------
+step "navigation with a moved window"
+read -r sx sy _ <<<"$(rect_of Quillmar.FormSettings)"
+xdotool mousemove --sync $((sx + 200)) $((sy + 12)) mousedown 1
+sleep 0.3
+xdotool mousemove --sync $((sx + 260)) $((sy + 50))
+sleep 0.3
+xdotool mousemove --sync $((sx + 300)) $((sy + 72)) mouseup 1
+sleep 1
+read -r nx ny _ <<<"$(rect_of Quillmar.FormSettings)"
+check "the caption drag moved the window by (100, 60)" test "$((nx - sx)) $((ny - sy))" = "100 60"
+click_in Quillmar.FormSettings 107 257
+read -r rx ry _ <<<"$(rect_of Quillmar.FormRecords)"
+check "the records window opens where the moved window was" test "$rx $ry" = "$nx $ny"
+check "only one navigation window is open" \
+  bash -c '! wine "$1" rect Quillmar.FormSettings >/dev/null 2>&1' _ "$probe_exe"
+shot 13-records-moved Quillmar.FormRecords
+click_in Quillmar.FormRecords 107 152
+read -r bx by _ <<<"$(rect_of Quillmar.FormScanner)"
+check "the main window comes back at the moved place" test "$bx $by" = "$nx $ny"
+shot 14-main-moved Quillmar.FormScanner
+
+# ---------------------------------------------------------------------------
+step "exit"
+ini_before_exit=$(cat "$ini")
+click_in Quillmar.FormScanner 766 13 0.5
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.2; done
+check "the program has ended" bash -c '! kill -0 "$1" 2>/dev/null' _ "$app_pid"
+app_pid=""
+check "no window of the program is left" bash -c '! wine "$1" rect Quillmar.FormScanner >/dev/null 2>&1' _ "$probe_exe"
+check "exiting changed nothing in the profile" test "$(cat "$ini")" = "$ini_before_exit"
+
+echo "acceptance: all steps passed; screenshots in $shots"
