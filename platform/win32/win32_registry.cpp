@@ -1,5 +1,7 @@
 #include "platform/win32/win32_registry.h"
 
+#include <algorithm>
+
 #include "platform/win32/wide.h"
 
 namespace qm::win32 {
@@ -19,16 +21,48 @@ RegStatus Win32Registry::OpenKey(RegKey parent, std::string_view path, RegKey* o
   const LONG rc = RegOpenKeyExW(ToHkey(parent), wide_path_.c_str(), 0, KEY_READ, &h);
   if (rc != ERROR_SUCCESS) return rc;
   *out = reinterpret_cast<RegKey>(h);
+  // A predefined handle may come back for a root (the performance data
+  // does): its listing is the system's to answer, call by call.
+  if (!IsPredefinedRoot(*out)) ReadCounts(h, *out);
   return kRegOk;
 }
 
+void Win32Registry::ReadCounts(HKEY key, RegKey out) {
+  DWORD subkeys = 0, longest_subkey = 0, values = 0, longest_name = 0, longest_data = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &longest_subkey, nullptr, &values,
+                       &longest_name, &longest_data, nullptr, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  // Lengths are in characters without the terminating NUL; data in bytes.
+  // Key names are at most 255 characters and value names 16,383, but a
+  // registry that reports more is believed, within reason.
+  const auto at_least = [](auto& buffer, std::size_t n, std::size_t cap) {
+    if (n > buffer.size() && n <= cap) buffer.resize(n);
+  };
+  at_least(key_name_, std::size_t{longest_subkey} + 1, 32768);
+  at_least(value_name_, std::size_t{longest_name} + 1, 65536);
+  at_least(data_, std::size_t{longest_data}, std::size_t{16} << 20);
+  open_.push_back({out, subkeys, values});
+}
+
+const Win32Registry::Counts* Win32Registry::CountsOf(RegKey key) const {
+  for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
+    if (it->key == key) return &*it;
+  }
+  return nullptr;
+}
+
 RegStatus Win32Registry::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
+  if (const Counts* counts = CountsOf(key); counts != nullptr && index >= counts->subkeys) {
+    return kRegNoMoreItems;
+  }
   for (;;) {
     DWORD chars = static_cast<DWORD>(key_name_.size());
     const LONG rc = RegEnumKeyExW(ToHkey(key), index, key_name_.data(), &chars, nullptr, nullptr,
                                   nullptr, nullptr);
     // Key names are at most 255 characters; a longer one from some other
-    // registry implementation gets a larger buffer rather than ending the list.
+    // registry implementation, or a key renamed since its counts were read,
+    // gets a larger buffer rather than ending the list.
     if (rc == ERROR_MORE_DATA && key_name_.size() < 32768) {
       key_name_.resize(key_name_.size() * 4);
       continue;
@@ -40,8 +74,12 @@ RegStatus Win32Registry::EnumKey(RegKey key, std::uint32_t index, std::string& n
 }
 
 RegStatus Win32Registry::EnumValue(RegKey key, std::uint32_t index, RegValue& value) {
+  if (const Counts* counts = CountsOf(key); counts != nullptr && index >= counts->values) {
+    return kRegNoMoreItems;
+  }
   // A value larger than the buffer is read whole: the buffer grows to the
-  // size the call reports, and again if the value grew in between.
+  // size the call reports, and again if the value grew in between (after
+  // the counts were read, too).
   for (int attempt = 0;; ++attempt) {
     DWORD name_chars = static_cast<DWORD>(value_name_.size());
     DWORD type = 0;
@@ -67,7 +105,14 @@ RegStatus Win32Registry::EnumValue(RegKey key, std::uint32_t index, RegValue& va
 }
 
 void Win32Registry::CloseKey(RegKey key) {
-  if (key != kNoKey && !IsPredefinedRoot(key)) RegCloseKey(ToHkey(key));
+  if (key == kNoKey || IsPredefinedRoot(key)) return;
+  for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
+    if (it->key == key) {
+      open_.erase(std::next(it).base());
+      break;
+    }
+  }
+  RegCloseKey(ToHkey(key));
 }
 
 }  // namespace qm::win32
