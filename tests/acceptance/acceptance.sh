@@ -390,4 +390,30 @@ app_pid=""
 check "no window of the program is left" bash -c '! wine "$1" rect Quillmar.FormScanner >/dev/null 2>&1' _ "$probe_exe"
 check "exiting changed nothing in the profile" test "$(cat "$ini")" = "$ini_before_exit"
 
+# ---------------------------------------------------------------------------
+step "quillmar-cli over the same data: repair, restore, delete"
+# Without the window's figure, FixedCount can only come from this run.
+sed -i '/^FixedCount=/d' "$ini"
+set +e
+wine "$app/quillmar-cli.exe" repair --yes --format json </dev/null 2>/dev/null | tr -d '\r' \
+  >"$work/cli-repair.json"
+rc=${PIPESTATUS[0]}
+set -e
+check "the console repair ends with status 0" test "$rc" = 0
+check "it repaired every row the window lists" \
+  test "$(jq -r '[.rows[] | .status] | unique | join(",")' "$work/cli-repair.json") $(jq '.repaired' "$work/cli-repair.json")" = "repaired $full_count"
+check "its rows are the window's rows" diff -u "$work/window-rows.tsv" \
+  <(jq -r '.rows[] | [.kind, .root, .key, .value] | join("\t")' "$work/cli-repair.json")
+check "every leftover is gone again" test "$(count_present "${leftovers[@]}")" = 0
+check "FixedCount holds this run's repaired rows" test "$(ini_value FixedCount)" = "$full_count"
+cli_backup=$(jq -r '.backup.path' "$work/cli-repair.json")
+check "the console's backup lies in the shared RegBackups" \
+  test "$(backup_files | xargs -r -n1 -d '\n' basename)" = "${cli_backup##*\\}"
+check "backups list numbers it 1" grep -qF "1   ${cli_backup##*\\}" <<<"$(cli backups list)"
+cli backups restore 1 >/dev/null || fail "quillmar-cli backups restore 1 failed"
+check "the console's restore brought every leftover back, type and data alike" \
+  test "$(dump_entries "${leftovers[@]}")" = "$before_leftovers"
+cli backups delete 1 >/dev/null || fail "quillmar-cli backups delete 1 failed"
+check "the console's delete removed the file" test -z "$(backup_files)"
+
 echo "acceptance: all steps passed; screenshots in $shots"
