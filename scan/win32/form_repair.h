@@ -8,8 +8,11 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "scan/scan_session.h"
 #include "shell/ad_line.h"
@@ -65,6 +68,8 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   [[nodiscard]] std::chrono::steady_clock::time_point Now() override;
 
   void CreateList();
+  void InsertRow(const RegErrorRow& row);
+  void FlushRows();
   void SetRowText(std::size_t row, int column, const std::string& text);
   static LRESULT CALLBACK NotifySubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                          DWORD_PTR self);
@@ -87,6 +92,11 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   button::win32::CommandWindow* CommandReturn_ = nullptr;
   HWND list_ = nullptr;
   std::vector<COLORREF> row_colours_;  // column 0's text colour per row
+  // Rows found since the list was last brought up to date (see RowAdded).
+  std::vector<RegErrorRow> pending_rows_;
+  std::optional<std::string> pending_count_;  // lblStatus's text, likewise
+  std::chrono::steady_clock::time_point last_yield_{};
+  std::chrono::steady_clock::time_point last_rows_{};
   bool repairing_ = false;
 };
 
