@@ -19,8 +19,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "platform/win32/handles.h"
-#include "platform/win32/wide.h"
+#include "bench/wine_tree.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #endif
@@ -172,60 +171,13 @@ void BuildMemoryTree(MemoryRegistry& reg, MemoryFileSystem& fs, long long keys) 
   }
 }
 
-#ifdef _WIN32
-// Creates the Wine tree once per prefix: HKCU\Software\QuillmarBench\<keys>.
-std::string EnsureWineTree(long long keys) {
-  const std::string base = "Software\\QuillmarBench\\" + std::to_string(keys);
-  win32::UniqueHKey probe;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, win32::Widen(base + "\\complete").c_str(), 0, KEY_READ,
-                    probe.Put()) == ERROR_SUCCESS) {
-    return base;
-  }
-  std::printf("creating %lld keys in the Wine registry (once per prefix)...\n", keys);
-  std::fflush(stdout);
-  const int fan = 50;
-  long long made = 0;
-  for (int a = 0; made < keys; ++a) {
-    for (int b = 0; b < fan && made < keys; ++b) {
-      win32::UniqueHKey mid;
-      const std::wstring pm =
-          win32::Widen(base + "\\V" + std::to_string(a) + "\\P" + std::to_string(b));
-      if (RegCreateKeyExW(HKEY_CURRENT_USER, pm.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          mid.Put(), nullptr) != ERROR_SUCCESS) {
-        std::printf("cannot create %s\n", win32::Narrow(pm).c_str());
-        std::exit(1);
-      }
-      for (int c = 0; c < fan && made < keys; ++c, ++made) {
-        win32::UniqueHKey k;
-        const std::wstring name = L"Item" + std::to_wstring(c);
-        RegCreateKeyExW(mid.Get(), name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.Put(),
-                        nullptr);
-        const std::wstring cmd = L"\"C:\\Program Files\\V" + std::to_wstring(a) + L"\\tool" +
-                                 std::to_wstring(c % 10) + L".exe\" /run";
-        RegSetValueExW(k.Get(), L"Command", 0, REG_SZ, reinterpret_cast<const BYTE*>(cmd.c_str()),
-                       static_cast<DWORD>((cmd.size() + 1) * 2));
-        const DWORD flags = static_cast<DWORD>(c);
-        RegSetValueExW(k.Get(), L"Flags", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&flags), 4);
-        const std::wstring nm = L"Item number " + std::to_wstring(c);
-        RegSetValueExW(k.Get(), L"Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(nm.c_str()),
-                       static_cast<DWORD>((nm.size() + 1) * 2));
-      }
-    }
-  }
-  win32::UniqueHKey done;
-  RegCreateKeyExW(HKEY_CURRENT_USER, win32::Widen(base + "\\complete").c_str(), 0, nullptr, 0,
-                  KEY_ALL_ACCESS, nullptr, done.Put(), nullptr);
-  return base;
-}
-#endif
-
 }  // namespace
 }  // namespace qm
 
 int main(int argc, char** argv) {
   using namespace qm;
   bool wine = false;
-  long long memory_keys = 1000000, wine_keys = 100000;
+  long long memory_keys = 1000000, wine_keys = 200000;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--no-rules") == 0) {
       g_with_rules = false;
@@ -247,10 +199,10 @@ int main(int argc, char** argv) {
   }
 #ifdef _WIN32
   if (wine) {
-    const std::string base = EnsureWineTree(wine_keys);
+    const std::string base = bench::EnsureBenchTree(wine_keys);
     win32::Win32Registry reg;
     win32::Win32FileSystem fs;
-    Print("Wine registry", Measure(reg, fs, kHkeyCurrentUser, base), 1.15);
+    Print("Wine registry", Measure(reg, fs, kHkeyLocalMachine, base), 1.15);
   }
 #else
   (void)wine;

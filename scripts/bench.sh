@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 memory_keys="${1:-1000000}"
-wine_keys="${2:-100000}"
+wine_keys="${2:-200000}"
 
 bash scripts/setup.sh
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF >/dev/null
@@ -14,9 +14,10 @@ cmake --build build/bench -j"$(nproc)" --target search_bench
 echo "== native, in-memory registry"
 build/bench/bench/search_bench "$memory_keys"
 
-cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake >/dev/null
-cmake --build build/win -j"$(nproc)" --target search_bench
+cmake -S . -B build/bench-win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/bench-win -j2 --target search_bench
 prefix="$PWD/build/bench-prefix"
 bash cmake/make-wineprefix.sh "$prefix"
 echo "== Windows build under Wine (the registry tree is created once per prefix)"
-WINEPREFIX="$prefix" cmake/wine-run.sh build/win/bench/search_bench.exe 200000 --wine "$wine_keys"
+WINEPREFIX="$prefix" cmake/wine-run.sh build/bench-win/bench/search_bench.exe 200000 --wine "$wine_keys"
