@@ -276,16 +276,30 @@ shot 03-scan-stopped Quillmar.FormRepair
 last_scan=$(ini_value LastScanTime)
 
 # ---------------------------------------------------------------------------
+step "the records after the stopped scan"
+click_rect "$(command_of Quillmar.FormRepair 4)" 1
+probe gone Quillmar.FormRepair 10 || fail "the scan window did not close"
+click_in Quillmar.FormScanner 107 257
+rect_of Quillmar.FormRecords >/dev/null
+shot 04-records-after-stop Quillmar.FormRecords
+check "the records read the stopped scan's figures" test "$(cli records)" = "上次扫描时间：$last_scan
+错误个数：$stopped_count
+已修复错误："
+
+# ---------------------------------------------------------------------------
 step "repair with backup"
-click_rect "$(command_of Quillmar.FormRepair 1)" 1
+click_in Quillmar.FormRecords 107 152
+rect_of Quillmar.FormScanner >/dev/null
+click_rect "$(command_of Quillmar.FormScanner 1)" 1
+rect_of Quillmar.FormRepair >/dev/null
 wait_scan_end
 sleep 0.5
 check "the new scan lists the same rows again" diff -u "$work/window-rows.tsv" <(window_rows)
 check "no backup exists yet" test -z "$(backup_files)"
 click_rect "$(command_of Quillmar.FormRepair 3)" 0.5
-answer_message "Backup file:" 04-message-backup
+answer_message "Backup file:" 05-message-backup
 backup_path=${LAST_MESSAGE#Backup file:}
-answer_message "$full_count 个错误已修复。" 05-message-repaired
+answer_message "$full_count 个错误已修复。" 06-message-repaired
 check "one backup file in RegBackups" test "$(backup_files | wc -l)" = 1
 backup=$(backup_files)
 check "the message named that file" test "${backup_path##*\\}" = "$(basename "$backup")"
@@ -298,7 +312,7 @@ check "every row is marked repaired" \
 check "FixedCount holds the repaired rows" test "$(ini_value FixedCount)" = "$full_count"
 check "ErrorCount and LastScanTime are the stopped scan's" \
   test "$(ini_value ErrorCount)|$(ini_value LastScanTime)" = "$stopped_count|$last_scan"
-shot 06-repaired Quillmar.FormRepair
+shot 07-repaired Quillmar.FormRepair
 check "quillmar-cli finds nothing left of the leftovers" \
   test "$(cli scan --format json | jq '[.rows[] | select(.key | test("OldSync|Fennel|Photon|phview"))] | length')" = 0
 
@@ -308,7 +322,7 @@ click_rect "$(command_of Quillmar.FormRepair 4)" 1
 probe gone Quillmar.FormRepair 10 || fail "the scan window did not close"
 click_in Quillmar.FormScanner 107 257
 rect_of Quillmar.FormRecords >/dev/null
-shot 07-records-after-repair Quillmar.FormRecords
+shot 08-records-after-repair Quillmar.FormRecords
 records=$(cli records)
 check "the records read the profile's three figures" test "$records" = "上次扫描时间：$last_scan
 错误个数：$stopped_count
@@ -321,7 +335,7 @@ rect_of Quillmar.FormRestoreAndBackup >/dev/null
 list=$(probe rows Quillmar.FormRestoreAndBackup)
 check "the manager lists the one backup, numbered 1 and selected" \
   test "$list" = "0 1	1	$(basename "$backup")"
-shot 08-backup-manager Quillmar.FormRestoreAndBackup
+shot 09-backup-manager Quillmar.FormRestoreAndBackup
 click_rect "$(command_of Quillmar.FormRestoreAndBackup 2)" 1
 for _ in $(seq 60); do
   [ "$(count_present "${leftovers[@]}")" = "${#leftovers[@]}" ] && break
@@ -336,11 +350,11 @@ check "no message after a restore that worked" bash -c '! wine "$1" message 1 >/
 # ---------------------------------------------------------------------------
 step "the backup manager deletes"
 click_rect "$(command_of Quillmar.FormRestoreAndBackup 3)" 0.5
-answer_message "确定要删除：" 09-message-delete 1
+answer_message "确定要删除：" 10-message-delete 1
 sleep 0.5
 check "the backup file is gone" test -z "$(backup_files)"
 check "the list is empty" test -z "$(probe rows Quillmar.FormRestoreAndBackup)"
-shot 10-backup-deleted Quillmar.FormRestoreAndBackup
+shot 11-backup-deleted Quillmar.FormRestoreAndBackup
 
 # ---------------------------------------------------------------------------
 step "settings applied both ways"
@@ -352,11 +366,11 @@ click_rect "$box" 0.5
 click_rect "$(command_of Quillmar.FormSettings 1)" 1
 check "Apply wrote BackupBeforeFix=0" test "$(ini_value BackupBeforeFix)" = 0
 check "the box shows it off" grep -q ' 0 ' <<<"$(probe checks Quillmar.FormSettings)"
-shot 11-settings-off Quillmar.FormSettings
+shot 12-settings-off Quillmar.FormSettings
 click_rect "$box" 0.5
 click_rect "$(command_of Quillmar.FormSettings 1)" 1
 check "Apply wrote BackupBeforeFix=1" test "$(ini_value BackupBeforeFix)" = 1
-shot 12-settings-on Quillmar.FormSettings
+shot 13-settings-on Quillmar.FormSettings
 
 # ---------------------------------------------------------------------------
 step "navigation with a moved window"
@@ -374,11 +388,11 @@ read -r rx ry _ <<<"$(rect_of Quillmar.FormRecords)"
 check "the records window opens where the moved window was" test "$rx $ry" = "$nx $ny"
 check "only one navigation window is open" \
   bash -c '! wine "$1" rect Quillmar.FormSettings >/dev/null 2>&1' _ "$probe_exe"
-shot 13-records-moved Quillmar.FormRecords
+shot 14-records-moved Quillmar.FormRecords
 click_in Quillmar.FormRecords 107 152
 read -r bx by _ <<<"$(rect_of Quillmar.FormScanner)"
 check "the main window comes back at the moved place" test "$bx $by" = "$nx $ny"
-shot 14-main-moved Quillmar.FormScanner
+shot 15-main-moved Quillmar.FormScanner
 
 # ---------------------------------------------------------------------------
 step "exit"
