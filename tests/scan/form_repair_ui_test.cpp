@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <stdexcept>
 
 #include "platform/memory_registry.h"
@@ -308,6 +309,29 @@ TEST_F(InMemoryScanWindowTest, AFailedSearchShowsItsCodeAndKeepsItsRowsTicked) {
   EXPECT_TRUE(form_->RowChecked(0));
   EXPECT_TRUE(IsWindowEnabled(form_->FindChild("CommandStart")));
   EXPECT_EQ(reg_.OpenHandles(), 0u);
+}
+
+TEST_F(InMemoryScanWindowTest, ManyRowsAreAllListedCountedAndTickedWhenTheScanEnds) {
+  // Rows reach the list in batches during the walk; none may be lost,
+  // doubled or left unticked at the end, and the count follows them.
+  for (int i = 0; i < 2500; ++i) {
+    reg_.SetString(kHkeyLocalMachine, "Software\\Many\\K" + std::to_string(i % 3000), "cmd",
+                   "\"C:\\Gone\\tool" + std::to_string(i) + ".exe\" /run");
+  }
+  Open(reg_);
+  ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 60000));
+  EXPECT_EQ(Caption(*form_, "lblCurrentKey"), "扫描结束。");
+  const HWND list = form_->List();
+  ASSERT_EQ(ListView_GetItemCount(list), 2501);
+  EXPECT_EQ(Caption(*form_, "lblStatus"), "2501");
+  std::set<std::wstring> values;
+  for (int i = 0; i < 2501; ++i) {
+    values.insert(ItemText(list, i, 3));
+    EXPECT_TRUE(form_->RowChecked(static_cast<std::size_t>(i))) << i;
+  }
+  EXPECT_EQ(values.size(), 2501u);
+  EXPECT_EQ(values.count(L"\"C:\\Gone\\tool2499.exe\" /run"), 1u);
+  EXPECT_EQ(form_->Session().Rows().Count(), 2501u);
 }
 
 TEST_F(InMemoryScanWindowTest, StartAgainEmptiesTheListAndCloseRequestsWaitForTheScan) {
