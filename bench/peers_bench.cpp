@@ -142,8 +142,9 @@ long long FileBytes(const std::wstring& file) {
 
 // The rows of quillmar-cli's JSON report, counted by their first field.
 long long JsonRows(const std::wstring& file) {
-  win32::UniqueFile f(
-      CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  win32::UniqueFile f(CreateFileW(file.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
   if (!f) return -1;
   std::string text;
   char buf[1 << 16];
