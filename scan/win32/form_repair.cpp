@@ -27,7 +27,6 @@ using shell::TwipsRect;
 
 namespace {
 
-constexpr UINT_PTR kListSubclassId = 0x11F;
 // How often the window looks at its messages while the walk runs, and how
 // often it lists the rows found since the last time: every listing repaints
 // the list, which under Wine costs milliseconds however few rows it adds.
@@ -88,9 +87,7 @@ FormRepair::FormRepair(RegistryReader& registry, FileSystem& fs) : FormRepair() 
   fs_ = &fs;
 }
 
-FormRepair::~FormRepair() {
-  if (Handle() != nullptr) RemoveWindowSubclass(Handle(), NotifySubclass, kListSubclassId);
-}
+FormRepair::~FormRepair() = default;
 
 bool FormRepair::OnLoad() {
   if (!SetUpChrome()) return false;
@@ -154,21 +151,19 @@ void FormRepair::CreateList() {
                                LVS_EX_CHECKBOXES);
   if (list_ == nullptr) return;
   SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(kSong9)), FALSE);
-  // Row colours come through the list's custom-draw notifications, which
-  // the list sends to this window.
-  SetWindowSubclass(Handle(), NotifySubclass, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
-LRESULT CALLBACK FormRepair::NotifySubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                            DWORD_PTR self) {
-  if (msg == WM_NOTIFY) {
-    auto* form = reinterpret_cast<FormRepair*>(self);
-    auto* hdr = reinterpret_cast<NMHDR*>(lp);
-    if (hdr->hwndFrom == form->list_ && hdr->code == NM_CUSTOMDRAW) {
-      return form->OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lp));
-    }
-  }
-  return DefSubclassProc(hwnd, msg, wp, lp);
+// Row colours come through the list's custom-draw notifications. They are
+// answered in the window's own procedure, not through a subclass: under Wine
+// every subclassed message costs a round trip to the server (the subclass
+// lives in a window property), and a list sends two notifications for every
+// row inserted or ticked.
+bool FormRepair::OnChildMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+  if (msg != WM_NOTIFY || list_ == nullptr) return false;
+  auto* hdr = reinterpret_cast<NMHDR*>(lp);
+  if (hdr->hwndFrom != list_ || hdr->code != NM_CUSTOMDRAW) return false;
+  result = OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lp));
+  return true;
 }
 
 LRESULT FormRepair::OnCustomDraw(NMLVCUSTOMDRAW& draw) {

@@ -71,8 +71,7 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   void InsertRow(const RegErrorRow& row);
   void FlushRows();
   void SetRowText(std::size_t row, int column, const std::string& text);
-  static LRESULT CALLBACK NotifySubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                         DWORD_PTR self);
+  bool OnChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   [[nodiscard]] LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
 
   class RepairViewImpl;

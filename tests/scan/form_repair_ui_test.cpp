@@ -3,6 +3,7 @@
 // refuses to close while scanning, and repairs with a backup that restores.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -87,6 +88,29 @@ int DarkSamples(HWND hwnd) {
     }
   }
   return dark;
+}
+
+// How many pixels of a row's first column (its status text) are of the
+// given strong colour, as the screen shows them.
+int ColouredPixelsInRowStatus(HWND list, int row, bool red) {
+  ListView_EnsureVisible(list, row, FALSE);
+  UpdateWindow(list);
+  Pump(100);
+  RECT rc{};
+  ListView_GetSubItemRect(list, row, 0, LVIR_LABEL, &rc);
+  POINT at{rc.left, rc.top};
+  ClientToScreen(list, &at);
+  const ScreenShot shot(at.x, at.y, rc.right - rc.left, rc.bottom - rc.top);
+  int n = 0;
+  for (int y = 0; y < rc.bottom - rc.top; ++y) {
+    for (int x = 0; x < rc.right - rc.left; ++x) {
+      const COLORREF c = shot.At(x, y);
+      const int strong = red ? GetRValue(c) : GetBValue(c);
+      const int other = std::max<int>(red ? GetBValue(c) : GetRValue(c), GetGValue(c));
+      if (strong > 150 && other < 90) ++n;
+    }
+  }
+  return n;
 }
 
 bool ValueExists(const std::string& key, const wchar_t* name) {
@@ -226,6 +250,15 @@ TEST_F(FormRepairTest, RepairBacksUpDeletesAndMarksTheRow) {
   EXPECT_EQ(services_.messages[0].text.rfind("Backup file:", 0), 0u);
   EXPECT_EQ(services_.messages[1].text, "1 个错误已修复。");
   EXPECT_EQ(ItemText(list, row, 0), L"已修复");
+  // The list's custom draw colours the status: red for the repaired row,
+  // blue for the rows left alone.
+  EXPECT_GT(ColouredPixelsInRowStatus(list, row, true), 0);
+  EXPECT_EQ(ColouredPixelsInRowStatus(list, row, false), 0);
+  if (ListView_GetItemCount(list) > 1) {
+    const int other = row == 0 ? 1 : 0;
+    EXPECT_GT(ColouredPixelsInRowStatus(list, other, false), 0);
+    EXPECT_EQ(ColouredPixelsInRowStatus(list, other, true), 0);
+  }
   EXPECT_EQ(Caption(*form_, "RepairCount"), "1");
   EXPECT_FALSE(ValueExists(tree_.Path("Run"), L"QmGone"));
   EXPECT_EQ(Profile(kFixedCountKey), "1");
