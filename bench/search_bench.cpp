@@ -206,6 +206,7 @@ int main(int argc, char** argv) {
   }
 #else
   (void)wine;
+  (void)wine_keys;
 #endif
   return 0;
 }

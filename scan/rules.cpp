@@ -44,31 +44,63 @@ std::string SystemDrive(FileSystem& fs) {
   return text::UpperCase(dir.substr(0, 2));
 }
 
-std::string ExtractFilePath(std::string_view input, std::string_view drive) {
+namespace {
+
+// The extraction, on the upper-cased text; when `written` is given, every
+// cut is also made to the text as written, so that it ends as the same path
+// in the letters the text uses. That needs the upper-casing to keep every
+// byte where it was; otherwise `written` becomes the upper-cased path too.
+std::string Extract(std::string_view input, std::string_view drive, std::string* written) {
   std::string t = text::UpperCase(input);
+  const bool parallel = written != nullptr && t.size() == input.size();
+  std::string o = parallel ? std::string(input) : std::string();
   const std::string upper_drive = text::UpperCase(drive);
   const std::size_t at = t.find(upper_drive);
-  if (at == std::string::npos || upper_drive.empty()) return upper_drive;
+  if (at == std::string::npos || upper_drive.empty()) {
+    if (written != nullptr) *written = upper_drive;
+    return upper_drive;
+  }
+  const auto cut_to = [&](std::size_t n) {
+    t.resize(n);
+    if (parallel) o.resize(n);
+  };
   t.erase(0, at);
+  if (parallel) o.erase(0, at);
 
   for (const std::string_view ext : kExtensions) {
     for (std::size_t pos = t.find(ext); pos != std::string::npos; pos = t.find(ext, pos + 1)) {
       if (EndsName(t, pos + ext.size())) {
-        t.resize(pos + ext.size());
+        cut_to(pos + ext.size());
         break;
       }
     }
   }
   for (const char c : kCutCharacters) {
-    if (const auto pos = t.find(c); pos != std::string::npos) t.resize(pos);
+    if (const auto pos = t.find(c); pos != std::string::npos) cut_to(pos);
   }
   // A colon counts from the third character on: the drive's own is the second.
-  if (const auto pos = t.find(':', 2); pos != std::string::npos) t.resize(pos);
+  if (const auto pos = t.find(':', 2); pos != std::string::npos) cut_to(pos);
   for (auto pos = t.find(kRemovedFragment); pos != std::string::npos;
        pos = t.find(kRemovedFragment, pos)) {
     t.erase(pos, kRemovedFragment.size());
+    if (parallel) o.erase(pos, kRemovedFragment.size());
   }
+  // Characters whose upper case has another length would have shifted the
+  // cuts; what is not the same path in other letters is not used.
+  if (written != nullptr) *written = parallel && text::UpperCase(o) == t ? std::move(o) : t;
   return t;
+}
+
+}  // namespace
+
+std::string ExtractFilePath(std::string_view input, std::string_view drive) {
+  return Extract(input, drive, nullptr);
+}
+
+std::string ExtractFilePathAsWritten(std::string_view input, std::string_view drive) {
+  std::string written;
+  (void)Extract(input, drive, &written);
+  return written;
 }
 
 bool PathExists(FileSystem& fs, std::string_view path) {
@@ -121,11 +153,16 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
                                                        std::string_view sKey,
                                                        std::string_view sValue, std::int32_t lFound,
                                                        std::string_view sValueName) const {
-  const std::string path = ExtractFilePath(sValue, drive_);
+  std::string written;
+  const std::string path = Extract(sValue, drive_, &written);
   // The extension test is pure and cheap, so it runs before the file-system
   // query; the verdict is the same in either order.
   if (!HasProgramExtension(path)) return std::nullopt;
-  if (PathExists(fs_, path)) return std::nullopt;
+  // File names compare without case, so either spelling gets the same
+  // answer; the one the registry holds is usually the one on disk, which
+  // spares a file system that stores case (Wine's) a search of every
+  // folder on the way for a name in other letters.
+  if (PathExists(fs_, written)) return std::nullopt;
   RegErrorRow row{std::string(KindText(lFound)),
                   std::string(sRootKey),
                   std::string(sKey),

@@ -22,6 +22,10 @@ namespace qm {
 // the earliest program-file extension that stands at the end of a name, and
 // before the first character that cannot be part of a path.
 [[nodiscard]] std::string ExtractFilePath(std::string_view text, std::string_view drive);
+// The same path in the letters the text uses (the upper-cased drive alone
+// when the text lacks it). Upper-casing that changes a character's length in bytes
+// leaves no such spelling: then it is the upper-cased path.
+[[nodiscard]] std::string ExtractFilePathAsWritten(std::string_view text, std::string_view drive);
 
 // True when a file or folder of that name exists, or when its existence
 // cannot be checked: only "file not found", "path not found" and "invalid

@@ -42,6 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Check(path.find(':', 2) == std::string::npos);
       Check(path.find(" %1") == std::string::npos);
       (void)qm::HasProgramExtension(path);
+      // The spelling the file system is asked with is the same path.
+      Check(qm::text::UpperCase(qm::ExtractFilePathAsWritten(input, drive)) == path);
     }
   }
   (void)qm::text::NoCaseFinder(raw.substr(0, 8)).FoundIn(text);

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+
 namespace qm {
 namespace {
 
@@ -63,6 +68,31 @@ TEST(ExtractFilePath, AnExtensionEndsThePathOnlyAtTheEndOfAName) {
 TEST(ExtractFilePath, WorksForOtherSystemDrives) {
   EXPECT_EQ(ExtractFilePath("C:\\a.exe D:\\b.exe", "D:"), "D:\\B.EXE");
   EXPECT_EQ(ExtractFilePath("C:\\a.exe", "d:"), "D:");
+}
+
+TEST(ExtractFilePath, AsWrittenIsTheSamePathInTheTextsOwnLetters) {
+  struct Case {
+    const char* text;
+    const char* written;
+  };
+  const Case cases[] = {
+      {"\"C:\\Program Files\\Photon\\phview.exe\" /tray", "C:\\Program Files\\Photon\\phview.exe"},
+      {"rundll32 c:\\Win\\Shell32.dll,Control_RunDLL", "c:\\Win\\Shell32.dll"},
+      {"C:\\Apps\\x.com\\y.txt", "C:\\Apps\\x.com"},
+      {"C:\\Apps\\Tool %1.exe", "C:\\Apps\\Tool.exe"},
+      {"C:\\Apps\\app.Exe.bak", "C:\\Apps\\app.Exe"},
+      {"C:\\Data\\文件\\工具.exe -x", "C:\\Data\\文件\\工具.exe"},
+      {"no drive here", "C:"},
+      // A byte that is no character upper-cases to U+FFFD, three bytes: no
+      // spelling of the text's own can stand for the upper-cased path.
+      {"C:\\Bad\xff\\tool.exe", "C:\\BAD\xEF\xBF\xBD\\TOOL.EXE"},
+      {"C:\\Été\\Outil.exe", "C:\\Été\\Outil.exe"},
+  };
+  for (const auto& c : cases) {
+    const std::string written = ExtractFilePathAsWritten(c.text, "C:");
+    EXPECT_EQ(written, c.written) << c.text;
+    EXPECT_EQ(text::UpperCase(written), ExtractFilePath(c.text, "C:")) << c.text;
+  }
 }
 
 TEST(HasProgramExtension, AcceptsExactlyTheThirteen) {
@@ -153,6 +183,32 @@ TEST_F(RuleTest, ListsMissingProgramFilesOnly) {
   EXPECT_FALSE(rule.Judge("R", "K", "C:\\Program Files\\X.COMPANY\\tool.exe", 2))
       << "a folder name with an extension inside must not hide an existing file";
   EXPECT_FALSE(rule.Judge("R", "K", "C:\\dir\\y:z", 2)) << "cut before the second colon";
+}
+
+// Records the paths the rule asks about.
+class RecordingFileSystem final : public FileSystem {
+ public:
+  PathQuery QueryPath(std::string_view path) override {
+    asked.emplace_back(path);
+    return inner.QueryPath(path);
+  }
+  std::string SystemDirectory() override { return inner.SystemDirectory(); }
+  std::string AlternateSystemDirectory() override { return inner.AlternateSystemDirectory(); }
+  MemoryFileSystem inner;
+  std::vector<std::string> asked;
+};
+
+TEST(RuleFileQueries, AskWithThePathAsTheRegistryWritesItAndListItUpperCased) {
+  RecordingFileSystem fs;
+  fs.inner.AddFile("C:\\Program Files\\Inkwell\\inkwell.exe");
+  InvalidReferenceRule rule(fs);
+  EXPECT_FALSE(rule.Judge("HKEY_CURRENT_USER", "Run\\Ink",
+                          "\"C:\\Program Files\\Inkwell\\inkwell.exe\" --tray", 2, "Ink"));
+  const auto row = rule.Judge("HKEY_CURRENT_USER", "Run\\Old", "C:\\Old\\Tool.exe -x", 2, "Old");
+  ASSERT_TRUE(row);
+  EXPECT_EQ(row->value, "C:\\Old\\Tool.exe -x");
+  EXPECT_EQ(fs.asked, (std::vector<std::string>{"C:\\Program Files\\Inkwell\\inkwell.exe",
+                                                "C:\\Old\\Tool.exe"}));
 }
 
 TEST_F(RuleTest, NameAndDataFindsOfOneValueGiveTwoRows) {
