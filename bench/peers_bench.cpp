@@ -312,22 +312,36 @@ int main(int argc, char** argv) {
   if (peers) {
     std::printf("== the tree HKEY_LOCAL_MACHINE\\%s, half of its named files present\n",
                 tree.c_str());
-    const auto t0 = Clock::now();
-    const long long tree_keys = BareWalk(reg, kHkeyLocalMachine, tree, true);
-    const double floor_s = Since(t0);
-    std::printf("  %lld keys\n", tree_keys);
-
-    const ChildRun scan =
-        RunChild(L"\"" + cli + L"\" scan --quiet --format json --root HKEY_LOCAL_MACHINE --key \"" +
-                     win32::Widen(tree) + L"\"",
-                 out_json);
-    const long long cli_rows = JsonRows(out_json);
+    // The machine's other work moves single timings by several per cent:
+    // the floor, the scan and the export each take the better of two runs,
+    // taken in turn so that a slow spell cannot favour one of them.
+    // "reg query" is far behind either way and runs once.
+    long long tree_keys = 0;
+    double floor_s = 1e30;
+    ChildRun scan, regedit;
+    long long cli_rows = -1;
+    const auto better = [](ChildRun& best, const ChildRun& run) {
+      if (best.seconds <= 0 || (run.started && run.seconds < best.seconds)) best = run;
+    };
+    for (int round = 0; round < 2; ++round) {
+      const auto t0 = Clock::now();
+      tree_keys = BareWalk(reg, kHkeyLocalMachine, tree, true);
+      floor_s = std::min(floor_s, Since(t0));
+      better(scan,
+             RunChild(L"\"" + cli +
+                          L"\" scan --quiet --format json --root HKEY_LOCAL_MACHINE --key \"" +
+                          win32::Widen(tree) + L"\"",
+                      out_json));
+      if (round == 0) cli_rows = JsonRows(out_json);
+      better(regedit, RunChild(L"\"" + std::wstring(windows) + L"\\regedit.exe\" /e \"" + out_reg +
+                                   L"\" \"" + wtree + L"\"",
+                               out_regedit_log));
+    }
+    std::printf("  %lld keys (each figure below but reg query's the better of two runs)\n",
+                tree_keys);
     const ChildRun query = RunChild(
         L"\"" + std::wstring(windows) + L"\\system32\\reg.exe\" query \"" + wtree + L"\" /s",
         out_query);
-    const ChildRun regedit = RunChild(L"\"" + std::wstring(windows) + L"\\regedit.exe\" /e \"" +
-                                          out_reg + L"\" \"" + wtree + L"\"",
-                                      out_regedit_log);
 
     Line("bare loop (floor)", tree_keys, floor_s, floor_s);
     Line("quillmar-cli scan --format json", tree_keys, scan.seconds, floor_s);
