@@ -207,6 +207,20 @@ count_present() {
 }
 backup_files() { find "$backups" -maxdepth 1 -name '*.reg' 2>/dev/null | sort; }
 
+# Returns from the scan window to the main window, opens the records window
+# and checks its three figures (read by the console from the same profile):
+# the stopped scan's two and the given FixedCount.
+records_after_scan_window() {
+  click_rect "$(command_of Quillmar.FormRepair 4)" 1
+  probe gone Quillmar.FormRepair 10 || fail "the scan window did not close"
+  click_in Quillmar.FormScanner 107 257
+  rect_of Quillmar.FormRecords >/dev/null
+  shot "$1" Quillmar.FormRecords
+  check "the records read the profile's three figures" test "$(cli records)" = "上次扫描时间：$last_scan
+错误个数：$stopped_count
+已修复错误：$2"
+}
+
 # ---------------------------------------------------------------------------
 step "start-up"
 before_leftovers=$(dump_entries "${leftovers[@]}")
@@ -277,14 +291,7 @@ last_scan=$(ini_value LastScanTime)
 
 # ---------------------------------------------------------------------------
 step "the records after the stopped scan"
-click_rect "$(command_of Quillmar.FormRepair 4)" 1
-probe gone Quillmar.FormRepair 10 || fail "the scan window did not close"
-click_in Quillmar.FormScanner 107 257
-rect_of Quillmar.FormRecords >/dev/null
-shot 04-records-after-stop Quillmar.FormRecords
-check "the records read the stopped scan's figures" test "$(cli records)" = "上次扫描时间：$last_scan
-错误个数：$stopped_count
-已修复错误："
+records_after_scan_window 04-records-after-stop ""
 
 # ---------------------------------------------------------------------------
 step "repair with backup"
@@ -318,15 +325,7 @@ check "quillmar-cli finds nothing left of the leftovers" \
 
 # ---------------------------------------------------------------------------
 step "back to the main window; the records"
-click_rect "$(command_of Quillmar.FormRepair 4)" 1
-probe gone Quillmar.FormRepair 10 || fail "the scan window did not close"
-click_in Quillmar.FormScanner 107 257
-rect_of Quillmar.FormRecords >/dev/null
-shot 08-records-after-repair Quillmar.FormRecords
-records=$(cli records)
-check "the records read the profile's three figures" test "$records" = "上次扫描时间：$last_scan
-错误个数：$stopped_count
-已修复错误：$full_count"
+records_after_scan_window 08-records-after-repair "$full_count"
 
 # ---------------------------------------------------------------------------
 step "the backup manager restores"
