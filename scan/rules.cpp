@@ -153,8 +153,7 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
                                                        std::string_view sKey,
                                                        std::string_view sValue, std::int32_t lFound,
                                                        std::string_view sValueName) const {
-  std::string written;
-  const std::string path = Extract(sValue, drive_, &written);
+  const std::string path = ExtractFilePath(sValue, drive_);
   // The extension test is pure and cheap, so it runs before the file-system
   // query; the verdict is the same in either order.
   if (!HasProgramExtension(path)) return std::nullopt;
@@ -162,7 +161,7 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
   // answer; the one the registry holds is usually the one on disk, which
   // spares a file system that stores case (Wine's) a search of every
   // folder on the way for a name in other letters.
-  if (PathExists(fs_, written)) return std::nullopt;
+  if (PathExists(fs_, ExtractFilePathAsWritten(sValue, drive_))) return std::nullopt;
   RegErrorRow row{std::string(KindText(lFound)),
                   std::string(sRootKey),
                   std::string(sKey),

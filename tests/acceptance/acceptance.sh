@@ -154,11 +154,11 @@ row_marks() { probe rows Quillmar.FormRepair | cut -f1 | cut -d' ' -f1 | sort -u
 
 # Waits until the scan window's walk has ended: Start enabled, Stop not.
 wait_scan_end() {
-  local i s t
+  local i states
   for i in $(seq 1 "${1:-240}"); do
-    s=$(command_of Quillmar.FormRepair 1 | awk '{print $5}')
-    t=$(command_of Quillmar.FormRepair 2 | awk '{print $5}')
-    [ "$s" = 1 ] && [ "$t" = 0 ] && return 0
+    # Start's and Stop's enabled states, from one look at the window.
+    states=$(probe commands Quillmar.FormRepair | head -n2 | awk '{print $5}' | tr -d '\n')
+    [ "$states" = 10 ] && return 0
     sleep 0.5
   done
   fail "the scan did not end"
