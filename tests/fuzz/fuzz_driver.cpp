@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
       S("\x01\xd8\x00\xdc\x00\x00\xd8"),
       S("\x01\xe7\xa8\x8b\xe5\xba\x8f C:\\\xe7\xa8\x8b.exe"),
       S("\x01\xf4\x90\x80\x80\xc0\xaf\xed\xa0\x80"),
+      // WTF-8 names: lone surrogates, and a pair split into two forms.
+      S("\x01x\xed\xa0\x80\xed\xb0\x80 \xed\xbf\xbf\xef\xbf\xbd"),
   };
   for (const auto& c : corpus) {
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(c.data()), c.size());

@@ -47,5 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   (void)qm::text::NoCaseFinder(raw.substr(0, 8)).FoundIn(text);
+
+  // Registry names: any UTF-16 survives the trip through WTF-8, and the
+  // bytes called WTF-8 are exactly those that survive the trip back.
+  std::u16string units(n / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(body[2 * i] | (body[2 * i + 1] << 8));
+  }
+  Check(qm::text::Utf8ToUtf16(qm::text::Utf16ToWtf8(units)) == units);
+  Check(qm::text::IsWtf8(raw) == (qm::text::Utf16ToWtf8(qm::text::Utf8ToUtf16(raw)) == raw));
+  Check(qm::text::IsWtf8(qm::text::DisplayUtf8(raw)));
   return 0;
 }
