@@ -502,6 +502,14 @@ TEST_F(RoundTrip, NamesWithUnpairedSurrogatesAreScannedRepairedAndRestored) {
   EXPECT_EQ(report.repaired, 1u);
   EXPECT_EQ(report.failed, 0u);
   EXPECT_FALSE(ReadBack(HKEY_CURRENT_USER, key, name).has_value()) << "deleted by its exact name";
+  // Bytes that are no UTF-16 name would be widened to the look-alike.
+  {
+    ScopedEditKey k(editor_);
+    ASSERT_EQ(editor_.OpenKeyForWrite(kHkeyCurrentUser, win32::Narrow(key), k.Put()), kRegOk);
+    EXPECT_EQ(editor_.DeleteValue(k.Get(), "x\xFF"), kRegNoUnicodeTranslation);
+    RegValue v;
+    EXPECT_EQ(editor_.QueryValue(k.Get(), "x\xFF", v), kRegNoUnicodeTranslation);
+  }
   const auto still = ReadBack(HKEY_CURRENT_USER, key, look_alike);
   ASSERT_TRUE(still.has_value()) << "the look-alike name is another value";
   EXPECT_EQ(still->second, existing);
