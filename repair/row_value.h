@@ -11,7 +11,7 @@ enum class RowValueState {
   kUnchanged,    // present, and its data still give the row's value text
   kChanged,      // present, but edited or replaced since the scan
   kGone,         // its key exists and holds no value of exactly that name
-  kKeyGone,      // its key does not open as not found: whether the value is
+  kKeyGone,      // opening its key answers "not found": whether the value is
                  // gone cannot be told, since a path that does not address
                  // the key answers the same
   kUnreadable,   // the key or value could not be read (access denied, a name
