@@ -13,6 +13,11 @@ mkdir -p "$c/Program Files/Inkwell" "$c/Program Files/Tessel.Company/bin"
 : >"$c/Program Files/Inkwell/inkwell.exe"
 : >"$c/Program Files/Inkwell/inkshell.dll"
 : >"$c/Program Files/Tessel.Company/bin/tessel.exe"
+# Names that hold a program-file extension inside a longer name.
+mkdir -p "$c/Tools/Example.com Kit" "$c/Tools/My.Dll-Tools"
+: >"$c/Tools/Example.com Kit/run.exe"
+: >"$c/Tools/My.Dll-Tools/x.exe"
+: >"$c/Tools/report.exe.log"
 
 reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
 # Leftovers of "Photon Viewer", "OldSync" and "Fennel Player", long gone.
@@ -27,10 +32,15 @@ reg 'HKCR\CLSID\{6B1F3A2C-55D0-4E8B-9C1A-0F2E7D4B8A31}\InprocServer32' /ve /d 'C
 reg 'HKCR\CLSID\{6B1F3A2C-55D0-4E8B-9C1A-0F2E7D4B8A31}\InprocServer32' /v ThreadingModel /d Apartment
 reg 'HKCR\CLSID\{0C7E9A11-3B2D-4F60-8E55-9A1B2C3D4E5F}\LocalServer32' /ve /d '"C:\OldSync\syncsrv.exe" -Embedding'
 reg 'HKCU\Software\Classes\Local Settings\Software\Microsoft\Windows\Shell\MuiCache' /v 'C:\Program Files\Fennel\fennel.exe.FriendlyAppName' /d 'Fennel Player'
+# "Lumen Capture", a 32-bit program, gone from Program Files (x86).
+reg 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v LumenCapture /d '"C:\Program Files (x86)\Lumen Capture\lumen.exe" /tray'
 reg 'HKCU\Software\OldSync' /v Plugins /t REG_MULTI_SZ /d 'C:\OldSync\plugins\net.dll\0C:\OldSync\plugins\disk.dll'
 # Still installed: never listed.
 reg 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Inkwell /d '"C:\Program Files\Inkwell\inkwell.exe" --tray'
 reg 'HKCR\CLSID\{9D0C1B2A-7E6F-4A3B-8C9D-1E2F3A4B5C6D}\InprocServer32' /ve /d 'C:\Program Files\Inkwell\inkshell.dll'
 reg 'HKLM\Software\Tessel' /v Launcher /d 'C:\Program Files\Tessel.Company\bin\tessel.exe'
+reg 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v ExampleKit /d '"C:\Tools\Example.com Kit\run.exe" --quiet'
+reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\x.exe' /ve /d 'C:\Tools\My.Dll-Tools\x.exe'
+reg 'HKLM\Software\Tessel' /v ReportLog /d 'C:\Tools\report.exe.log'
 wineserver -w
 touch "$stamp"

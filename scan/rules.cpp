@@ -1,5 +1,6 @@
 #include "scan/rules.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/text.h"
@@ -9,11 +10,10 @@ namespace qm {
 
 namespace {
 
-// In the order in which ExtractFilePath applies them.
+// The program-file extensions.
 constexpr std::array<std::string_view, 13> kExtensions = {".EXE", ".SYS", ".DLL", ".OCX", ".OCA",
                                                           ".VXD", ".AX",  ".COM", ".CPL", ".TLB",
                                                           ".SCR", ".BAT", ".DRV"};
-constexpr std::string_view kCutCharacters = "/*?\"<>|,(;";
 constexpr std::string_view kRemovedFragment = " %1";
 
 // Whether an extension found at `end` of the text ends a name there. A
@@ -46,61 +46,121 @@ std::string SystemDrive(FileSystem& fs) {
 
 namespace {
 
-// The extraction, on the upper-cased text; when `written` is given, every
-// cut is also made to the text as written, so that it ends as the same path
-// in the letters the text uses. That needs the upper-casing to keep every
-// byte where it was; otherwise `written` becomes the upper-cased path too.
-std::string Extract(std::string_view input, std::string_view drive, std::string* written) {
-  std::string t = text::UpperCase(input);
-  const bool parallel = written != nullptr && t.size() == input.size();
-  std::string o = parallel ? std::string(input) : std::string();
-  const std::string upper_drive = text::UpperCase(drive);
-  const std::size_t at = t.find(upper_drive);
-  if (at == std::string::npos || upper_drive.empty()) {
-    if (written != nullptr) *written = upper_drive;
-    return upper_drive;
-  }
-  const auto cut_to = [&](std::size_t n) {
-    t.resize(n);
-    if (parallel) o.resize(n);
-  };
-  t.erase(0, at);
-  if (parallel) o.erase(0, at);
+// A path ends before any of these: they cannot stand in a file name, and
+// switches (/s) and quoted arguments begin with them. Brackets, commas and
+// semicolons do stand in folder names (Program Files (x86)); whatever
+// follows a file name is already cut by the extension that ends it.
+constexpr std::string_view kCutCharacters = "/*?\"<>|";
 
+// The text from the drive on, upper-cased, and beside it the same text as
+// written. Cuts are made to both at the same places, which needs the
+// upper-casing to keep every byte where it was; otherwise there is no
+// spelling of the text's own (`parallel` is false).
+struct DriveText {
+  std::string upper;
+  std::string written;
+  bool parallel = false;
+  bool found = false;
+};
+
+DriveText FromDrive(std::string_view input, std::string_view drive, bool want_written) {
+  DriveText d;
+  d.upper = text::UpperCase(input);
+  d.parallel = want_written && d.upper.size() == input.size();
+  const std::string upper_drive = text::UpperCase(drive);
+  const std::size_t at = d.upper.find(upper_drive);
+  if (at == std::string::npos || upper_drive.empty()) {
+    d.upper = upper_drive;
+    return d;
+  }
+  d.found = true;
+  d.upper.erase(0, at);
+  if (d.parallel) d.written = std::string(input.substr(at));
+  return d;
+}
+
+// Where the path characters end: at the first cut character, or at a
+// colon from the third character on (the drive's own is the second).
+std::size_t PathCharactersEnd(const std::string& t) {
+  std::size_t end = std::min(t.find_first_of(kCutCharacters), t.size());
+  return std::min(end, std::min(t.find(':', 2), t.size()));
+}
+
+// The end of every occurrence of a listed extension that ends a name, in
+// increasing order (no two occurrences end at the same place).
+std::vector<std::size_t> ExtensionEnds(const std::string& t) {
+  std::vector<std::size_t> ends;
   for (const std::string_view ext : kExtensions) {
     for (std::size_t pos = t.find(ext); pos != std::string::npos; pos = t.find(ext, pos + 1)) {
-      if (EndsName(t, pos + ext.size())) {
-        cut_to(pos + ext.size());
-        break;
-      }
+      if (EndsName(t, pos + ext.size())) ends.push_back(pos + ext.size());
     }
   }
-  for (const char c : kCutCharacters) {
-    if (const auto pos = t.find(c); pos != std::string::npos) cut_to(pos);
-  }
-  // A colon counts from the third character on: the drive's own is the second.
-  if (const auto pos = t.find(':', 2); pos != std::string::npos) cut_to(pos);
+  std::sort(ends.begin(), ends.end());
+  return ends;
+}
+
+// One reading: the first `n` bytes of the text with every " %1" removed,
+// and, when `trim`, trailing blanks and dots too. Returned in the text's own
+// letters when asked for and possible, else upper-cased.
+std::string Reading(const DriveText& d, std::size_t n, bool trim, bool want_written) {
+  std::string t = d.upper.substr(0, n);
+  std::string o = d.parallel ? d.written.substr(0, n) : std::string();
+  // Removing one fragment can join the text around it into another.
   for (auto pos = t.find(kRemovedFragment); pos != std::string::npos;
-       pos = t.find(kRemovedFragment, pos)) {
+       pos = t.find(kRemovedFragment, pos >= 2 ? pos - 2 : 0)) {
     t.erase(pos, kRemovedFragment.size());
-    if (parallel) o.erase(pos, kRemovedFragment.size());
+    if (d.parallel) o.erase(pos, kRemovedFragment.size());
   }
+  if (trim) {
+    const std::size_t keep = t.find_last_not_of(" \t.");
+    const std::size_t size = keep == std::string::npos ? 0 : keep + 1;
+    t.resize(size);
+    if (d.parallel) o.resize(size);
+  }
+  if (!want_written) return t;
   // Characters whose upper case has another length would have shifted the
   // cuts; what is not the same path in other letters is not used.
-  if (written != nullptr) *written = parallel && text::UpperCase(o) == t ? std::move(o) : t;
-  return t;
+  return d.parallel && text::UpperCase(o) == t ? o : t;
+}
+
+// The first reading ends after the earliest extension that ends a name, or
+// before the path characters end if that comes first.
+std::string FirstReading(std::string_view input, std::string_view drive, bool want_written) {
+  const DriveText d = FromDrive(input, drive, want_written);
+  if (!d.found) return d.upper;
+  std::size_t n = PathCharactersEnd(d.upper);
+  const std::vector<std::size_t> ends = ExtensionEnds(d.upper);
+  if (!ends.empty()) n = std::min(n, ends.front());
+  return Reading(d, n, false, want_written);
 }
 
 }  // namespace
 
 std::string ExtractFilePath(std::string_view input, std::string_view drive) {
-  return Extract(input, drive, nullptr);
+  return FirstReading(input, drive, false);
 }
 
 std::string ExtractFilePathAsWritten(std::string_view input, std::string_view drive) {
-  std::string written;
-  (void)Extract(input, drive, &written);
-  return written;
+  return FirstReading(input, drive, true);
+}
+
+std::vector<std::string> FurtherReadingsAsWritten(std::string_view input, std::string_view drive) {
+  const DriveText d = FromDrive(input, drive, true);
+  if (!d.found) return {};
+  const std::size_t limit = PathCharactersEnd(d.upper);
+  const std::vector<std::size_t> ends = ExtensionEnds(d.upper);
+  const std::string first =
+      Reading(d, ends.empty() ? limit : std::min(limit, ends.front()), false, true);
+  std::vector<std::string> readings;
+  const auto add = [&](std::string r) {
+    if (r == first || std::find(readings.begin(), readings.end(), r) != readings.end()) return;
+    readings.push_back(std::move(r));
+  };
+  // Past the path characters' end no reading is a path.
+  for (std::size_t i = 1; i < ends.size() && ends[i] <= limit; ++i)
+    add(Reading(d, ends[i], false, true));
+  add(Reading(d, limit, true, true));
+  return readings;
 }
 
 bool PathExists(FileSystem& fs, std::string_view path) {
@@ -162,6 +222,12 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
   // spares a file system that stores case (Wine's) a search of every
   // folder on the way for a name in other letters.
   if (PathExists(fs_, ExtractFilePathAsWritten(sValue, drive_))) return std::nullopt;
+  // The text may name its file by a longer path (Example.com Kit\run.exe,
+  // report.exe.log): it is missing only when no reading of it exists. Only
+  // values that would be listed pay for these queries.
+  for (const std::string& reading : FurtherReadingsAsWritten(sValue, drive_)) {
+    if (PathExists(fs_, reading)) return std::nullopt;
+  }
   RegErrorRow row{std::string(KindText(lFound)),
                   std::string(sRootKey),
                   std::string(sKey),

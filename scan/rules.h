@@ -1,12 +1,13 @@
 // The rules that turn the registry search's finds into invalid references:
 // values whose text names a program file on the system drive that does not
-// exist.
+// exist by any reading of the text.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "scan/error_list.h"
@@ -17,15 +18,25 @@ namespace qm {
 // system directory, upper-cased. "C:" when the system gives no usable answer.
 [[nodiscard]] std::string SystemDrive(FileSystem& fs);
 
-// The upper-cased path of the first file that `text` names on `drive`, or
-// the drive alone when the text does not contain it. The path ends after
-// the earliest program-file extension that stands at the end of a name, and
-// before the first character that cannot be part of a path.
+// A text is read as a path in several ways, each a "reading" of it from
+// the drive on; a path ends before any of / * ? " < > | and before a colon
+// from the third character on, and " %1" is left out of it.
+
+// The first reading, upper-cased: the path of the first file that `text`
+// names on `drive`, or the drive alone when the text does not contain it.
+// It ends after the earliest program-file extension that stands at the end
+// of a name. It is the row's path.
 [[nodiscard]] std::string ExtractFilePath(std::string_view text, std::string_view drive);
 // The same path in the letters the text uses (the upper-cased drive alone
 // when the text lacks it). Upper-casing that changes a character's length in bytes
 // leaves no such spelling: then it is the upper-cased path.
 [[nodiscard]] std::string ExtractFilePathAsWritten(std::string_view text, std::string_view drive);
+// The other readings, in the text's letters as above, each once and none
+// equal to the first: the text cut after every later extension that ends a
+// name, then the whole path-character run with trailing blanks and dots
+// trimmed. Empty when the text does not contain the drive.
+[[nodiscard]] std::vector<std::string> FurtherReadingsAsWritten(std::string_view text,
+                                                                std::string_view drive);
 
 // True when a file or folder of that name exists, or when its existence
 // cannot be checked: only "file not found", "path not found" and "invalid

@@ -181,13 +181,21 @@ leftovers=(
   'HKCR\CLSID\{6B1F3A2C-55D0-4E8B-9C1A-0F2E7D4B8A31}\InprocServer32|/ve'
   'HKCR\CLSID\{0C7E9A11-3B2D-4F60-8E55-9A1B2C3D4E5F}\LocalServer32|/ve'
   'HKCU\Software\OldSync|/v Plugins'
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Run|/v LumenCapture'
 )
 # References to files that exist: never listed, never touched.
 valid=(
   'HKCU\Software\Microsoft\Windows\CurrentVersion\Run|/v Inkwell'
   'HKCR\CLSID\{9D0C1B2A-7E6F-4A3B-8C9D-1E2F3A4B5C6D}\InprocServer32|/ve'
   'HKLM\Software\Tessel|/v Launcher'
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Run|/v ExampleKit'
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\x.exe|/ve'
+  'HKLM\Software\Tessel|/v ReportLog'
 )
+# What no row may name: the programs still installed, among them files whose
+# folder or own name holds a program-file extension (Example.com Kit,
+# My.Dll-Tools, report.exe.log).
+installed='Inkwell|Tessel|Example\.com Kit|My\.Dll-Tools|report\.exe\.log'
 # Prints every entry's reg query answer (type and data), one block each.
 dump_entries() {
   local e key sw
@@ -251,10 +259,11 @@ check "every row is ticked at the end" test "$(row_marks)" = 1
 for needle in 'Run\PhotonTray' 'Run\OldSync' 'App Paths\phview.exe\' \
   'Fennel.Playlist\shell\open\command\' 'Fennel.Playlist\DefaultIcon\' \
   'InprocServer32\	C:\Program Files\Fennel\fnlshell.dll' \
-  'LocalServer32\	"C:\OldSync\syncsrv.exe" -Embedding' 'Software\OldSync\Plugins'; do
+  'LocalServer32\	"C:\OldSync\syncsrv.exe" -Embedding' 'Software\OldSync\Plugins' \
+  'Run\LumenCapture	"C:\Program Files (x86)\Lumen Capture\lumen.exe" /tray'; do
   check "a row for $needle" grep -qF "$needle" <<<"$rows"
 done
-check "nothing still installed is listed" bash -c '! grep -qiE "Inkwell|Tessel" <<<"$1"' _ "$rows"
+check "nothing still installed is listed" bash -c '! grep -qiE "$2" <<<"$1"' _ "$rows" "$installed"
 check "a scan that ends by itself writes no figures" test -z "$(ini_value ErrorCount)"
 shot 02-scan-finished Quillmar.FormRepair
 printf '%s\n' "$rows" >"$work/window-rows.tsv"
@@ -266,6 +275,8 @@ jq -r '.rows[] | [.kind, .root, .key, .value] | join("\t")' "$work/cli-scan.json
   >"$work/cli-rows.tsv"
 check "the console's rows equal the window's, in order" \
   diff -u "$work/window-rows.tsv" "$work/cli-rows.tsv"
+check "the console lists nothing still installed either" \
+  bash -c '! grep -qiE "$2" "$1"' _ "$work/cli-rows.tsv" "$installed"
 check "the console reports a completed scan on drive C:" \
   test "$(jq -r '"\(.drive) \(.reason)"' "$work/cli-scan.json")" = "C: 0"
 
@@ -321,7 +332,7 @@ check "ErrorCount and LastScanTime are the stopped scan's" \
   test "$(ini_value ErrorCount)|$(ini_value LastScanTime)" = "$stopped_count|$last_scan"
 shot 07-repaired Quillmar.FormRepair
 check "quillmar-cli finds nothing left of the leftovers" \
-  test "$(cli scan --format json | jq '[.rows[] | select(.key | test("OldSync|Fennel|Photon|phview"))] | length')" = 0
+  test "$(cli scan --format json | jq '[.rows[] | select(.key | test("OldSync|Fennel|Photon|phview|Lumen"))] | length')" = 0
 
 # ---------------------------------------------------------------------------
 step "back to the main window; the records"

@@ -1,5 +1,5 @@
 // Fuzz target for the two routines that read untrusted registry text:
-// ExtractFilePath and FormatValueData. Built for libFuzzer when the
+// the rules' readings and FormatValueData. Built for libFuzzer when the
 // compiler has it, and otherwise driven by fuzz_driver.cpp.
 #include <cstddef>
 #include <cstdint>
@@ -38,12 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string_view input : {std::string_view(text), raw}) {
       const std::string path = qm::ExtractFilePath(input, drive);
       Check(path.compare(0, drive.size(), drive) == 0);
-      Check(path.find_first_of("/*?\"<>|,(;") == std::string::npos);
+      Check(path.find_first_of("/*?\"<>|") == std::string::npos);
       Check(path.find(':', 2) == std::string::npos);
       Check(path.find(" %1") == std::string::npos);
       (void)qm::HasProgramExtension(path);
       // The spelling the file system is asked with is the same path.
       Check(qm::text::UpperCase(qm::ExtractFilePathAsWritten(input, drive)) == path);
+      for (const std::string& reading : qm::FurtherReadingsAsWritten(input, drive)) {
+        const std::string upper = qm::text::UpperCase(reading);
+        Check(upper != path && upper.compare(0, drive.size(), drive) == 0);
+        Check(upper.find_first_of("/*?\"<>|") == std::string::npos);
+      }
     }
   }
   (void)qm::text::NoCaseFinder(raw.substr(0, 8)).FoundIn(text);

@@ -32,7 +32,12 @@ TEST(ExtractFilePath, CutsTheTextToTheFirstProgramPath) {
       {"D:\\a.exe;C:\\b\\c.dll", "C:\\B\\C.DLL"},
       {"C:\\x\\y.exe:stream", "C:\\X\\Y.EXE"},
       {"C:\\x\\y:stream.txt", "C:\\X\\Y"},
-      {"C:\\a(1)\\b.exe", "C:\\A"},
+      // Brackets, commas and semicolons stand in folder names.
+      {"C:\\a(1)\\b.exe", "C:\\A(1)\\B.EXE"},
+      {"C:\\Program Files (x86)\\App\\app.exe,0", "C:\\PROGRAM FILES (X86)\\APP\\APP.EXE"},
+      {"C:\\a;b,c\\d.dll", "C:\\A;B,C\\D.DLL"},
+      // Removing " %1" may join the text around it into another " %1".
+      {"C:\\x  %1%1\\a.exe", "C:\\X\\A.EXE"},
       {"C:\\a\\b.exe/s", "C:\\A\\B.EXE"},
       {"C:/a/b.exe", "C:"},
       {"c:\\lower\\case.EXE", "C:\\LOWER\\CASE.EXE"},
@@ -201,14 +206,76 @@ class RecordingFileSystem final : public FileSystem {
 TEST(RuleFileQueries, AskWithThePathAsTheRegistryWritesItAndListItUpperCased) {
   RecordingFileSystem fs;
   fs.inner.AddFile("C:\\Program Files\\Inkwell\\inkwell.exe");
+  fs.inner.AddFile("C:\\Tools\\Example.com Kit\\Run.exe");
   InvalidReferenceRule rule(fs);
   EXPECT_FALSE(rule.Judge("HKEY_CURRENT_USER", "Run\\Ink",
                           "\"C:\\Program Files\\Inkwell\\inkwell.exe\" --tray", 2, "Ink"));
+  // An existing first reading ends the questions.
+  EXPECT_FALSE(rule.Judge("HKEY_CURRENT_USER", "Run\\Ink2",
+                          "C:\\Program Files\\Inkwell\\inkwell.exe --tray", 2, "Ink2"));
+  EXPECT_FALSE(
+      rule.Judge("HKEY_CURRENT_USER", "Run\\Kit", "C:\\Tools\\Example.com Kit\\Run.exe", 2, "Kit"));
+  EXPECT_FALSE(rule.Judge("HKEY_CURRENT_USER", "Run\\Txt", "C:\\Old\\notes.txt -x", 2, "Txt"));
   const auto row = rule.Judge("HKEY_CURRENT_USER", "Run\\Old", "C:\\Old\\Tool.exe -x", 2, "Old");
   ASSERT_TRUE(row);
   EXPECT_EQ(row->value, "C:\\Old\\Tool.exe -x");
-  EXPECT_EQ(fs.asked, (std::vector<std::string>{"C:\\Program Files\\Inkwell\\inkwell.exe",
-                                                "C:\\Old\\Tool.exe"}));
+  EXPECT_EQ(fs.asked, (std::vector<std::string>{
+                          "C:\\Program Files\\Inkwell\\inkwell.exe",
+                          "C:\\Program Files\\Inkwell\\inkwell.exe",
+                          "C:\\Tools\\Example.com",
+                          "C:\\Tools\\Example.com Kit\\Run.exe",
+                          "C:\\Old\\Tool.exe",
+                          "C:\\Old\\Tool.exe -x",
+                      }));
+}
+
+// A value is listed only when its first reading names a program file and no
+// reading of its text exists.
+TEST(RuleReadings, ListOnlyWhenEveryReadingIsMissing) {
+  struct Case {
+    const char* value;
+    std::vector<const char*> files;
+    bool listed;
+  };
+  const char* kit = "C:\\Tools\\Example.com Kit\\run.exe";
+  const char* dll_tools = "C:\\Tools\\My.Dll-Tools\\x.exe";
+  const char* log = "C:\\Tools\\report.exe.log";
+  const char* x86 = "C:\\Program Files (x86)\\App\\app.exe";
+  const Case cases[] = {
+      // A folder or file name holding a listed extension.
+      {"C:\\Tools\\Example.com Kit\\run.exe", {kit}, false},
+      {"\"C:\\Tools\\Example.com Kit\\run.exe\" --tray", {kit}, false},
+      {"C:\\Tools\\Example.com Kit\\run.exe /S", {kit}, false},
+      {"C:\\Tools\\Example.com Kit\\run.exe %1", {kit}, false},
+      {"C:\\Tools\\Example.com Kit\\missing.exe", {kit}, true},
+      {"C:\\Tools\\My.Dll-Tools\\x.exe", {dll_tools}, false},
+      {"C:\\Tools\\My.Dll-Tools\\gone.exe", {dll_tools}, true},
+      {"C:\\Tools\\report.exe.log", {log}, false},
+      {"C:\\Tools\\report.exe.log %1", {log}, false},
+      {"\"C:\\Tools\\report.exe.log\" \"%1\"", {log}, false},
+      {"C:\\Tools\\report.exe.log. /view", {log}, false},
+      {"C:\\Tools\\gone.exe.log", {log}, true},
+      // Folders with brackets, commas and semicolons.
+      {"C:\\Program Files (x86)\\Gone\\gone.exe", {x86}, true},
+      {"\"C:\\Program Files (x86)\\Gone\\gone.exe\" \"%1\"", {x86}, true},
+      {"C:\\Program Files (x86)\\Gone\\gone.exe,0", {x86}, true},
+      {"C:\\Program Files (x86)\\App\\app.exe,0", {x86}, false},
+      {"C:\\Apps\\a;b\\gone.dll", {"C:\\Apps\\a;b\\tool.dll"}, true},
+      // A second file after the program does not stand for it.
+      {"C:\\Tools\\run.exe C:\\Data\\other.dll", {"C:\\Data\\other.dll"}, true},
+      {"C:\\Tools\\run.exe C:\\Data\\other.dll", {"C:\\Tools\\run.exe"}, false},
+      // Every reading looks in the 32-bit system folder too.
+      {"C:\\Windows\\System32\\Example.com Kit\\run.exe",
+       {"C:\\Windows\\SysWOW64\\Example.com Kit\\run.exe"},
+       false},
+  };
+  for (const auto& c : cases) {
+    MemoryFileSystem fs("C:\\Windows\\System32", "C:\\Windows\\SysWOW64");
+    for (const char* f : c.files) fs.AddFile(f);
+    InvalidReferenceRule rule(fs);
+    EXPECT_EQ(rule.Judge("HKEY_CURRENT_USER", "Run\\V", c.value, 2, "V").has_value(), c.listed)
+        << c.value;
+  }
 }
 
 TEST_F(RuleTest, NameAndDataFindsOfOneValueGiveTwoRows) {
