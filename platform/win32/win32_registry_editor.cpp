@@ -50,6 +50,25 @@ RegStatus Win32RegistryEditor::DeleteValue(RegKey key, std::string_view name) {
   return RegDeleteValueW(ToHkey(key), Widen(name).c_str());
 }
 
+RegStatus Win32RegistryEditor::CreateKeyForWrite(RegKey parent, std::string_view path,
+                                                 RegKey* out) {
+  *out = kNoKey;
+  HKEY h = nullptr;
+  const LONG rc = RegCreateKeyExW(ToHkey(parent), Widen(path).c_str(), 0, nullptr, 0,
+                                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &h, nullptr);
+  if (rc != ERROR_SUCCESS) return rc;
+  *out = reinterpret_cast<RegKey>(h);
+  return kRegOk;
+}
+
+RegStatus Win32RegistryEditor::WriteValue(RegKey key, const RegValue& value) {
+  // RegSetValueExW stores the bytes as given for every type; only the
+  // registry editor's import adds terminators.
+  return RegSetValueExW(ToHkey(key), Widen(value.name).c_str(), 0, value.type,
+                        value.data.empty() ? nullptr : value.data.data(),
+                        static_cast<DWORD>(value.data.size()));
+}
+
 void Win32RegistryEditor::CloseKey(RegKey key) {
   if (key != kNoKey && !IsPredefinedRoot(key)) RegCloseKey(ToHkey(key));
 }
