@@ -62,10 +62,15 @@ RegStatus Win32RegistryEditor::CreateKeyForWrite(RegKey parent, std::string_view
 }
 
 RegStatus Win32RegistryEditor::WriteValue(RegKey key, const RegValue& value) {
-  // RegSetValueExW stores the bytes as given for every type; only the
-  // registry editor's import adds terminators.
-  return RegSetValueExW(ToHkey(key), Widen(value.name).c_str(), 0, value.type,
-                        value.data.empty() ? nullptr : value.data.data(),
+  // For string types RegSetValueExW looks at the character just past the
+  // data: when that is a NUL and the data's last one is not, it stores the
+  // NUL too, "for a caller that forgot to count it" (Wine does this, and
+  // says NT does). Two non-zero bytes after the data keep it to exactly
+  // the bytes given, whatever memory happens to follow.
+  data_.assign(value.data.begin(), value.data.end());
+  data_.push_back(0xFF);
+  data_.push_back(0xFF);
+  return RegSetValueExW(ToHkey(key), Widen(value.name).c_str(), 0, value.type, data_.data(),
                         static_cast<DWORD>(value.data.size()));
 }
 
