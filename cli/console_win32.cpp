@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "platform/text.h"
 #include "platform/win32/program_folder.h"
 #include "profile/profile_store.h"
 
@@ -25,7 +26,10 @@ BOOL WINAPI OnConsoleCtrl(DWORD type) {
 }  // namespace
 
 void Write(FILE* f, std::string_view utf8) {
-  std::fwrite(utf8.data(), 1, utf8.size(), f);
+  // A registry name may hold an unpaired surrogate (WTF-8 inside); a
+  // reader gets U+FFFD for it.
+  const std::string shown = text::DisplayUtf8(utf8);
+  std::fwrite(shown.data(), 1, shown.size(), f);
   std::fflush(f);
 }
 

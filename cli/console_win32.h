@@ -9,7 +9,8 @@
 
 namespace qm::cli {
 
-// Writes the UTF-8 bytes as they are and flushes them.
+// Writes the text as UTF-8 and flushes it; an unpaired surrogate of a
+// registry name, or a stray byte, is written as U+FFFD.
 void Write(FILE* f, std::string_view utf8);
 
 // Prints the message with a pointer to --help on standard error; 2.

@@ -10,7 +10,21 @@ namespace qm::cli {
 std::string JsonEscape(std::string_view s) {
   std::string out;
   out.reserve(s.size() + 2);
-  for (const char c : s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    // A registry name's unpaired surrogate (kept as WTF-8) has no UTF-8
+    // form; JSON writes it as the escape of its UTF-16 unit.
+    if (static_cast<unsigned char>(c) == 0xED && i + 2 < s.size() &&
+        (static_cast<unsigned char>(s[i + 1]) & 0xE0) == 0xA0 &&
+        (static_cast<unsigned char>(s[i + 2]) & 0xC0) == 0x80) {
+      const unsigned unit = 0xD000u | ((static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 6) |
+                            (static_cast<unsigned char>(s[i + 2]) & 0x3Fu);
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", unit);
+      out += buf;
+      i += 2;
+      continue;
+    }
     switch (c) {
       case '"':
         out += "\\\"";

@@ -21,6 +21,9 @@ inline constexpr RegStatus kRegInvalidParameter = 87;
 inline constexpr RegStatus kRegMoreData = 234;
 inline constexpr RegStatus kRegNoMoreItems = 259;
 inline constexpr RegStatus kRegKeyDeleted = 1018;
+// A name that is not the WTF-8 form of any UTF-16 name, so no W call can
+// address it exactly.
+inline constexpr RegStatus kRegNoUnicodeTranslation = 1113;
 
 // Registry type codes.
 inline constexpr std::uint32_t kRegNone = 0;

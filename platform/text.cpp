@@ -11,6 +11,13 @@ constexpr char32_t kReplacement = 0xFFFD;
 char AsciiUpper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
 }
+
+// The three-byte form of one surrogate unit, as WTF-8 keeps it.
+void AppendSurrogate(std::string& out, char32_t unit) {
+  out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+  out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+  out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+}
 }  // namespace
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -65,8 +72,10 @@ char32_t NextCodePoint(std::string_view s, std::size_t& pos) {
     }
     cp = (cp << 6) | (b & 0x3F);
   }
+  // A surrogate's three-byte form is let through: it is how a registry
+  // name with an unpaired surrogate is carried (WTF-8).
   static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+  if (cp < kMin[len] || cp > 0x10FFFF) {
     ++pos;
     return kReplacement;
   }
@@ -111,6 +120,54 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
 std::string Utf16ToUtf8(std::u16string_view utf16) {
   return Utf16LeToUtf8(reinterpret_cast<const std::uint8_t*>(utf16.data()), utf16.size() * 2,
                        false);
+}
+
+std::string Utf16ToWtf8(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    const char32_t u = utf16[i];
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+        utf16[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
+      ++i;
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      AppendSurrogate(out, u);
+    } else {
+      AppendUtf8(out, u);
+    }
+  }
+  return out;
+}
+
+bool IsWtf8(std::string_view text) {
+  bool after_high = false;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t start = pos;
+    const char32_t cp = NextCodePoint(text, pos);
+    // A malformed byte decodes as U+FFFD one byte long; the character
+    // itself takes three.
+    if (cp == kReplacement && pos - start != 3) return false;
+    // A pair in two three-byte forms would come back as one four-byte form.
+    if (after_high && cp >= 0xDC00 && cp <= 0xDFFF) return false;
+    after_high = cp >= 0xD800 && cp <= 0xDBFF;
+  }
+  return true;
+}
+
+std::string DisplayUtf8(std::string_view wtf8) {
+  std::string out;
+  out.reserve(wtf8.size());
+  for (std::size_t pos = 0; pos < wtf8.size();) {
+    const std::size_t start = pos;
+    const char32_t cp = NextCodePoint(wtf8, pos);
+    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp == kReplacement) {
+      AppendUtf8(out, kReplacement);  // a stray byte too
+    } else {
+      out.append(wtf8.substr(start, pos - start));
+    }
+  }
+  return out;
 }
 
 char32_t UpperCodePoint(char32_t c) {

@@ -1,5 +1,12 @@
 // Text helpers of the portable core. Inside the core every text is UTF-8;
 // conversion to UTF-16 happens only at the platform boundary.
+//
+// Registry names (key names, value names, paths) are any sequence of UTF-16
+// units, unpaired surrogates included, and must reach the W calls exactly as
+// they were read. They are carried as WTF-8: UTF-8 in which an unpaired
+// surrogate keeps its own three-byte form (ED A0..BF 80..BF). A well-formed
+// name is plain UTF-8; string data, which stay raw bytes until shown, are
+// decoded as standard UTF-8 with U+FFFD for what does not decode.
 #pragma once
 
 #include <cstddef>
@@ -16,14 +23,34 @@ namespace qm::text {
 [[nodiscard]] std::string Utf16LeToUtf8(const std::uint8_t* data, std::size_t size,
                                         bool stop_at_nul);
 
+// Encodes UTF-8 to UTF-16. WTF-8 is read too: the three-byte form of a
+// surrogate gives that surrogate unit, so Utf8ToUtf16(Utf16ToWtf8(u)) == u
+// for every u. Other malformed bytes become U+FFFD.
 [[nodiscard]] std::u16string Utf8ToUtf16(std::string_view utf8);
+// Standard UTF-8: an unpaired surrogate becomes U+FFFD.
 [[nodiscard]] std::string Utf16ToUtf8(std::u16string_view utf16);
+// Lossless: an unpaired surrogate keeps its three-byte form (WTF-8), a
+// paired one becomes its four-byte UTF-8 character as usual.
+[[nodiscard]] std::string Utf16ToWtf8(std::u16string_view utf16);
 
-// Appends the UTF-8 form of one code point (invalid ones as U+FFFD).
+// Whether the text is the WTF-8 form of some UTF-16 name, that is, whether
+// it survives Utf8ToUtf16 and back byte for byte. False for stray bytes,
+// overlong forms, and a surrogate pair written as two three-byte forms.
+[[nodiscard]] bool IsWtf8(std::string_view text);
+
+// The text as well-formed UTF-8 for a reader (a console, a CSV file): each
+// unpaired surrogate, and each stray byte, becomes U+FFFD. Well-formed
+// UTF-8 is returned as it is.
+[[nodiscard]] std::string DisplayUtf8(std::string_view wtf8);
+
+// Appends the UTF-8 form of one code point (invalid ones, surrogates
+// included, as U+FFFD).
 void AppendUtf8(std::string& out, char32_t cp);
 
 // Decodes one code point at pos and advances pos; malformed bytes yield
-// U+FFFD and advance by one byte.
+// U+FFFD and advance by one byte. The WTF-8 form of a surrogate yields the
+// surrogate (0xD800 to 0xDFFF): callers that need a character, not a
+// registry name, treat it like any other character without case.
 [[nodiscard]] char32_t NextCodePoint(std::string_view s, std::size_t& pos);
 
 // Simple upper-case mapping: ASCII, Latin-1, Latin Extended-A, Greek,

@@ -1,5 +1,6 @@
 #include "repair/repair_run.h"
 
+#include "platform/text.h"
 #include "profile/profile_store.h"
 
 namespace qm {
@@ -7,6 +8,8 @@ namespace qm {
 RegStatus DeleteValueInKey(RegistryEditor& registry, RegKey root, std::string_view key_path,
                            std::string_view value_name) {
   if (root == kNoKey) return kRegInvalidHandle;
+  // Converted inexactly, the name would address another value.
+  if (!text::IsWtf8(key_path) || !text::IsWtf8(value_name)) return kRegNoUnicodeTranslation;
   ScopedEditKey key(registry);
   const RegStatus rc = registry.OpenKeyForWrite(root, key_path, key.Put());
   if (rc != kRegOk) return rc;
@@ -55,7 +58,10 @@ BackupEntry EntryFor(const RegErrorRow& row, const RegValue& value) {
 
 // Whether the value a row names is gone now, by reading it again: it may
 // have gone through this row, another row naming it, or the same key seen
-// through another root (HKEY_CURRENT_USER is also below HKEY_USERS).
+// through another root (HKEY_CURRENT_USER is also below HKEY_USERS). Only
+// a clean "not found" for the exact name in a key that opens counts: a
+// missing key, a name that does not convert, or any other answer is a
+// query that did not reach the value, never proof that it is gone.
 bool ValueGone(RegistryEditor& registry, const RegErrorRow& row) {
   return ReadRowValue(registry, row).state == RowValueState::kGone;
 }
@@ -113,6 +119,7 @@ RunPlan PlanRows(std::span<const RegErrorRow> rows, bool backup, RegistryEditor&
       case RowValueState::kChanged:
         outcomes[i] = RowOutcome::kSkipped;
         break;
+      case RowValueState::kKeyGone:  // cannot be confirmed gone afterwards
       case RowValueState::kUnreadable:
       case RowValueState::kUnknownRoot:
         outcomes[i] = RowOutcome::kFailed;

@@ -66,8 +66,8 @@ struct RepairServices {
 
 enum class RowOutcome {
   kUnchecked,  // left alone, blue
-  kRepaired,   // its value is gone after the run: "已修复", red
-  kFailed,     // its value is still there or could not be checked: "修复失败", red
+  kRepaired,   // its key holds no value of its exact name after the run: "已修复", red
+  kFailed,     // its value is still there, or no query addressed it: "修复失败", red
   kSkipped,    // changed since the scan, or unsavable: "已跳过", blue
 };
 

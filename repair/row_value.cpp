@@ -1,5 +1,6 @@
 #include "repair/row_value.h"
 
+#include "platform/text.h"
 #include "scan/value_format.h"
 
 namespace qm {
@@ -19,9 +20,21 @@ RowValue ReadRowValue(RegistryEditor& registry, const RegErrorRow& row) {
     out.status = kRegInvalidHandle;
     return out;
   }
+  // A name that does not convert exactly would be looked up as another
+  // name, whose absence says nothing about this one.
+  if (!text::IsWtf8(row.key_path) || !text::IsWtf8(row.value_name)) {
+    out.state = RowValueState::kUnreadable;
+    out.status = kRegNoUnicodeTranslation;
+    return out;
+  }
   ScopedEditKey key(registry);
   RegStatus rc = registry.OpenKeyForQuery(root, row.key_path, key.Put());
-  if (rc == kRegOk) rc = registry.QueryValue(key.Get(), row.value_name, out.value);
+  if (rc != kRegOk) {
+    out.status = rc;
+    out.state = rc == kRegFileNotFound ? RowValueState::kKeyGone : RowValueState::kUnreadable;
+    return out;
+  }
+  rc = registry.QueryValue(key.Get(), row.value_name, out.value);
   out.status = rc;
   if (rc == kRegFileNotFound) {
     out.state = RowValueState::kGone;

@@ -10,8 +10,12 @@ namespace qm {
 enum class RowValueState {
   kUnchanged,    // present, and its data still give the row's value text
   kChanged,      // present, but edited or replaced since the scan
-  kGone,         // the value or its key does not exist
-  kUnreadable,   // the key or value could not be read (access denied, ...)
+  kGone,         // its key exists and holds no value of exactly that name
+  kKeyGone,      // its key does not open as not found: whether the value is
+                 // gone cannot be told, since a path that does not address
+                 // the key answers the same
+  kUnreadable,   // the key or value could not be read (access denied, a name
+                 // that does not convert exactly, ...)
   kUnknownRoot,  // the row's root name is not one of the predefined roots
 };
 

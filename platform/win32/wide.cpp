@@ -12,7 +12,7 @@ std::wstring Widen(std::string_view utf8) {
 }
 
 std::string Narrow(std::wstring_view utf16) {
-  return text::Utf16ToUtf8(
+  return text::Utf16ToWtf8(
       std::u16string_view(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size()));
 }
 

@@ -1,4 +1,7 @@
 // UTF-8 <-> UTF-16 at the Win32 call. Only Win32 sources include this.
+// Lossless both ways: Narrow keeps an unpaired surrogate as WTF-8 and
+// Widen gives it back, so a registry name read from one W call addresses
+// the same item in the next.
 #pragma once
 
 #include <string>

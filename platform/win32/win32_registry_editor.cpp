@@ -1,5 +1,6 @@
 #include "platform/win32/win32_registry_editor.h"
 
+#include "platform/text.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_registry.h"
 
@@ -8,6 +9,7 @@ namespace qm::win32 {
 RegStatus Win32RegistryEditor::Open(RegKey parent, std::string_view path, REGSAM access,
                                     RegKey* out) {
   *out = kNoKey;
+  if (!text::IsWtf8(path)) return kRegNoUnicodeTranslation;
   // RegOpenKeyExW, not RegCreateKeyExW: a repair must never bring a key
   // into being, and a missing key simply holds nothing to delete.
   HKEY h = nullptr;
@@ -26,6 +28,8 @@ RegStatus Win32RegistryEditor::OpenKeyForWrite(RegKey parent, std::string_view p
 }
 
 RegStatus Win32RegistryEditor::QueryValue(RegKey key, std::string_view name, RegValue& value) {
+  // Widen would make stray bytes U+FFFD and ask about another name.
+  if (!text::IsWtf8(name)) return kRegNoUnicodeTranslation;
   const std::wstring wide_name = Widen(name);
   // The value may grow between the size query and the read: try again
   // with the size the last call reported.
@@ -47,6 +51,7 @@ RegStatus Win32RegistryEditor::QueryValue(RegKey key, std::string_view name, Reg
 }
 
 RegStatus Win32RegistryEditor::DeleteValue(RegKey key, std::string_view name) {
+  if (!text::IsWtf8(name)) return kRegNoUnicodeTranslation;
   return RegDeleteValueW(ToHkey(key), Widen(name).c_str());
 }
 

@@ -38,6 +38,9 @@ TEST(ScanReport, CsvQuotesAsRfc4180) {
 
 TEST(ScanReport, JsonEscapesControlCharacters) {
   EXPECT_EQ(JsonEscape(std::string("a\x01\tb\"\\", 6)), "a\\u0001\\tb\\\"\\\\");
+  // An unpaired surrogate of a registry name, carried as WTF-8.
+  EXPECT_EQ(JsonEscape("x\xED\xA0\x80|\xED\xBF\xBF"), "x\\ud800|\\udfff");
+  EXPECT_EQ(JsonEscape("\xED\x9F\xBF\xF0\x9F\x98\x80"), "\xED\x9F\xBF\xF0\x9F\x98\x80");
 }
 
 TEST(ScanReport, TextAlignsColumnsAndStatesTheOutcome) {

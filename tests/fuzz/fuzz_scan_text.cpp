@@ -41,6 +41,8 @@ std::vector<std::string> Corpus() {
       S("\x01\xd8\x00\xdc\x00\x00\xd8"),
       S("\x01\xe7\xa8\x8b\xe5\xba\x8f C:\\\xe7\xa8\x8b.exe"),
       S("\x01\xf4\x90\x80\x80\xc0\xaf\xed\xa0\x80"),
+      // WTF-8 names: lone surrogates, and a pair split into two forms.
+      S("\x01x\xed\xa0\x80\xed\xb0\x80 \xed\xbf\xbf\xef\xbf\xbd"),
   };
 }
 
@@ -77,5 +79,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   (void)qm::text::NoCaseFinder(raw.substr(0, 8)).FoundIn(text);
+
+  // Registry names: any UTF-16 survives the trip through WTF-8, and the
+  // bytes called WTF-8 are exactly those that survive the trip back.
+  std::u16string units(n / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(body[2 * i] | (body[2 * i + 1] << 8));
+  }
+  Check(qm::text::Utf8ToUtf16(qm::text::Utf16ToWtf8(units)) == units);
+  Check(qm::text::IsWtf8(raw) == (qm::text::Utf16ToWtf8(qm::text::Utf8ToUtf16(raw)) == raw));
+  Check(qm::text::IsWtf8(qm::text::DisplayUtf8(raw)));
   return 0;
 }

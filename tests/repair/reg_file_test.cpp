@@ -190,6 +190,9 @@ TEST(RegFile, ChoosesTheUnicodeFormatForAnyTextBeyondAscii) {
       {"lone surrogate",
        {"HKEY_CURRENT_USER\\K", {"s", kRegSz, {0x00, 0xD8, 0, 0}}},
        u"\r\n[HKEY_CURRENT_USER\\K]\r\n\"s\"=hex(1):00,d8,00,00\r\n"},
+      {"lone surrogates in a key and a value name (carried as WTF-8)",
+       {"HKEY_CURRENT_USER\\k\xED\xB0\x80", StringValue("x\xED\xA0\x80", u"y")},
+       u"\r\n[HKEY_CURRENT_USER\\k\xDC00]\r\n\"x\xD800\"=\"y\"\r\n"},
   };
   for (const Case& c : cases) {
     const RegFileBytes file = Build({c.entry});

@@ -190,7 +190,9 @@ TEST(RepairRun, RootNamesOutsideTheTableDeleteNothing) {
   EXPECT_EQ(DeleteValueInKey(f.reg, kNoKey, kRun, "Tool"), kRegInvalidHandle);
 }
 
-TEST(RepairRun, AValueGoneBeforeTheRunCountsAsRepairedAndCreatesNoKey) {
+// A missing key answers "not found" just as a path that does not address
+// the key would, so it cannot confirm the value gone.
+TEST(RepairRun, AValueGoneBeforeTheRunCountsAsRepairedAGoneKeyFailsAndIsNotCreated) {
   RunFixture f;
   f.reg.SetString(kHkeyCurrentUser, kRun, "Tool", "C:\\Old\\tool.exe");
   f.reg.SetString(kHkeyCurrentUser, "Software\\Gone", "T", "C:\\Old\\t.exe");
@@ -206,14 +208,89 @@ TEST(RepairRun, AValueGoneBeforeTheRunCountsAsRepairedAndCreatesNoKey) {
     ASSERT_EQ(f.reg.DeleteValue(k.Get(), "Tool"), kRegOk);
   }
   const RepairReport r = RunRepair(rows, f.services);
-  EXPECT_EQ(r.repaired, 2u);
+  EXPECT_EQ(r.repaired, 1u);
+  EXPECT_EQ(r.failed, 1u);
   EXPECT_EQ(f.view.marks[0].text, "已修复");
-  EXPECT_EQ(f.view.marks[1].text, "已修复");
+  EXPECT_EQ(f.view.marks[1].text, "修复失败");
   EXPECT_EQ(f.reg.KeyCount(), keys) << "a missing key is not created";
   RegKey probe = kNoKey;
   EXPECT_EQ(f.reg.OpenKey(kHkeyCurrentUser, "Software\\Gone", &probe), kRegFileNotFound);
   EXPECT_EQ(f.OnlyBackup(), "REGEDIT4\r\n");
   EXPECT_EQ(DeleteValueInKey(f.reg, kHkeyCurrentUser, "Software\\Gone", "T"), kRegFileNotFound);
+}
+
+// The registry the run meets once it has deleted: every call reaches the
+// memory registry, but the queries that confirm a deletion get `answer`,
+// from opening the key or from reading the value.
+class UnaddressableAfterDelete final : public RegistryEditor {
+ public:
+  UnaddressableAfterDelete(MemoryRegistry& reg, bool at_open, RegStatus answer)
+      : reg_(reg), at_open_(at_open), answer_(answer) {}
+  RegStatus OpenKeyForQuery(RegKey parent, std::string_view path, RegKey* out) override {
+    if (deleted_ && at_open_) {
+      *out = kNoKey;
+      return answer_;
+    }
+    return reg_.OpenKeyForQuery(parent, path, out);
+  }
+  RegStatus OpenKeyForWrite(RegKey parent, std::string_view path, RegKey* out) override {
+    return reg_.OpenKeyForWrite(parent, path, out);
+  }
+  RegStatus QueryValue(RegKey key, std::string_view name, RegValue& value) override {
+    return deleted_ && !at_open_ ? answer_ : reg_.QueryValue(key, name, value);
+  }
+  RegStatus DeleteValue(RegKey key, std::string_view name) override {
+    (void)reg_.DeleteValue(key, name);
+    deleted_ = true;
+    return kRegOk;  // "succeeds", whatever became of the value
+  }
+  void CloseKey(RegKey key) override { reg_.CloseKey(key); }
+
+ private:
+  MemoryRegistry& reg_;
+  bool at_open_;
+  RegStatus answer_;
+  bool deleted_ = false;
+};
+
+TEST(RepairRun, OnlyACleanNotFoundForTheExactNameConfirmsADeletion) {
+  struct Case {
+    bool at_open;
+    RegStatus answer;
+    RowOutcome outcome;
+  };
+  const Case cases[] = {
+      {false, kRegFileNotFound, RowOutcome::kRepaired},
+      {true, kRegFileNotFound, RowOutcome::kFailed},  // the key path no longer addresses it
+      {true, kRegAccessDenied, RowOutcome::kFailed},
+      {false, kRegNoUnicodeTranslation, RowOutcome::kFailed},
+      {false, kRegInvalidParameter, RowOutcome::kFailed},
+  };
+  for (const Case& c : cases) {
+    RunFixture f;
+    f.reg.SetString(kHkeyCurrentUser, kRun, "x", "C:\\Old\\x.exe");
+    const std::vector<RegErrorRow> rows = {f.Row(kHkeyCurrentUser, kRun, "x")};
+    UnaddressableAfterDelete editor(f.reg, c.at_open, c.answer);
+    RepairServices services{editor, f.profile, f.view, f.messages, f.services.backup};
+    const RepairReport r = RunRepair(rows, services);
+    EXPECT_EQ(r.rows[0], c.outcome) << c.at_open << " " << c.answer;
+    EXPECT_EQ(r.repaired, c.outcome == RowOutcome::kRepaired ? 1u : 0u);
+  }
+}
+
+// A row whose name is not the form of any UTF-16 name (a stray byte) would
+// be converted to another name: it is neither deleted nor confirmed gone.
+TEST(RepairRun, ANameThatDoesNotConvertExactlyFailsAndTouchesNothing) {
+  RunFixture f;
+  f.SetBackupBeforeFix("0");
+  f.reg.SetString(kHkeyCurrentUser, kRun, "x\xEF\xBF\xBD", "C:\\Old\\x.exe");  // x U+FFFD
+  RegErrorRow row = f.Row(kHkeyCurrentUser, kRun, "x\xEF\xBF\xBD");
+  row.value_name = "x\xFF";
+  const RepairReport r = RunRepair(std::vector<RegErrorRow>{row}, f.services);
+  EXPECT_EQ(r.rows[0], RowOutcome::kFailed);
+  EXPECT_TRUE(f.Has(kHkeyCurrentUser, kRun, "x\xEF\xBF\xBD"));
+  EXPECT_EQ(DeleteValueInKey(f.reg, kHkeyCurrentUser, kRun, "x\xFF"), kRegNoUnicodeTranslation);
+  EXPECT_TRUE(f.Has(kHkeyCurrentUser, kRun, "x\xEF\xBF\xBD"));
 }
 
 TEST(RepairRun, AValueChangedSinceTheScanIsLeftAlone) {

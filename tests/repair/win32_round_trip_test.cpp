@@ -46,19 +46,19 @@ Bytes Wide(std::wstring_view s, bool terminate = true) {
   return b;
 }
 
-std::optional<std::pair<DWORD, Bytes>> ReadBack(const TestValue& v) {
+// By the key path and value name in UTF-16, as the system takes them.
+std::optional<std::pair<DWORD, Bytes>> ReadBack(HKEY root, const std::wstring& path,
+                                                const std::wstring& name) {
   win32::UniqueHKey key;
-  if (RegOpenKeyExW(v.root, win32::Widen(v.path).c_str(), 0, KEY_QUERY_VALUE, key.Put()) !=
-      ERROR_SUCCESS) {
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   DWORD type = 0, size = 0;
-  if (RegQueryValueExW(key.Get(), v.name.c_str(), nullptr, &type, nullptr, &size) !=
-      ERROR_SUCCESS) {
+  if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   Bytes data(size);
-  if (RegQueryValueExW(key.Get(), v.name.c_str(), nullptr, &type, data.data(), &size) !=
+  if (RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, data.data(), &size) !=
       ERROR_SUCCESS) {
     return std::nullopt;
   }
@@ -66,14 +66,23 @@ std::optional<std::pair<DWORD, Bytes>> ReadBack(const TestValue& v) {
   return std::make_pair(type, data);
 }
 
-void Put(const TestValue& v) {
+std::optional<std::pair<DWORD, Bytes>> ReadBack(const TestValue& v) {
+  return ReadBack(v.root, win32::Widen(v.path), v.name);
+}
+
+void Put(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
+         const Bytes& data) {
   win32::UniqueHKey key;
-  ASSERT_EQ(RegCreateKeyExW(v.root, win32::Widen(v.path).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, key.Put(), nullptr),
+  ASSERT_EQ(RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Put(),
+                            nullptr),
             ERROR_SUCCESS);
-  ASSERT_EQ(RegSetValueExW(key.Get(), v.name.c_str(), 0, v.type, v.data.data(),
-                           static_cast<DWORD>(v.data.size())),
+  ASSERT_EQ(RegSetValueExW(key.Get(), name.c_str(), 0, type, data.data(),
+                           static_cast<DWORD>(data.size())),
             ERROR_SUCCESS);
+}
+
+void Put(const TestValue& v) {
+  Put(v.root, win32::Widen(v.path), v.name, v.type, v.data);
 }
 
 void Remove(const TestValue& v) {
@@ -450,6 +459,72 @@ TEST_F(RoundTrip, ScannedValuesAreRepairedAndRestored) {
     EXPECT_EQ(back->first, v.type) << win32::Narrow(v.name);
     EXPECT_EQ(back->second, v.data) << win32::Narrow(v.name);
   }
+}
+
+// Registry names are any UTF-16, unpaired surrogates included (RegSetValueExW
+// writes them; `reg add` cannot). Such a key is walked, its value is listed,
+// backed up under its exact name, deleted exactly and imported back, and a
+// value whose name differs only there is left alone.
+TEST_F(RoundTrip, NamesWithUnpairedSurrogatesAreScannedRepairedAndRestored) {
+  // Written and read back in UTF-16 only, so the test does not lean on the
+  // conversion it checks.
+  const std::wstring key = win32::Widen(tree_.Base()) + L"\\lone\xDC00 key";
+  const std::wstring name = L"x\xD800";
+  const Bytes data = Wide(L"C:\\qm-gone\\lone.exe");
+  // The name a lossy conversion gives the one above, holding a file that
+  // exists: never listed, never deleted.
+  const std::wstring look_alike = L"x\xFFFD";
+  wchar_t windows[MAX_PATH];
+  ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+  const Bytes existing = Wide(std::wstring(windows) + L"\\regedit.exe");
+  Put(HKEY_CURRENT_USER, key, name, REG_SZ, data);
+  Put(HKEY_CURRENT_USER, key, look_alike, REG_SZ, existing);
+
+  win32::Win32Registry reader;
+  win32::Win32FileSystem fs;
+  RowCollector collector(fs);
+  cRegSearch search(reader, collector);
+  search.RootKey(static_cast<std::int32_t>(kHkeyCurrentUser));
+  search.SubKey(tree_.Base());
+  search.SearchFlags(3);
+  search.SearchString(collector.rule.Drive());
+  search.DoSearch();
+  ASSERT_EQ(collector.rows.size(), 1u) << "the key named with a lone surrogate is walked";
+  EXPECT_EQ(win32::Widen(collector.rows[0].key_path), key);
+  EXPECT_EQ(win32::Widen(collector.rows[0].value_name), name);
+
+  Win32Run run(folder_.Path());
+  const RepairReport report = RunRepair(collector.rows, run.services);
+  ASSERT_TRUE(report.backup.ok()) << BackupFailureMessage(report.backup);
+  EXPECT_EQ(report.backup.format, RegFileFormat::kVersion5);
+  EXPECT_EQ(report.repaired, 1u);
+  EXPECT_EQ(report.failed, 0u);
+  EXPECT_FALSE(ReadBack(HKEY_CURRENT_USER, key, name).has_value()) << "deleted by its exact name";
+  // Bytes that are no UTF-16 name would be widened to the look-alike.
+  {
+    ScopedEditKey k(editor_);
+    ASSERT_EQ(editor_.OpenKeyForWrite(kHkeyCurrentUser, win32::Narrow(key), k.Put()), kRegOk);
+    EXPECT_EQ(editor_.DeleteValue(k.Get(), "x\xFF"), kRegNoUnicodeTranslation);
+    RegValue v;
+    EXPECT_EQ(editor_.QueryValue(k.Get(), "x\xFF", v), kRegNoUnicodeTranslation);
+  }
+  const auto still = ReadBack(HKEY_CURRENT_USER, key, look_alike);
+  ASSERT_TRUE(still.has_value()) << "the look-alike name is another value";
+  EXPECT_EQ(still->second, existing);
+
+  // The file's UTF-16 text holds the key line and the value name unit for unit.
+  const std::vector<BYTE> file = FileBytes(report.backup.path);
+  ASSERT_GE(file.size(), 2u);
+  const std::wstring text(reinterpret_cast<const wchar_t*>(file.data() + 2), (file.size() - 2) / 2);
+  EXPECT_NE(text.find(L"[HKEY_CURRENT_USER\\" + key + L"]\r\n\"" + name +
+                      L"\"=\"C:\\\\qm-gone\\\\lone.exe\"\r\n"),
+            std::wstring::npos);
+
+  EXPECT_EQ(RunAndWait(L"regedit.exe /s \"" + win32::Widen(report.backup.path) + L"\""), 0u);
+  const auto back = ReadBack(HKEY_CURRENT_USER, key, name);
+  ASSERT_TRUE(back.has_value()) << "regedit /s brings it back under its exact name";
+  EXPECT_EQ(back->first, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(back->second, data);
 }
 
 TEST(Win32BackupDisk, PublishesCompleteFilesAndNeverReplacesOne) {
