@@ -8,6 +8,7 @@
 #include "cli/commands_win32.h"
 #include "cli/console_win32.h"
 #include "platform/file_system.h"
+#include "platform/text.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_registry_editor.h"
@@ -72,9 +73,11 @@ std::string TypeName(std::uint32_t type) {
   return "type " + std::to_string(type);
 }
 
-// "KEY "name"" as in the file, "@" for the default value.
+// "KEY "name"" as in the file, "@" for the default value; an unpaired
+// surrogate shows as U+FFFD.
 std::string ValueText(const BackupEntry& e) {
-  return e.key + "  " + (e.value.name.empty() ? std::string("@") : "\"" + e.value.name + "\"");
+  const std::string name = text::DisplayUtf8(e.value.name);
+  return text::DisplayUtf8(e.key) + "  " + (name.empty() ? std::string("@") : "\"" + name + "\"");
 }
 
 std::string ErrorText(RegStatus status) {

@@ -106,7 +106,7 @@ class Parser {
     if (line.size() < 2 || line.back() != u']') return "the key line does not end in ']'";
     const std::u16string_view key = line.substr(1, line.size() - 2);
     if (!key.empty() && key[0] == u'-') return "the line deletes a key; a backup never does";
-    std::string utf8 = text::Utf16ToUtf8(key);
+    std::string utf8 = text::Utf16ToWtf8(key);
     if (RootKeyFromName(utf8.substr(0, utf8.find('\\'))) == kNoKey) {
       return "the key does not start with the name of a registry root";
     }
@@ -145,7 +145,7 @@ class Parser {
     }
     if (pos >= line.size() || line[pos] != u'=') return "the value name is not followed by '='";
     const std::u16string_view data = line.substr(pos + 1);
-    BackupEntry entry{*key_, {text::Utf16ToUtf8(name), kRegNone, {}}};
+    BackupEntry entry{*key_, {text::Utf16ToWtf8(name), kRegNone, {}}};
     RegValue& value = entry.value;
     if (!data.empty() && data[0] == u'"') {
       std::size_t at = 0;

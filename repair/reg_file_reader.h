@@ -19,6 +19,8 @@ namespace qm {
 struct RegFileContent {
   RegFileFormat format = RegFileFormat::kRegedit4;
   // In file order; the key is the key line's text, as BackupEntry holds it.
+  // Keys and names are WTF-8, so an unpaired surrogate in the file names
+  // the same value again when it is written back.
   std::vector<BackupEntry> entries;
 };
 

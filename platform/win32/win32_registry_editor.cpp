@@ -58,6 +58,7 @@ RegStatus Win32RegistryEditor::DeleteValue(RegKey key, std::string_view name) {
 RegStatus Win32RegistryEditor::CreateKeyForWrite(RegKey parent, std::string_view path,
                                                  RegKey* out) {
   *out = kNoKey;
+  if (!text::IsWtf8(path)) return kRegNoUnicodeTranslation;
   HKEY h = nullptr;
   const LONG rc = RegCreateKeyExW(ToHkey(parent), Widen(path).c_str(), 0, nullptr, 0,
                                   KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &h, nullptr);
@@ -72,6 +73,7 @@ RegStatus Win32RegistryEditor::WriteValue(RegKey key, const RegValue& value) {
   // NUL too, "for a caller that forgot to count it" (Wine does this, and
   // says NT does). Two non-zero bytes after the data keep it to exactly
   // the bytes given, whatever memory happens to follow.
+  if (!text::IsWtf8(value.name)) return kRegNoUnicodeTranslation;
   data_.assign(value.data.begin(), value.data.end());
   data_.push_back(0xFF);
   data_.push_back(0xFF);

@@ -269,9 +269,9 @@ TEST_F(CliWin32Test, RepairWithBackupDeletesAndTheBackupRestores) {
 }
 
 // Values the system's importer cannot bring back byte for byte (string
-// data of odd length or without a terminator), a non-ASCII name and a key
-// that is gone: restore writes each exactly and says so, verify tells the
-// same from the tampered, and a garbled file is refused untouched.
+// data of odd length or without a terminator), a non-ASCII name, a name
+// with an unpaired surrogate and a key that is gone: restore writes each exactly and says so,
+// verify tells the same from the tampered, and a garbled file is refused untouched.
 TEST_F(CliWin32Test, BackupsRestoreExactlyAndVerifyTellsDifferences) {
   using Bytes = std::vector<BYTE>;
   struct Value {
@@ -293,6 +293,7 @@ TEST_F(CliWin32Test, BackupsRestoreExactlyAndVerifyTellsDifferences) {
       {"Exact", L"binary", REG_BINARY, binary},
       {"Exact", L"dword", REG_DWORD, {0xEF, 0xBE, 0xAD, 0xDE}},
       {"Exact", L"名字", REG_SZ, {0xE7, 0x65, 0, 0}},
+      {"Exact", std::wstring(L"x") + wchar_t{0xD800}, REG_SZ, {'s', 0, 0, 0}},
       {"Exact\\Gone\\Deeper", L"", REG_SZ, {'d', 0}},
   };
   std::vector<BackupEntry> entries;
@@ -350,7 +351,7 @@ TEST_F(CliWin32Test, BackupsRestoreExactlyAndVerifyTellsDifferences) {
 
   const CliRun restore = RunCli("backups restore \"" + good + "\"");
   EXPECT_EQ(restore.code, 0u) << restore.out << restore.err;
-  EXPECT_NE(restore.out.find("Restored 8 of 8 values from "), std::string::npos) << restore.out;
+  EXPECT_NE(restore.out.find("Restored 9 of 9 values from "), std::string::npos) << restore.out;
   EXPECT_NE(restore.out.find("restored      HKEY_CURRENT_USER\\" + tree_.Path("Exact") +
                              "  \"odd string\"  REG_SZ, 7 bytes\n"),
             std::string::npos)
@@ -372,12 +373,12 @@ TEST_F(CliWin32Test, BackupsRestoreExactlyAndVerifyTellsDifferences) {
   const CliRun tampered = RunCli("backups verify \"" + good + "\"");
   EXPECT_EQ(tampered.code, 1u) << tampered.out << tampered.err;
   const std::string exact = "HKEY_CURRENT_USER\\" + tree_.Path("Exact");
-  for (const std::string line :
+  for (const std::string& line :
        {"differs     " + exact + "  \"odd string\"\n", "differs     " + exact + "  \"dword\"\n",
         "missing     " + exact + "  \"名字\"\n"}) {
     EXPECT_NE(tampered.out.find(line), std::string::npos) << line << tampered.out;
   }
-  EXPECT_NE(tampered.out.find("5 of 8 values are in the registry as in "), std::string::npos)
+  EXPECT_NE(tampered.out.find("6 of 9 values are in the registry as in "), std::string::npos)
       << tampered.out;
 }
 

@@ -180,9 +180,9 @@ class RandomEntries {
     for (char16_t& c : s) c = Unit(ascii, in_data);
     return s;
   }
-  // Names and keys are carried as UTF-8 inside the program.
+  // Names and keys are carried as WTF-8 inside the program.
   std::string Name(bool ascii, std::size_t max) {
-    return text::Utf16ToUtf8(Text(ascii, false, max));
+    return text::Utf16ToWtf8(Text(ascii, false, max));
   }
   std::string Key(bool ascii) {
     static constexpr const char* kRoots[] = {"HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
