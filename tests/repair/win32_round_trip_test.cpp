@@ -303,6 +303,31 @@ TEST_F(RoundTrip, ChineseNamesAndDataComeBack) {
   CheckRoundTrip(UnicodeValues(), RegFileFormat::kVersion5);
 }
 
+// A backup written where the ANSI code page is 936 and imported with the
+// registry editor where it is 1252 (or the other way round) brings back
+// the same names and data: ANSI bytes would be read as other letters.
+TEST_F(RoundTrip, ABackupImportsUnderAnotherCodePage) {
+  const std::vector<TestValue> values = UnicodeValues();
+  std::vector<BackupEntry> entries;
+  for (const TestValue& v : values) {
+    Put(v);
+    entries.push_back({v.root_name + "\\" + v.path, {win32::Narrow(v.name), v.type, v.data}});
+  }
+  win32::SystemAnsiCodePage writer(GetACP() == 936 ? 1252 : 936);
+  const RegFileBytes file = BuildRegFile(entries, writer);
+  const std::string path = folder_.Path() + "\\other code page.reg";
+  win32::Win32BackupDisk disk;
+  ASSERT_EQ(disk.PublishNewFile(path, file.bytes), 0u);
+  for (const TestValue& v : values) Remove(v);
+  EXPECT_EQ(RunAndWait(L"regedit.exe /s \"" + win32::Widen(path) + L"\""), 0u);
+  for (const TestValue& v : values) {
+    const auto back = ReadBack(v);
+    ASSERT_TRUE(back.has_value()) << win32::Narrow(v.name);
+    EXPECT_EQ(back->first, v.type) << win32::Narrow(v.name);
+    EXPECT_EQ(back->second, v.data) << win32::Narrow(v.name);
+  }
+}
+
 TEST_F(RoundTrip, LineBreaksInDataComeBack) {
   CheckRoundTrip(LineBreakValues(), RegFileFormat::kVersion5);
 }
