@@ -71,10 +71,15 @@ ParseResult ParseBackups(std::span<const std::string> argv) {
     if (argv.size() > 2) return Fail("unexpected argument '" + argv[2] + "'");
     return {std::move(args), {}};
   }
-  if (action != "restore" && action != "delete") {
-    return Fail("unknown backups action '" + action + "' (list, restore or delete)");
+  if (action == "restore") {
+    args.action = BackupsAction::kRestore;
+  } else if (action == "verify") {
+    args.action = BackupsAction::kVerify;
+  } else if (action == "delete") {
+    args.action = BackupsAction::kDelete;
+  } else {
+    return Fail("unknown backups action '" + action + "' (list, restore, verify or delete)");
   }
-  args.action = action == "restore" ? BackupsAction::kRestore : BackupsAction::kDelete;
   if (argv.size() < 3) return Fail("'backups " + action + "' needs an ID or a file name");
   if (argv.size() > 3) return Fail("unexpected argument '" + argv[3] + "'");
   args.target = argv[2];

@@ -14,7 +14,7 @@ namespace qm::cli {
 
 enum class Command { kHelp, kVersion, kScan, kRepair, kBackups, kRecords };
 enum class BackupChoice { kProfile, kOn, kOff };
-enum class BackupsAction { kList, kRestore, kDelete };
+enum class BackupsAction { kList, kRestore, kVerify, kDelete };
 
 struct CliArgs {
   Command command = Command::kHelp;
@@ -28,7 +28,7 @@ struct CliArgs {
   bool yes = false;
   // backups
   BackupsAction action = BackupsAction::kList;
-  std::string target;  // the ID or file name restore and delete act on
+  std::string target;  // the ID or file name restore, verify and delete act on
 };
 
 struct ParseResult {

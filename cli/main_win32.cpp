@@ -18,7 +18,8 @@ constexpr const char* kUsage =
     "Usage: quillmar-cli scan [--format text|json|csv] [--root NAME] [--key PATH] [--quiet]\n"
     "       quillmar-cli repair [--backup|--no-backup] [--yes] [--format text|json]\n"
     "                           [--root NAME] [--key PATH] [--quiet]\n"
-    "       quillmar-cli backups [list | restore ID|NAME | delete ID|NAME]\n"
+    "       quillmar-cli backups [list | restore ID|NAME | verify ID|NAME |\n"
+    "                             delete ID|NAME]\n"
     "       quillmar-cli records\n"
     "       quillmar-cli --help | --version\n"
     "\n"
@@ -31,15 +32,20 @@ constexpr const char* kUsage =
     "         overrides the BackupBeforeFix setting of ro.ini. Without --yes it\n"
     "         lists the values and asks first; when standard input is not a\n"
     "         terminal it deletes nothing unless --yes is given.\n"
-    "backups  lists the backup files in RegBackups beside the program, imports\n"
-    "         one with the registry editor, or deletes one.\n"
+    "backups  lists the backup files in RegBackups beside the program, or deletes\n"
+    "         one. restore writes each value of a backup back with its exact type\n"
+    "         and bytes, creating keys that are gone, reads each back and prints\n"
+    "         it; verify compares each value with the registry (same, differs,\n"
+    "         missing). A file that does not read whole is refused: nothing is\n"
+    "         written.\n"
     "records  the last stopped scan's time and error count, and the last\n"
     "         repair's count.\n"
     "Ctrl+C stops a running scan, records it as the Stop button does, and prints\n"
     "what was found so far; a repair then deletes nothing.\n"
-    "Exit status: 0 success, 1 some value could not be repaired (or a backup\n"
-    "could not be restored or deleted), 2 usage error, 3 the scan failed or the\n"
-    "backup could not be written.\n";
+    "Exit status: 0 success, 1 some value could not be repaired (or a backup's\n"
+    "value is not back exactly, differs or is missing, or a backup could not be\n"
+    "deleted), 2 usage error, 3 the scan failed, the backup could not be\n"
+    "written, or the backup file to restore or verify could not be read whole.\n";
 
 }  // namespace
 

@@ -21,6 +21,7 @@ struct MemoryRegistry::Node : std::enable_shared_from_this<Node> {
   RegStatus open_failure = kRegOk;
   // Upper-case value names whose deletion fails, with the status it answers.
   std::vector<std::pair<std::string, RegStatus>> delete_failures;
+  std::vector<std::pair<std::string, RegStatus>> write_failures;
   bool deleted = false;
 
   std::vector<RegValue>::iterator FindValue(std::string_view name) {
@@ -169,6 +170,11 @@ void MemoryRegistry::FailDelete(RegKey root, std::string_view path, std::string_
   if (Node* n = Ensure(root, path)) n->delete_failures.emplace_back(text::UpperCase(name), status);
 }
 
+void MemoryRegistry::FailWrite(RegKey root, std::string_view path, std::string_view name,
+                               RegStatus status) {
+  if (Node* n = Ensure(root, path)) n->write_failures.emplace_back(text::UpperCase(name), status);
+}
+
 void MemoryRegistry::MountCurrentUserUnderUsers(std::string_view sid) {
   Node* users = Resolve(kHkeyUsers);
   std::shared_ptr<Node> user = roots_[kHkeyCurrentUser - kRegRoots[0].handle];
@@ -206,6 +212,11 @@ RegStatus MemoryRegistry::OpenKey(RegKey parent, std::string_view path, RegKey* 
   Node* node = Walk(from, path, false);
   if (!node) return kRegFileNotFound;
   if (node->open_failure != kRegOk && node != from) return node->open_failure;
+  *out = AddHandle(node);
+  return kRegOk;
+}
+
+RegKey MemoryRegistry::AddHandle(Node* node) {
   std::shared_ptr<Node> owner = node->shared_from_this();
   std::size_t slot;
   if (!free_slots_.empty()) {
@@ -217,8 +228,7 @@ RegStatus MemoryRegistry::OpenKey(RegKey parent, std::string_view path, RegKey* 
     slots_.push_back(std::move(owner));
   }
   ++open_count_;
-  *out = kFirstHandle + slot;
-  return kRegOk;
+  return kFirstHandle + slot;
 }
 
 RegStatus MemoryRegistry::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
@@ -271,6 +281,38 @@ RegStatus MemoryRegistry::DeleteValue(RegKey key, std::string_view name) {
   const auto it = n->FindValue(name);
   if (it == n->values.end()) return kRegFileNotFound;
   n->values.erase(it);
+  return kRegOk;
+}
+
+RegStatus MemoryRegistry::CreateKeyForWrite(RegKey parent, std::string_view path, RegKey* out) {
+  *out = kNoKey;
+  Node* from = Resolve(parent);
+  if (!from) return kRegInvalidHandle;
+  if (from->deleted) return kRegKeyDeleted;
+  if (IsPredefinedRoot(parent) && from->open_failure != kRegOk) return from->open_failure;
+  // A key that refuses to open refuses to be created through as well.
+  Node* existing = Walk(from, path, false);
+  if (existing && existing != from && existing->open_failure != kRegOk) {
+    return existing->open_failure;
+  }
+  *out = AddHandle(existing ? existing : Walk(from, path, true));
+  return kRegOk;
+}
+
+RegStatus MemoryRegistry::WriteValue(RegKey key, const RegValue& value) {
+  Node* n = Resolve(key);
+  if (!n) return kRegInvalidHandle;
+  if (n->deleted) return kRegKeyDeleted;
+  const std::string upper = text::UpperCase(value.name);
+  for (const auto& [failing, status] : n->write_failures) {
+    if (failing == upper) return status;
+  }
+  const auto it = n->FindValue(value.name);
+  if (it != n->values.end()) {
+    *it = value;
+  } else {
+    n->values.push_back(value);
+  }
   return kRegOk;
 }
 

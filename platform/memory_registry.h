@@ -1,8 +1,9 @@
 // A registry held in memory that answers the read operations as the real
 // one does: handles per open, index order, Windows status codes, keys that
 // refuse to open and keys deleted while handles to them are open. It also
-// answers the repair's operations (query and delete one value), with
-// deletions that can be made to fail.
+// answers the repair's and the restore's operations (query, delete and
+// write one value, create a key), with deletions and writes that can be
+// made to fail.
 #pragma once
 
 #include <memory>
@@ -47,6 +48,9 @@ class MemoryRegistry final : public RegistryReader, public RegistryEditor {
   // Makes deleting the value `name` of this key answer `status`, as a key
   // whose ACL allows reading but not writing does; the value stays.
   void FailDelete(RegKey root, std::string_view path, std::string_view name, RegStatus status);
+  // Makes writing the value `name` of this key answer `status`; nothing is
+  // written.
+  void FailWrite(RegKey root, std::string_view path, std::string_view name, RegStatus status);
   // Makes HKEY_USERS\<sid> the same key as HKEY_CURRENT_USER, as on
   // Windows: a value reached through one root is the value of the other.
   void MountCurrentUserUnderUsers(std::string_view sid);
@@ -66,12 +70,16 @@ class MemoryRegistry final : public RegistryReader, public RegistryEditor {
                                           RegKey* out) override;
   [[nodiscard]] RegStatus QueryValue(RegKey key, std::string_view name, RegValue& value) override;
   [[nodiscard]] RegStatus DeleteValue(RegKey key, std::string_view name) override;
+  [[nodiscard]] RegStatus CreateKeyForWrite(RegKey parent, std::string_view path,
+                                            RegKey* out) override;
+  [[nodiscard]] RegStatus WriteValue(RegKey key, const RegValue& value) override;
 
  private:
   struct Node;
   Node* Resolve(RegKey key) const;
   Node* Walk(Node* from, std::string_view path, bool create);
   Node* Ensure(RegKey root, std::string_view path);
+  RegKey AddHandle(Node* node);
 
   std::vector<std::shared_ptr<Node>> roots_;
   std::vector<std::shared_ptr<Node>> slots_;  // handle h is slots_[h - kFirstHandle]

@@ -1,5 +1,7 @@
 #include "repair/code_page.h"
 
+#include <cstdint>
+
 namespace qm {
 
 namespace {
@@ -21,6 +23,16 @@ std::optional<char> Encode1252(char16_t c) {
 }
 
 }  // namespace
+
+std::optional<std::u16string> Windows1252CodePage::Decode(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  for (char b : bytes) {
+    const auto u = static_cast<std::uint8_t>(b);
+    out.push_back(u >= 0x80 && u < 0xA0 ? kHighControls[u - 0x80] : static_cast<char16_t>(u));
+  }
+  return out;
+}
 
 std::optional<std::string> Windows1252CodePage::Encode(std::u16string_view text) {
   std::string out;

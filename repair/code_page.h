@@ -1,6 +1,6 @@
 // The system's ANSI code page, in which REGEDIT4 files are read back by the
 // registry editor. Which one it is belongs to the machine, so the backup
-// writer asks through this interface rather than assuming one.
+// writer and reader ask through this interface rather than assuming one.
 #pragma once
 
 #include <optional>
@@ -16,6 +16,9 @@ class AnsiCodePage {
   // no exact form there. A best-fit look-alike or the default character
   // would restore a different name or string, so neither counts.
   [[nodiscard]] virtual std::optional<std::string> Encode(std::u16string_view text) = 0;
+  // The text the bytes stand for, or nothing when some byte sequence is no
+  // character of the code page: guessing one would restore another name.
+  [[nodiscard]] virtual std::optional<std::u16string> Decode(std::string_view bytes) = 0;
 };
 
 // Windows-1252, the ANSI code page of Western European systems, computed
@@ -23,6 +26,7 @@ class AnsiCodePage {
 class Windows1252CodePage final : public AnsiCodePage {
  public:
   [[nodiscard]] std::optional<std::string> Encode(std::u16string_view text) override;
+  [[nodiscard]] std::optional<std::u16string> Decode(std::string_view bytes) override;
 };
 
 }  // namespace qm

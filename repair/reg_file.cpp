@@ -179,6 +179,28 @@ class Builder {
   AnsiCodePage& code_page_;
 };
 
+bool IsAscii(std::string_view utf8) {
+  for (char c : utf8) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+// Every key, name and string datum in plain ASCII, which every ANSI code
+// page holds alike. Other text in REGEDIT4 would be read back in the code
+// page of the machine that imports it, which need not be the writer's: a
+// name written under 936 and imported under 1252 comes back as another.
+bool AllAscii(std::span<const BackupEntry> entries) {
+  for (const BackupEntry& e : entries) {
+    if (!IsAscii(e.key) || !IsAscii(e.value.name)) return false;
+    if (!IsStringType(e.value.type)) continue;
+    for (char16_t c : Units(e.value.data)) {
+      if (c >= 0x80) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool CanWriteEntry(const BackupEntry& entry) {
@@ -188,7 +210,9 @@ bool CanWriteEntry(const BackupEntry& entry) {
 
 RegFileBytes BuildRegFile(std::span<const BackupEntry> entries, AnsiCodePage& code_page) {
   RegFileBytes file;
-  if (auto v4 = Builder(RegFileFormat::kRegedit4, code_page).Build(entries)) {
+  std::optional<std::u16string> v4;
+  if (AllAscii(entries)) v4 = Builder(RegFileFormat::kRegedit4, code_page).Build(entries);
+  if (v4) {
     if (auto ansi = code_page.Encode(*v4)) {
       file.format = RegFileFormat::kRegedit4;
       file.bytes.assign(ansi->begin(), ansi->end());

@@ -37,8 +37,9 @@ struct RegFileBytes {
 [[nodiscard]] bool CanWriteEntry(const BackupEntry& entry);
 
 // The whole file, lines ending in CR LF. REGEDIT4 when every key, name and
-// string has an exact form in the ANSI code page and no string holds a line
-// break; version 5 otherwise, since its UTF-16 text carries every character.
+// string is plain ASCII and no string holds a line break or is of an odd
+// length; version 5 otherwise, since its UTF-16 text carries every
+// character whatever code page the importing machine uses.
 // Entries CanWriteEntry refuses must not be passed.
 [[nodiscard]] RegFileBytes BuildRegFile(std::span<const BackupEntry> entries,
                                         AnsiCodePage& code_page);

@@ -55,6 +55,32 @@ RegStatus Win32RegistryEditor::DeleteValue(RegKey key, std::string_view name) {
   return RegDeleteValueW(ToHkey(key), Widen(name).c_str());
 }
 
+RegStatus Win32RegistryEditor::CreateKeyForWrite(RegKey parent, std::string_view path,
+                                                 RegKey* out) {
+  *out = kNoKey;
+  if (!text::IsWtf8(path)) return kRegNoUnicodeTranslation;
+  HKEY h = nullptr;
+  const LONG rc = RegCreateKeyExW(ToHkey(parent), Widen(path).c_str(), 0, nullptr, 0,
+                                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &h, nullptr);
+  if (rc != ERROR_SUCCESS) return rc;
+  *out = reinterpret_cast<RegKey>(h);
+  return kRegOk;
+}
+
+RegStatus Win32RegistryEditor::WriteValue(RegKey key, const RegValue& value) {
+  // For string types RegSetValueExW looks at the character just past the
+  // data: when that is a NUL and the data's last one is not, it stores the
+  // NUL too, "for a caller that forgot to count it" (Wine does this, and
+  // says NT does). Two non-zero bytes after the data keep it to exactly
+  // the bytes given, whatever memory happens to follow.
+  if (!text::IsWtf8(value.name)) return kRegNoUnicodeTranslation;
+  data_.assign(value.data.begin(), value.data.end());
+  data_.push_back(0xFF);
+  data_.push_back(0xFF);
+  return RegSetValueExW(ToHkey(key), Widen(value.name).c_str(), 0, value.type, data_.data(),
+                        static_cast<DWORD>(value.data.size()));
+}
+
 void Win32RegistryEditor::CloseKey(RegKey key) {
   if (key != kNoKey && !IsPredefinedRoot(key)) RegCloseKey(ToHkey(key));
 }

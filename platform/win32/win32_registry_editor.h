@@ -18,6 +18,9 @@ class Win32RegistryEditor final : public RegistryEditor {
                                           RegKey* out) override;
   [[nodiscard]] RegStatus QueryValue(RegKey key, std::string_view name, RegValue& value) override;
   [[nodiscard]] RegStatus DeleteValue(RegKey key, std::string_view name) override;
+  [[nodiscard]] RegStatus CreateKeyForWrite(RegKey parent, std::string_view path,
+                                            RegKey* out) override;
+  [[nodiscard]] RegStatus WriteValue(RegKey key, const RegValue& value) override;
   void CloseKey(RegKey key) override;
 
  private:

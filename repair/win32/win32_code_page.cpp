@@ -34,4 +34,20 @@ std::optional<std::string> SystemAnsiCodePage::Encode(std::u16string_view text) 
   return out;
 }
 
+std::optional<std::u16string> SystemAnsiCodePage::Decode(std::string_view bytes) {
+  if (bytes.empty()) return std::u16string();
+  const int size = static_cast<int>(bytes.size());
+  // A lead byte without its trail byte, or a sequence the code page does
+  // not define, fails rather than turning into a default character.
+  const int chars =
+      MultiByteToWideChar(code_page_, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+  if (chars <= 0) return std::nullopt;
+  std::u16string out(static_cast<std::size_t>(chars), u'\0');
+  if (MultiByteToWideChar(code_page_, MB_ERR_INVALID_CHARS, bytes.data(), size,
+                          reinterpret_cast<wchar_t*>(out.data()), chars) != chars) {
+    return std::nullopt;
+  }
+  return out;
+}
+
 }  // namespace qm::win32

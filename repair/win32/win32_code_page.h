@@ -14,6 +14,7 @@ class SystemAnsiCodePage final : public AnsiCodePage {
   explicit SystemAnsiCodePage(UINT code_page) : code_page_(code_page) {}
 
   [[nodiscard]] std::optional<std::string> Encode(std::u16string_view text) override;
+  [[nodiscard]] std::optional<std::u16string> Decode(std::string_view bytes) override;
   [[nodiscard]] UINT CodePage() const { return code_page_; }
 
  private:

@@ -437,6 +437,8 @@ check "backups list numbers it 1" grep -qF "1   ${cli_backup##*\\}" <<<"$(cli ba
 cli backups restore 1 >/dev/null || fail "quillmar-cli backups restore 1 failed"
 check "the console's restore brought every leftover back, type and data alike" \
   test "$(dump_entries "${leftovers[@]}")" = "$before_leftovers"
+check "backups verify finds every value of the backup as it was" \
+  grep -q '^\([1-9][0-9]*\) of \1 values are in the registry as in ' <<<"$(cli backups verify 1)"
 cli backups delete 1 >/dev/null || fail "quillmar-cli backups delete 1 failed"
 check "the console's delete removed the file" test -z "$(backup_files)"
 

@@ -35,7 +35,8 @@ TEST(CliArgs, UsageErrorsNameTheBadArgument) {
       {"repair --backup --no-backup", "'--backup' and '--no-backup' exclude each other"},
       {"repair --no-backup --backup", "'--backup' and '--no-backup' exclude each other"},
       {"repair -y", "unexpected argument '-y'"},
-      {"backups fix", "unknown backups action 'fix' (list, restore or delete)"},
+      {"backups fix", "unknown backups action 'fix' (list, restore, verify or delete)"},
+      {"backups verify", "'backups verify' needs an ID or a file name"},
       {"backups restore", "'backups restore' needs an ID or a file name"},
       {"backups delete", "'backups delete' needs an ID or a file name"},
       {"backups delete 1 2", "unexpected argument '2'"},
@@ -108,6 +109,7 @@ TEST(CliArgs, OtherCommands) {
       {"backups", Command::kBackups, BackupsAction::kList, ""},
       {"backups list", Command::kBackups, BackupsAction::kList, ""},
       {"backups restore 2", Command::kBackups, BackupsAction::kRestore, "2"},
+      {"backups verify 3", Command::kBackups, BackupsAction::kVerify, "3"},
       {"backups delete 2026-1.reg", Command::kBackups, BackupsAction::kDelete, "2026-1.reg"},
   };
   for (const auto& c : cases) {

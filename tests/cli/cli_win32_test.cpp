@@ -16,6 +16,8 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
+#include "repair/reg_file.h"
+#include "repair/win32/win32_code_page.h"
 #include "tests/platform/win32_test_tree.h"
 #include "tests/support/run_process.h"
 
@@ -264,6 +266,120 @@ TEST_F(CliWin32Test, RepairWithBackupDeletesAndTheBackupRestores) {
   EXPECT_EQ(remove.code, 0u) << remove.err;
   EXPECT_TRUE(BackupFiles().empty());
   EXPECT_EQ(RunCli("backups restore 1").code, 2u);
+}
+
+// Values the system's importer cannot bring back byte for byte (string
+// data of odd length or without a terminator), a non-ASCII name, a name
+// with an unpaired surrogate and a key that is gone: restore writes each exactly and says so,
+// verify tells the same from the tampered, and a garbled file is refused untouched.
+TEST_F(CliWin32Test, BackupsRestoreExactlyAndVerifyTellsDifferences) {
+  using Bytes = std::vector<BYTE>;
+  struct Value {
+    std::string sub;
+    std::wstring name;
+    DWORD type;
+    Bytes data;
+  };
+  const Bytes binary = [] {
+    Bytes b;
+    for (int i = 0; i < 300; ++i) b.push_back(static_cast<BYTE>(i * 7));
+    return b;
+  }();
+  const std::vector<Value> values = {
+      {"Exact", L"odd string", REG_SZ, {'C', 0, ':', 0, '\\', 0, 'x'}},
+      {"Exact", L"unterminated", REG_SZ, {'a', 0, 'b', 0}},
+      {"Exact", L"expand", REG_EXPAND_SZ, {'%', 0, 'T', 0, '%', 0}},
+      {"Exact", L"multi", REG_MULTI_SZ, {'a', 0, 0, 0, 'b', 0}},
+      {"Exact", L"binary", REG_BINARY, binary},
+      {"Exact", L"dword", REG_DWORD, {0xEF, 0xBE, 0xAD, 0xDE}},
+      {"Exact", L"名字", REG_SZ, {0xE7, 0x65, 0, 0}},
+      {"Exact", std::wstring(L"x") + wchar_t{0xD800}, REG_SZ, {'s', 0, 0, 0}},
+      {"Exact\\Gone\\Deeper", L"", REG_SZ, {'d', 0}},
+  };
+  std::vector<BackupEntry> entries;
+  for (const Value& v : values) {
+    tree_.SetRaw(v.sub, v.name, v.type, v.data);
+    entries.push_back(
+        {"HKEY_CURRENT_USER\\" + tree_.Path(v.sub), {win32::Narrow(v.name), v.type, v.data}});
+  }
+  const auto read_back = [&](const Value& v) -> std::optional<std::pair<DWORD, Bytes>> {
+    win32::UniqueHKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, win32::Widen(tree_.Path(v.sub)).c_str(), 0,
+                      KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    Bytes data(4096);
+    DWORD type = 0, size = static_cast<DWORD>(data.size());
+    if (RegQueryValueExW(key.Get(), v.name.c_str(), nullptr, &type, data.data(), &size) !=
+        ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    data.resize(size);
+    return std::make_pair(type, data);
+  };
+  const auto remove_all = [&] {
+    for (const Value& v : values) {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, win32::Widen(tree_.Path(v.sub)).c_str(),
+                         v.name.c_str());
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, win32::Widen(tree_.Path("Exact\\Gone")).c_str());
+  };
+
+  win32::SystemAnsiCodePage code_page;
+  const RegFileBytes file = BuildRegFile(entries, code_page);
+  EXPECT_EQ(file.format, RegFileFormat::kVersion5);
+  fs::create_directories(fs::path(win32::Widen(BackupsFolder())));
+  const std::string good = "Backup (2026-12-9 10;00;00).reg";
+  const std::string garbled = "Backup (2026-12-9 10;00;01).reg";
+  std::ofstream(fs::path(win32::Widen(BackupsFolder() + "\\" + good)), std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.bytes.data()),
+             static_cast<std::streamsize>(file.bytes.size()));
+  // Cut inside the binary value's hex lines, on an even byte.
+  std::ofstream(fs::path(win32::Widen(BackupsFolder() + "\\" + garbled)), std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.bytes.data()),
+             static_cast<std::streamsize>(file.bytes.size() * 3 / 4 & ~std::size_t{1}));
+
+  remove_all();
+  const CliRun refused = RunCli("backups restore \"" + garbled + "\"");
+  EXPECT_EQ(refused.code, 3u) << refused.out << refused.err;
+  EXPECT_NE(refused.err.find("无法读取备份文件："), std::string::npos) << refused.err;
+  EXPECT_TRUE(refused.out.empty()) << refused.out;
+  for (const Value& v : values) {
+    EXPECT_FALSE(read_back(v).has_value()) << win32::Narrow(v.name) << ": nothing written";
+  }
+  EXPECT_EQ(RunCli("backups verify \"" + garbled + "\"").code, 3u);
+
+  const CliRun restore = RunCli("backups restore \"" + good + "\"");
+  EXPECT_EQ(restore.code, 0u) << restore.out << restore.err;
+  EXPECT_NE(restore.out.find("Restored 9 of 9 values from "), std::string::npos) << restore.out;
+  EXPECT_NE(restore.out.find("restored      HKEY_CURRENT_USER\\" + tree_.Path("Exact") +
+                             "  \"odd string\"  REG_SZ, 7 bytes\n"),
+            std::string::npos)
+      << restore.out;
+  for (const Value& v : values) {
+    const auto back = read_back(v);
+    ASSERT_TRUE(back.has_value()) << win32::Narrow(v.name);
+    EXPECT_EQ(back->first, v.type) << win32::Narrow(v.name);
+    EXPECT_EQ(back->second, v.data) << win32::Narrow(v.name);
+  }
+
+  const CliRun same = RunCli("backups verify \"" + good + "\"");
+  EXPECT_EQ(same.code, 0u) << same.out << same.err;
+  EXPECT_EQ(Occurrences(same.out, "same        HKEY_CURRENT_USER\\"), values.size()) << same.out;
+
+  tree_.SetRaw("Exact", L"odd string", REG_SZ, {'C', 0, ':', 0, '\\', 0, 'x', 0, 0, 0});
+  tree_.SetRaw("Exact", L"dword", REG_BINARY, {0xEF, 0xBE, 0xAD, 0xDE});
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, win32::Widen(tree_.Path("Exact")).c_str(), L"名字");
+  const CliRun tampered = RunCli("backups verify \"" + good + "\"");
+  EXPECT_EQ(tampered.code, 1u) << tampered.out << tampered.err;
+  const std::string exact = "HKEY_CURRENT_USER\\" + tree_.Path("Exact");
+  for (const std::string& line :
+       {"differs     " + exact + "  \"odd string\"\n", "differs     " + exact + "  \"dword\"\n",
+        "missing     " + exact + "  \"名字\"\n"}) {
+    EXPECT_NE(tampered.out.find(line), std::string::npos) << line << tampered.out;
+  }
+  EXPECT_NE(tampered.out.find("6 of 9 values are in the registry as in "), std::string::npos)
+      << tampered.out;
 }
 
 TEST_F(CliWin32Test, RepairWithoutBackupFollowsTheFlagOverTheSetting) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_target.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "scan/rules.h"
@@ -19,6 +20,37 @@ void Check(bool ok) {
 }
 
 }  // namespace
+
+namespace qm_fuzz {
+
+const char* Name() {
+  return "fuzz_scan_text";
+}
+
+std::vector<std::string> Corpus() {
+  return {
+      S("\x01\"C:\\Program Files\\App\\app.exe\" /x %1"),
+      S("\x01"
+        "C:\\X.COMPANY\\a.exe,1;C:\\b.dll"),
+      S("\x01"
+        "C:C:C:\\\\\\::.EXE.exe.AX"),
+      S("\x03\xff\x00\x10"),
+      S("\x04\x01"),
+      S("\x07"
+        "a\0b\0\0\0c\0"),
+      S("\x01\xd8\x00\xdc\x00\x00\xd8"),
+      S("\x01\xe7\xa8\x8b\xe5\xba\x8f C:\\\xe7\xa8\x8b.exe"),
+      S("\x01\xf4\x90\x80\x80\xc0\xaf\xed\xa0\x80"),
+      // WTF-8 names: lone surrogates, and a pair split into two forms.
+      S("\x01x\xed\xa0\x80\xed\xb0\x80 \xed\xbf\xbf\xef\xbf\xbd"),
+  };
+}
+
+std::string Alphabet() {
+  return S("C:\\.\"/*?<>|,(;% 1EXEDLLAXcom\x00\xe7\xa8\x8b\xff\xd8\xdc");
+}
+
+}  // namespace qm_fuzz
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;

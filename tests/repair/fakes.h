@@ -115,6 +115,14 @@ class AsciiCodePage final : public AnsiCodePage {
     }
     return out;
   }
+  std::optional<std::u16string> Decode(std::string_view bytes) override {
+    std::u16string out;
+    for (char b : bytes) {
+      if (static_cast<unsigned char>(b) >= 0x80) return std::nullopt;
+      out.push_back(static_cast<char16_t>(b));
+    }
+    return out;
+  }
 };
 
 using EventLog = std::vector<std::string>;

@@ -67,8 +67,6 @@ TEST(RegFile, WritesEveryTypeInTheFormThatRecreatesIt) {
        R"("a\\\"b"="C:\\x \"q\" \\\"")"},
       {"default value", StringValue("", u"d"), R"(@="d")"},
       {"a name that is a lone at sign is still a name", StringValue("@", u"d"), R"("@"="d")"},
-      {"Western European letters stay text", StringValue("caf\xC3\xA9", u"\u00E9\u20AC"),
-       "\"caf\xE9\"=\"\xE9\x80\""},
       {"empty string", StringValue("e", u""), R"("e"="")"},
       {"dword", {"d", kRegDword, {0x2A, 0, 0, 0}}, "\"d\"=dword:0000002a"},
       {"dword high bit", {"d", kRegDword, {0xEF, 0xBE, 0xAD, 0xDE}}, "\"d\"=dword:deadbeef"},
@@ -86,8 +84,8 @@ TEST(RegFile, WritesEveryTypeInTheFormThatRecreatesIt) {
       {"expandable string", StringValue("x", u"%PATH%", kRegExpandSz),
        "\"x\"=hex(2):25,50,41,54,48,25,00"},
       {"multi-string of several strings",
-       {"m", kRegMultiSz, Utf16Le(std::u16string(u"a\0b\0\xE9\0\0", 7))},
-       "\"m\"=hex(7):61,00,62,00,e9,00,00"},
+       {"m", kRegMultiSz, Utf16Le(std::u16string(u"a\0b\0c\0\0", 7))},
+       "\"m\"=hex(7):61,00,62,00,63,00,00"},
       {"string without terminator", {"s", kRegSz, Utf16Le(u"ab")}, "\"s\"=hex(1):61,62"},
       {"string with a NUL inside",
        {"s", kRegSz, Utf16Le(std::u16string(u"a\0b\0", 4))},
@@ -151,10 +149,11 @@ std::vector<std::uint8_t> Version5(std::u16string_view body) {
   return out;
 }
 
-// What the ANSI code page cannot hold, and line breaks in strings, turn
+// Text that is not plain ASCII (even what the writer's code page holds:
+// the importing machine's may differ), and line breaks in strings, turn
 // the whole file into the Unicode format, in which typed strings are their
 // UTF-16 bytes.
-TEST(RegFile, ChoosesTheUnicodeFormatWhenTheCodePageCannotHoldTheText) {
+TEST(RegFile, ChoosesTheUnicodeFormatForAnyTextBeyondAscii) {
   struct Case {
     const char* what;
     BackupEntry entry;
@@ -167,6 +166,12 @@ TEST(RegFile, ChoosesTheUnicodeFormatWhenTheCodePageCannotHoldTheText) {
       {"key",
        {"HKEY_CURRENT_USER\\软件", StringValue("n", u"x")},
        u"\r\n[HKEY_CURRENT_USER\\软件]\r\n\"n\"=\"x\"\r\n"},
+      {"Western European letters the code page holds",
+       {"HKEY_CURRENT_USER\\K", StringValue("caf\xC3\xA9", u"\u00E9\u20AC")},
+       u"\r\n[HKEY_CURRENT_USER\\K]\r\n\"caf\u00E9\"=\"\u00E9\u20AC\"\r\n"},
+      {"a Western European letter in expandable string data",
+       {"HKEY_CURRENT_USER\\K", StringValue("n", u"\u00E9", kRegExpandSz)},
+       u"\r\n[HKEY_CURRENT_USER\\K]\r\n\"n\"=hex(2):e9,00,00,00\r\n"},
       {"string data",
        {"HKEY_CURRENT_USER\\K", StringValue("n", u"C:\\旧\\a.exe")},
        u"\r\n[HKEY_CURRENT_USER\\K]\r\n\"n\"=\"C:\\\\旧\\\\a.exe\"\r\n"},
@@ -210,13 +215,19 @@ TEST(RegFile, OneUnrepresentableValueTurnsTheWholeFileIntoUnicode) {
                                  u"@=\"\u4E2D\"\r\n"));
 }
 
-TEST(RegFile, AsksTheSystemsCodePageWhatItCanHold) {
-  const std::vector<BackupEntry> entries = {
+// The format no longer depends on the writer's code page: the file is read
+// back in the code page of the machine that imports it.
+TEST(RegFile, TheFormatIsTheSameUnderEveryCodePage) {
+  const std::vector<BackupEntry> western = {
       {"HKEY_CURRENT_USER\\K", StringValue("n", u"caf\u00E9")}};
-  Windows1252CodePage western;
+  const std::vector<BackupEntry> plain = {
+      {"HKEY_CURRENT_USER\\K", StringValue("n", u"cafe", kRegExpandSz)}};
+  Windows1252CodePage cp1252;
   testing::AsciiCodePage ascii;
-  EXPECT_EQ(BuildRegFile(entries, western).format, RegFileFormat::kRegedit4);
-  EXPECT_EQ(BuildRegFile(entries, ascii).format, RegFileFormat::kVersion5);
+  EXPECT_EQ(BuildRegFile(western, cp1252).format, RegFileFormat::kVersion5);
+  EXPECT_EQ(BuildRegFile(western, ascii).format, RegFileFormat::kVersion5);
+  EXPECT_EQ(BuildRegFile(plain, cp1252).format, RegFileFormat::kRegedit4);
+  EXPECT_EQ(BuildRegFile(plain, ascii).format, RegFileFormat::kRegedit4);
 }
 
 TEST(RegFile, RefusesKeysAndNamesHoldingLineBreaks) {

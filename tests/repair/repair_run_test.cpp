@@ -244,6 +244,12 @@ class UnaddressableAfterDelete final : public RegistryEditor {
     deleted_ = true;
     return kRegOk;  // "succeeds", whatever became of the value
   }
+  RegStatus CreateKeyForWrite(RegKey parent, std::string_view path, RegKey* out) override {
+    return reg_.CreateKeyForWrite(parent, path, out);
+  }
+  RegStatus WriteValue(RegKey key, const RegValue& value) override {
+    return reg_.WriteValue(key, value);
+  }
   void CloseKey(RegKey key) override { reg_.CloseKey(key); }
 
  private:
