@@ -30,16 +30,18 @@ constexpr const char* kUsage =
     "repair   scans, then deletes every value found. --backup or --no-backup\n"
     "         overrides the BackupBeforeFix setting of ro.ini. Without --yes it\n"
     "         lists the values and asks first; when standard input is not a\n"
-    "         terminal it deletes nothing unless --yes is given.\n"
+    "         console (a pipe, a file, NUL) it deletes nothing and exits 2.\n"
     "backups  lists the backup files in RegBackups beside the program, imports\n"
     "         one with the registry editor, or deletes one.\n"
     "records  the last stopped scan's time and error count, and the last\n"
     "         repair's count.\n"
     "Ctrl+C stops a running scan, records it as the Stop button does, and prints\n"
     "what was found so far; a repair then deletes nothing.\n"
-    "Exit status: 0 success, 1 some value could not be repaired (or a backup\n"
-    "could not be restored or deleted), 2 usage error, 3 the scan failed or the\n"
-    "backup could not be written.\n";
+    "JSON and CSV rows also carry key_path, value_name and type.\n"
+    "Exit status: 0 success, 1 some value was not repaired (failed or skipped;\n"
+    "or a backup could not be restored or deleted), 2 usage error or no console\n"
+    "to confirm a repair, 3 the scan failed, the start key does not exist or\n"
+    "cannot be opened, or the backup could not be written.\n";
 
 }  // namespace
 
