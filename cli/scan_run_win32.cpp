@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -42,7 +43,12 @@ class CliScan final : public SearchListener {
       last_ = now;
       std::string line = std::to_string(keys_) + " keys, " + std::to_string(rows_.Count()) +
                          " rows  " + std::string(full);
-      if (line.size() > 100) line.resize(100);
+      // Cut at a character's start, and shown as a text cell is, so the
+      // line stays one line of valid UTF-8.
+      std::size_t cut = std::min<std::size_t>(line.size(), 100);
+      while (cut > 0 && cut < line.size() && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+        --cut;
+      line = TextCell(std::string_view(line).substr(0, cut));
       Write(stderr, tty_ ? "\r" + line + "\x1b[K" : line + "\n");
     }
     return 0;
