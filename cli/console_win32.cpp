@@ -54,7 +54,11 @@ bool StdinIsTerminal() {
 std::optional<std::string> ReadLine() {
   // A console gives UTF-16 through ReadConsoleW; only the answer's first
   // letters matter, so the bytes read through the C runtime do.
-  return ReadAnswerLine(stdin);
+  std::optional<std::string> line = ReadAnswerLine(stdin);
+  // What was typed past a too-long answer would otherwise reach the shell
+  // as its next command.
+  FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
+  return line;
 }
 
 void CatchInterrupts() {
