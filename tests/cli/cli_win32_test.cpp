@@ -72,7 +72,7 @@ CliRun RunCli(const std::string& args, const std::function<void(DWORD)>& on_prog
   std::wstring command =
       L"\"" + win32::Widen(Folder() + "\\quillmar-cli.exe") + L"\" " + win32::Widen(args);
   PROCESS_INFORMATION pi{};
-  const DWORD flags = on_progress ? 0 : CREATE_NO_WINDOW;
+  const DWORD flags = on_progress || input != nullptr ? 0 : CREATE_NO_WINDOW;
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si,
                       &pi)) {
     ADD_FAILURE() << "cannot start quillmar-cli: " << GetLastError();
@@ -249,6 +249,52 @@ TEST_F(CliWin32Test, RepairWithoutYesAndWithoutAConsoleRefusesAndDeletesNothing)
   }
   EXPECT_TRUE(BackupFiles().empty());
   EXPECT_EQ(ReadProfile("Records", "FixedCount"), "");
+}
+
+// Someone at a console can answer: the typed line decides.
+TEST_F(CliWin32Test, RepairOnAConsoleAsksAndFollowsTheAnswer) {
+  if (GetConsoleWindow() == nullptr && GetConsoleCP() == 0) {
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole()) << GetLastError();
+  }
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  win32::UniqueFile console(CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                                        0, nullptr));
+  ASSERT_TRUE(console) << GetLastError();
+  // Wine's console needs a display; scripts/test.sh gives every test one.
+  if (DWORD mode = 0; !GetConsoleMode(console.Get(), &mode)) {
+    GTEST_SKIP() << "no working console here (Wine without a display)";
+  }
+  const auto type = [&](const std::wstring& keys) {
+    std::vector<INPUT_RECORD> events;
+    for (const wchar_t c : keys) {
+      for (const BOOL down : {TRUE, FALSE}) {
+        INPUT_RECORD r{};
+        r.EventType = KEY_EVENT;
+        r.Event.KeyEvent.bKeyDown = down;
+        r.Event.KeyEvent.wRepeatCount = 1;
+        r.Event.KeyEvent.wVirtualKeyCode = c == L'\r' ? VK_RETURN : 0;
+        r.Event.KeyEvent.uChar.UnicodeChar = c;
+        events.push_back(r);
+      }
+    }
+    DWORD written = 0;
+    ASSERT_TRUE(WriteConsoleInputW(console.Get(), events.data(), static_cast<DWORD>(events.size()),
+                                   &written));
+  };
+  const struct {
+    const wchar_t* keys;
+    bool deleted;
+  } cases[] = {{L"n\r", false}, {L"yess\r", false}, {L"yes\r", true}};
+  for (const auto& c : cases) {
+    FlushConsoleInputBuffer(console.Get());
+    type(c.keys);
+    const CliRun run = RunCli("repair --no-backup --quiet " + Scope(), {}, console.Get());
+    EXPECT_EQ(run.code, 0u) << run.out << run.err;
+    EXPECT_NE(run.err.find("Delete these 1 registry values? [y/N] "), std::string::npos) << run.err;
+    EXPECT_EQ(RunValue(L"Tool").empty(), c.deleted) << run.out << run.err;
+  }
 }
 
 TEST_F(CliWin32Test, AStartKeyThatIsNotThereIsAnErrorAndNotAnEmptyScan) {
