@@ -1,10 +1,10 @@
 #include "cli/console_win32.h"
 
-#include <io.h>
 #include <windows.h>
 
 #include <atomic>
 
+#include "cli/answer_line.h"
 #include "platform/text.h"
 #include "platform/win32/program_folder.h"
 #include "profile/profile_store.h"
@@ -46,18 +46,22 @@ std::string ProfileFile() {
   return ProfilePath(ProgramFolderOrDot());
 }
 
+bool IsConsole(unsigned long std_handle) {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(std_handle), &mode) != 0;
+}
+
 bool StdinIsTerminal() {
-  return _isatty(_fileno(stdin)) != 0;
+  return IsConsole(STD_INPUT_HANDLE);
 }
 
 std::optional<std::string> ReadLine() {
   // A console gives UTF-16 through ReadConsoleW; only the answer's first
   // letters matter, so the bytes read through the C runtime do.
-  std::string line;
-  int c = 0;
-  while ((c = std::fgetc(stdin)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
-  if (c == EOF && line.empty()) return std::nullopt;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::optional<std::string> line = ReadAnswerLine(stdin);
+  // What was typed past a too-long answer would otherwise reach the shell
+  // as its next command.
+  FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
   return line;
 }
 

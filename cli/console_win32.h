@@ -22,10 +22,14 @@ void Write(FILE* f, std::string_view utf8);
 // The profile ro.ini beside the program.
 [[nodiscard]] std::string ProfileFile();
 
+// Whether the standard handle (STD_INPUT_HANDLE and so on) is a console.
+// A pipe, a file or NUL is not, though the C runtime's _isatty calls every
+// character device a terminal.
+[[nodiscard]] bool IsConsole(unsigned long std_handle);
 [[nodiscard]] bool StdinIsTerminal();
 
-// One line typed on standard input, without its line end; nothing at the
-// end of input.
+// One short line typed on standard input, without its line end (see
+// ReadAnswerLine); nothing at the end of input.
 [[nodiscard]] std::optional<std::string> ReadLine();
 
 // Ctrl+C and Ctrl+Break only raise a flag from the moment this is called:

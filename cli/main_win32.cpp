@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "repair   scans, then deletes every value found. --backup or --no-backup\n"
     "         overrides the BackupBeforeFix setting of ro.ini. Without --yes it\n"
     "         lists the values and asks first; when standard input is not a\n"
-    "         terminal it deletes nothing unless --yes is given.\n"
+    "         console (a pipe, a file, NUL) it deletes nothing and exits 2.\n"
     "backups  lists the backup files in RegBackups beside the program, or deletes\n"
     "         one. restore writes each value of a backup back with its exact type\n"
     "         and bytes, creating keys that are gone, reads each back and prints\n"
@@ -42,10 +42,13 @@ constexpr const char* kUsage =
     "         repair's count.\n"
     "Ctrl+C stops a running scan, records it as the Stop button does, and prints\n"
     "what was found so far; a repair then deletes nothing.\n"
-    "Exit status: 0 success, 1 some value could not be repaired (or a backup's\n"
-    "value is not back exactly, differs or is missing, or a backup could not be\n"
-    "deleted), 2 usage error, 3 the scan failed, the backup could not be\n"
-    "written, or the backup file to restore or verify could not be read whole.\n";
+    "JSON and CSV rows also carry key_path, value_name and type.\n"
+    "Exit status: 0 success, 1 some value was not repaired (failed or skipped),\n"
+    "or a backup's value is not back exactly (differs or missing), or a backup\n"
+    "could not be deleted; 2 usage error or no console to confirm a repair;\n"
+    "3 the scan failed, the start key does not exist or cannot be opened, the\n"
+    "backup could not be written, or the backup file to restore or verify\n"
+    "could not be read whole.\n";
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // row.
 #include <optional>
 
+#include "cli/answer_line.h"
 #include "cli/commands_win32.h"
 #include "cli/console_win32.h"
 #include "cli/repair_report.h"
@@ -72,13 +73,17 @@ bool Confirmed(const ScanRun& run) {
   Write(stderr, FormatReport(ReportFormat::kText, run.summary, run.rows) + "Delete these " +
                     std::to_string(run.rows.Count()) + " registry values? [y/N] ");
   const std::optional<std::string> answer = ReadLine();
-  return answer && (text::EqualsNoCase(*answer, "y") || text::EqualsNoCase(*answer, "yes"));
+  return answer && IsYes(*answer);
 }
 
 }  // namespace
 
 int RepairCommand(const CliArgs& args) {
   ScanRun run = RunScan(args);
+  if (run.start_failure != kRegOk) {
+    Write(stderr, StartKeyFailureMessage(args, run.start_failure));
+    return 3;
+  }
   if (run.summary.reason > kSearchStopped) {
     Write(stdout, FormatReport(args.format, run.summary, run.rows));
     Write(stderr, "quillmar-cli: the scan failed; nothing was repaired.\n");

@@ -1,7 +1,5 @@
 #include "cli/repair_report.h"
 
-#include "scan/rules.h"
-
 namespace qm::cli {
 
 std::string_view StatusName(RowOutcome outcome) {
@@ -58,12 +56,9 @@ std::string FormatJson(const ScanSummary& summary, const ErrorList& list,
          ", \"skipped\": " + std::to_string(report.skipped) + ", \"rows\": [";
   const auto& rows = list.Rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const auto& r = rows[i];
-    out += i ? ", " : "";
-    out += "{\"kind\": \"" + JsonEscape(r.kind) + "\", \"root\": \"" + JsonEscape(r.root) +
-           "\", \"key\": \"" + JsonEscape(r.key) + "\", \"value\": \"" + JsonEscape(r.value) +
-           "\", \"path\": \"" + JsonEscape(ExtractFilePath(r.value, summary.drive)) +
-           "\", \"status\": \"" + std::string(StatusName(OutcomeAt(report, i))) + "\"}";
+    out += i ? ", {" : "{";
+    out += JsonRowFields(rows[i], summary.drive) + ", \"status\": \"" +
+           std::string(StatusName(OutcomeAt(report, i))) + "\"}";
   }
   out += "]}\n";
   return out;
@@ -79,12 +74,26 @@ std::string FormatText(const ErrorList& list, const RepairReport& report) {
     out += "No backup was made.\n";
   }
   const auto& rows = list.Rows();
+  std::string skipped;
+  std::size_t skipped_count = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const auto& r = rows[i];
-    out += std::string(MarkText(OutcomeAt(report, i))) + "  " + r.root + "\\" + r.key + "  " +
-           r.value + "\n";
+    const RowOutcome outcome = OutcomeAt(report, i);
+    const std::string where = TextCell(r.root + "\\" + r.key);
+    out += std::string(MarkText(outcome)) + "  " + where + "  " + TextCell(r.value) + "\n";
+    if (outcome == RowOutcome::kSkipped || outcome == RowOutcome::kUnchecked) {
+      ++skipped_count;
+      skipped += "  " + where + "\n";
+    }
   }
   out += RepairCountMessage(report.repaired, report.failed) + "\n";
+  // The count names failures only; a skipped value was not deleted either.
+  if (skipped_count > 0) {
+    out += std::to_string(skipped_count) +
+           " value(s) skipped and not deleted (changed since the scan, or not savable in the "
+           "backup):\n" +
+           skipped;
+  }
   return out;
 }
 
@@ -98,7 +107,10 @@ std::string FormatRepairReport(ReportFormat format, const ScanSummary& summary,
 
 int RepairExitStatus(const RepairReport& report) {
   if (report.stopped || (report.backup_asked && !report.backup.ok())) return 3;
-  return report.failed > 0 ? 1 : 0;
+  for (const RowOutcome outcome : report.rows) {
+    if (outcome != RowOutcome::kRepaired) return 1;  // failed or skipped: still there
+  }
+  return 0;
 }
 
 }  // namespace qm::cli

@@ -13,13 +13,14 @@ namespace qm::cli {
 // skipped.
 [[nodiscard]] std::string_view StatusName(RowOutcome outcome);
 
-// The backup line, each row's outcome and the count the window shows.
-// A run stopped by a failed backup prints the window's failure message.
+// The backup line, each row's outcome, the count the window shows and the
+// rows that were skipped. A run stopped by a failed backup prints the
+// window's failure message.
 [[nodiscard]] std::string FormatRepairReport(ReportFormat format, const ScanSummary& summary,
                                              const ErrorList& rows, const RepairReport& report);
 
 // The exit status of a run: 3 when the backup could not be written, 1 when
-// some row failed, else 0.
+// some row was not repaired (failed or skipped), else 0.
 [[nodiscard]] int RepairExitStatus(const RepairReport& report);
 
 }  // namespace qm::cli

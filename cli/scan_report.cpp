@@ -1,28 +1,102 @@
 #include "cli/scan_report.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <vector>
 
+#include "platform/registry.h"
 #include "scan/rules.h"
 
 namespace qm::cli {
 
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// One character of UTF-8 text, or of WTF-8: registry names may hold an
+// unpaired UTF-16 surrogate, carried as its own three bytes (ED A0..BF xx).
+struct Decoded {
+  char32_t code = 0;
+  std::size_t length = 1;
+  bool valid = false;  // false: the byte at the start is no character's
+  [[nodiscard]] bool Surrogate() const { return valid && code >= 0xD800 && code <= 0xDFFF; }
+};
+
+Decoded DecodeAt(std::string_view s, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+  const unsigned char b = byte(0);
+  if (b < 0x80) return {b, 1, true};
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  char32_t code = 0;
+  if (b >= 0xC2 && b <= 0xDF) {
+    length = 2;
+    code = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3;
+    code = b & 0x0F;
+    if (b == 0xE0) low = 0xA0;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4;
+    code = b & 0x07;
+    if (b == 0xF0) low = 0x90;
+    if (b == 0xF4) high = 0x8F;
+  } else {
+    return {};
+  }
+  if (i + length > s.size()) return {};
+  for (std::size_t k = 1; k < length; ++k) {
+    const unsigned char c = byte(k);
+    if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return {};
+    code = (code << 6) | (c & 0x3F);
+  }
+  return {code, length, true};
+}
+
+// The text with every byte that is no character's, and every unpaired
+// surrogate, as U+FFFD: output is always valid UTF-8.
+std::string ValidUtf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const Decoded d = DecodeAt(s, i);
+    if (d.valid && !d.Surrogate()) {
+      out.append(s.substr(i, d.length));
+    } else {
+      out += kReplacement;
+    }
+    i += d.length;
+  }
+  return out;
+}
+
+void AppendUnicodeEscape(std::string& out, unsigned code) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "\\u%04x", code);
+  out += buf;
+}
+
+}  // namespace
+
 std::string JsonEscape(std::string_view s) {
   std::string out;
   out.reserve(s.size() + 2);
-  for (std::size_t i = 0; i < s.size(); ++i) {
+  for (std::size_t i = 0; i < s.size();) {
+    const Decoded d = DecodeAt(s, i);
     const char c = s[i];
-    // A registry name's unpaired surrogate (kept as WTF-8) has no UTF-8
-    // form; JSON writes it as the escape of its UTF-16 unit.
-    if (static_cast<unsigned char>(c) == 0xED && i + 2 < s.size() &&
-        (static_cast<unsigned char>(s[i + 1]) & 0xE0) == 0xA0 &&
-        (static_cast<unsigned char>(s[i + 2]) & 0xC0) == 0x80) {
-      const unsigned unit = 0xD000u | ((static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 6) |
-                            (static_cast<unsigned char>(s[i + 2]) & 0x3Fu);
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", unit);
-      out += buf;
-      i += 2;
+    i += d.length;
+    if (!d.valid) {
+      AppendUnicodeEscape(out, 0xFFFD);
+      continue;
+    }
+    if (d.Surrogate()) {
+      // JSON strings are UTF-16 at heart: a lone surrogate has an escape.
+      AppendUnicodeEscape(out, static_cast<unsigned>(d.code));
+      continue;
+    }
+    if (d.length > 1) {
+      out.append(s.substr(i - d.length, d.length));
       continue;
     }
     switch (c) {
@@ -43,9 +117,7 @@ std::string JsonEscape(std::string_view s) {
         break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(c));
-          out += buf;
+          AppendUnicodeEscape(out, static_cast<unsigned char>(c));
         } else {
           out.push_back(c);
         }
@@ -54,8 +126,9 @@ std::string JsonEscape(std::string_view s) {
   return out;
 }
 
-std::string CsvField(std::string_view s) {
-  if (s.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(s);
+std::string CsvField(std::string_view raw) {
+  const std::string s = ValidUtf8(raw);
+  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
   std::string out = "\"";
   for (const char c : s) {
     if (c == '"') out.push_back('"');
@@ -63,6 +136,34 @@ std::string CsvField(std::string_view s) {
   }
   out.push_back('"');
   return out;
+}
+
+std::string TextCell(std::string_view raw) {
+  const std::string s = ValidUtf8(raw);
+  std::string out;
+  out.reserve(s.size());
+  for (const char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      // The character's control picture (U+2400 to U+241F, U+2421 for
+      // DEL): a line break or tab inside a cell would break the row.
+      const unsigned picture = b == 0x7F ? 0x2421 : 0x2400 + b;
+      out.push_back(static_cast<char>(0xE0 | (picture >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((picture >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (picture & 0x3F)));
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+std::string JsonRowFields(const RegErrorRow& r, std::string_view drive) {
+  return "\"kind\": \"" + JsonEscape(r.kind) + "\", \"root\": \"" + JsonEscape(r.root) +
+         "\", \"key\": \"" + JsonEscape(r.key) + "\", \"value\": \"" + JsonEscape(r.value) +
+         "\", \"path\": \"" + JsonEscape(ExtractFilePath(r.value, drive)) + "\", \"key_path\": \"" +
+         JsonEscape(r.key_path) + "\", \"value_name\": \"" + JsonEscape(r.value_name) +
+         "\", \"type\": \"" + RegTypeName(r.type) + "\"";
 }
 
 namespace {
@@ -96,33 +197,34 @@ std::string FormatReport(ReportFormat format, const ScanSummary& summary, const 
             "\", \"reason\": " + std::to_string(summary.reason) +
             ", \"keys\": " + std::to_string(summary.keys) + ", \"rows\": [";
       for (std::size_t i = 0; i < rows.size(); ++i) {
-        const auto& r = rows[i];
-        out += i ? ", " : "";
-        out += "{\"kind\": \"" + JsonEscape(r.kind) + "\", \"root\": \"" + JsonEscape(r.root) +
-               "\", \"key\": \"" + JsonEscape(r.key) + "\", \"value\": \"" + JsonEscape(r.value) +
-               "\", \"path\": \"" + JsonEscape(ExtractFilePath(r.value, summary.drive)) + "\"}";
+        out += i ? ", {" : "{";
+        out += JsonRowFields(rows[i], summary.drive) + "}";
       }
       out += "]}\n";
       break;
     }
     case ReportFormat::kCsv:
-      out = "kind,root,key,value,path\r\n";
+      out = "kind,root,key,value,path,key_path,value_name,type\r\n";
       for (const auto& r : rows) {
         out += CsvField(r.kind) + "," + CsvField(r.root) + "," + CsvField(r.key) + "," +
-               CsvField(r.value) + "," + CsvField(ExtractFilePath(r.value, summary.drive)) + "\r\n";
+               CsvField(r.value) + "," + CsvField(ExtractFilePath(r.value, summary.drive)) + "," +
+               CsvField(r.key_path) + "," + CsvField(r.value_name) + "," + RegTypeName(r.type) +
+               "\r\n";
       }
       break;
     case ReportFormat::kText: {
+      std::vector<std::array<std::string, 4>> cells;
+      cells.reserve(rows.size());
       std::size_t wk = 4, wr = 4, wkey = 3;
       for (const auto& r : rows) {
-        wk = std::max(wk, Width(r.kind));
-        wr = std::max(wr, Width(r.root));
-        wkey = std::max(wkey, Width(r.key));
+        cells.push_back({TextCell(r.kind), TextCell(r.root), TextCell(r.key), TextCell(r.value)});
+        wk = std::max(wk, Width(cells.back()[0]));
+        wr = std::max(wr, Width(cells.back()[1]));
+        wkey = std::max(wkey, Width(cells.back()[2]));
       }
       out = Pad("KIND", wk) + "  " + Pad("ROOT", wr) + "  " + Pad("KEY", wkey) + "  VALUE\n";
-      for (const auto& r : rows) {
-        out += Pad(r.kind, wk) + "  " + Pad(r.root, wr) + "  " + Pad(r.key, wkey) + "  " + r.value +
-               "\n";
+      for (const auto& c : cells) {
+        out += Pad(c[0], wk) + "  " + Pad(c[1], wr) + "  " + Pad(c[2], wkey) + "  " + c[3] + "\n";
       }
       out += std::to_string(rows.size()) + " invalid reference(s); " +
              std::to_string(summary.keys) + " keys searched";

@@ -1,7 +1,8 @@
 #include "cli/scan_run_win32.h"
 
-#include <io.h>
+#include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -22,11 +23,14 @@ namespace {
 class CliScan final : public SearchListener {
  public:
   CliScan(FileSystem& fs, bool quiet)
-      : rule_(fs), quiet_(quiet), tty_(_isatty(_fileno(stderr)) != 0) {}
+      : rule_(fs), quiet_(quiet), tty_(IsConsole(STD_ERROR_HANDLE)) {}
 
   int SearchFound(std::string_view root, std::string_view key, std::string_view value,
                   std::int32_t found, std::string_view name) override {
-    if (auto row = rule_.Judge(root, key, value, found, name)) rows_.Append(std::move(*row));
+    if (auto row = rule_.Judge(root, key, value, found, name)) {
+      row->type = search_ != nullptr ? search_->FoundType() : kRegNone;
+      rows_.Append(std::move(*row));
+    }
     return 0;
   }
   int SearchKeyChanged(std::string_view full) override {
@@ -39,7 +43,12 @@ class CliScan final : public SearchListener {
       last_ = now;
       std::string line = std::to_string(keys_) + " keys, " + std::to_string(rows_.Count()) +
                          " rows  " + std::string(full);
-      if (line.size() > 100) line.resize(100);
+      // Cut at a character's start, and shown as a text cell is, so the
+      // line stays one line of valid UTF-8.
+      std::size_t cut = std::min<std::size_t>(line.size(), 100);
+      while (cut > 0 && cut < line.size() && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
+        --cut;
+      line = TextCell(std::string_view(line).substr(0, cut));
       Write(stderr, tty_ ? "\r" + line + "\x1b[K" : line + "\n");
     }
     return 0;
@@ -50,6 +59,7 @@ class CliScan final : public SearchListener {
   }
 
   InvalidReferenceRule rule_;
+  const cRegSearch* search_ = nullptr;  // the walk reporting to this
   ErrorList rows_;
   long long keys_ = 0;
   int reason_ = 0;
@@ -79,6 +89,20 @@ void WriteStopFigures(std::size_t rows) {
 
 }  // namespace
 
+std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
+  std::string where;
+  if (args.root != 0) {
+    where = std::string(RootKeyName(static_cast<RegKey>(static_cast<std::uint32_t>(args.root))));
+    if (!args.key.empty()) where += "\\" + args.key;
+  } else {
+    where = args.key.empty() ? std::string("any root") : args.key + " (below any root)";
+  }
+  const std::string why = status == kRegFileNotFound
+                              ? "does not exist"
+                              : "cannot be opened (error " + std::to_string(status) + ")";
+  return "quillmar-cli: the key " + where + " " + why + "; nothing was searched.\n";
+}
+
 ScanRun RunScan(const CliArgs& args) {
   win32::Win32Registry registry;
   win32::Win32FileSystem fs;
@@ -92,6 +116,7 @@ ScanRun RunScan(const CliArgs& args) {
     }
   });
   running = &search;
+  scan.search_ = &search;
   search.RootKey(args.root);
   search.SubKey(args.key);
   search.SearchFlags(kSearchValueNames | kSearchValueData);
@@ -100,10 +125,15 @@ ScanRun RunScan(const CliArgs& args) {
 
   ScanRun run;
   run.interrupted = stopped_here;
+  // No start key opened, though one was tried: what --root and --key name
+  // is not there to search (a walk stopped before it began tried none).
+  run.start_failure = search.StartKeysOpened() == 0 ? search.StartKeyFailure() : kRegOk;
   if (run.interrupted) WriteStopFigures(scan.rows_.Count());
   scan.rows_.CheckAll();
   run.rows = std::move(scan.rows_);
-  run.summary = {scan.rule_.Drive(), scan.reason_, scan.keys_};
+  // The walk reports each key it reaches below a start key; the start
+  // keys are searched too.
+  run.summary = {scan.rule_.Drive(), scan.reason_, scan.keys_ + search.StartKeysOpened()};
   return run;
 }
 

@@ -3,6 +3,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/scan_report.h"
+#include "platform/registry.h"
 #include "scan/error_list.h"
 
 namespace qm::cli {
@@ -11,7 +12,13 @@ struct ScanRun {
   ErrorList rows;  // every row checked
   ScanSummary summary;
   bool interrupted = false;  // Ctrl+C stopped the walk
+  // kRegOk, or why the start key (--root and --key) could not be opened
+  // under any root: then nothing was searched.
+  RegStatus start_failure = kRegOk;
 };
+
+// The message for a start key that could not be opened.
+[[nodiscard]] std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status);
 
 // Searches as the scan window does, with progress on standard error unless
 // args.quiet. A walk stopped by Ctrl+C stores ErrorCount and LastScanTime

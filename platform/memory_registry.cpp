@@ -67,7 +67,7 @@ MemoryRegistry::MemoryRegistry() {
 MemoryRegistry::~MemoryRegistry() = default;
 
 MemoryRegistry::Node* MemoryRegistry::Resolve(RegKey key) const {
-  if (IsPredefinedRoot(key)) return roots_[key - kRegRoots[0].handle].get();
+  if (IsPredefinedRoot(key)) return roots_[CanonicalRoot(key) - kRegRoots[0].handle].get();
   if (key < kFirstHandle || key - kFirstHandle >= slots_.size()) return nullptr;
   return slots_[key - kFirstHandle].get();
 }

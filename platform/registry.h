@@ -119,8 +119,16 @@ inline constexpr RegKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
 inline constexpr RegKey kHkeyUsers = 0x80000003u;
 
-// The root's name, or empty text for any other handle.
+// A predefined root in its 32-bit form (0x80000000 to 0x80000006), whether
+// it came in that form or sign-extended to 64 bits as a Windows HKEY; any
+// other handle unchanged.
+[[nodiscard]] RegKey CanonicalRoot(RegKey key);
+// The root's name, or empty text for any other handle. Either form of a
+// root is recognised.
 [[nodiscard]] std::string_view RootKeyName(RegKey root);
 [[nodiscard]] bool IsPredefinedRoot(RegKey key);
+
+// "REG_SZ", "REG_DWORD" and so on; a type without a name as "0x0000002A".
+[[nodiscard]] std::string RegTypeName(std::uint32_t type);
 
 }  // namespace qm

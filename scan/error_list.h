@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct RegErrorRow {
   // `key` cannot be split again reliably. Repairs and backups use these.
   std::string key_path;
   std::string value_name;
+  // The value's registry type as the search read it (kRegSz and so on);
+  // kRegNone for a key-name find.
+  std::uint32_t type = 0;
 };
 
 // Rows in the order the search found them. Any number of rows: a badly

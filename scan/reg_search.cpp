@@ -138,6 +138,8 @@ void cRegSearch::YieldToOwner() {
 }
 
 void cRegSearch::DoSearch() {
+  starts_opened_ = 0;
+  start_failure_ = kRegOk;
   try {
     if (root_ != 0) {
       Walk(static_cast<RegKey>(static_cast<std::uint32_t>(root_)), true);
@@ -171,7 +173,11 @@ void cRegSearch::Walk(RegKey root, bool read_start_values) {
   if (stop_code_ != 0) return;
   const std::string_view root_name = RootKeyName(root);
   RegKey start = kNoKey;
-  if (registry_.OpenKey(root, sub_key_, &start) != kRegOk) return;
+  if (const RegStatus rc = registry_.OpenKey(root, sub_key_, &start); rc != kRegOk) {
+    start_failure_ = rc;
+    return;
+  }
+  ++starts_opened_;
 
   full_.assign(root_name);
   full_ += '\\';
@@ -210,6 +216,7 @@ void cRegSearch::Walk(RegKey root, bool read_start_values) {
           continue;
         }
       }
+      found_type_ = kRegNone;
       if (IsMatch(name) && !Report(root_name, child, "*", kFoundKeyName)) {
         levels_.pop_back();
         continue;
@@ -247,6 +254,7 @@ void cRegSearch::SearchValues(RegKey key, std::size_t path_len) {
     key_text_.assign(path);
     key_text_ += '\\';
     key_text_ += name;
+    found_type_ = value_.type;
     if (names && !Report(root_name, key_text_, value_text_, kFoundValueName, name)) return;
     if (data) {
       const std::string_view text = StripNull(value_text_);

@@ -78,6 +78,17 @@ class cRegSearch {
   // Asks the walk to wind down; when idle, the next DoSearch reports 1 at once.
   void StopSearch() { stop_code_ = kSearchStopped; }
 
+  // Of the last DoSearch: how many start keys it opened (one per root
+  // walked), and the status of the last start key it could not open
+  // (kRegOk when none failed). The walk itself passes a missing start key
+  // over in silence.
+  [[nodiscard]] int StartKeysOpened() const { return starts_opened_; }
+  [[nodiscard]] RegStatus StartKeyFailure() const { return start_failure_; }
+
+  // The registry type of the value that the SearchFound being handled
+  // reports (kRegNone for a key-name find). Only meaningful during that call.
+  [[nodiscard]] std::uint32_t FoundType() const { return found_type_; }
+
  private:
   struct Level {
     ScopedRegKey key;
@@ -110,6 +121,9 @@ class cRegSearch {
   std::size_t anchor_ = std::string::npos;  // a caseless character of the search text
   std::int32_t flags_ = 0;
   std::int32_t stop_code_ = 0;
+  std::uint32_t found_type_ = kRegNone;
+  int starts_opened_ = 0;
+  RegStatus start_failure_ = kRegOk;
 
   // Buffers reused through the walk so that it allocates only while they grow.
   std::string full_;      // root name, "\", the current key's path

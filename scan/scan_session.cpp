@@ -82,6 +82,7 @@ int ScanSession::SearchFound(std::string_view root, std::string_view key, std::s
                              std::int32_t found, std::string_view value_name) {
   auto row = rule_.Judge(root, key, value, found, value_name);
   if (!row) return 0;
+  row->type = search_.FoundType();
   rows_.Append(std::move(*row));
   view_.RowAdded(rows_.Rows().back());
   view_.SetFoundCount(std::to_string(rows_.Count()));

@@ -2,6 +2,7 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -17,7 +18,9 @@ namespace {
 
 std::atomic<bool> g_fetch_out{false};
 
-AdBody FetchNow(const std::string& url, DWORD timeout_ms) {
+// `abandoned` is raised once the caller has stopped waiting: nobody will
+// see the result, so the helper stops at its next step.
+AdBody FetchNow(const std::string& url, DWORD timeout_ms, const std::atomic<bool>& abandoned) {
   AdBody result;
   win32::UniqueInternet root(
       InternetOpenW(L"Tessavorn", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
@@ -36,10 +39,12 @@ AdBody FetchNow(const std::string& url, DWORD timeout_ms) {
     return result;
   }
   char buffer[1024];
-  for (;;) {
+  while (result.bytes.size() < kAdBodyLimit && !abandoned) {
+    const auto want = static_cast<DWORD>(
+        std::min<std::size_t>(sizeof(buffer), kAdBodyLimit - result.bytes.size()));
     DWORD read = 0;
     // A failed read yields no bytes and so ends the body like its end does.
-    if (!InternetReadFile(file.Get(), buffer, sizeof(buffer), &read)) read = 0;
+    if (!InternetReadFile(file.Get(), buffer, want, &read)) read = 0;
     if (read == 0) break;
     result.bytes.append(buffer, read);
   }
@@ -52,6 +57,7 @@ struct FetchJob {
   DWORD timeout_ms = 0;
   AdBody result;
   win32::UniqueKernelHandle done;
+  std::atomic<bool> abandoned{false};
 };
 
 }  // namespace
@@ -73,11 +79,12 @@ AdBody FetchAdBody(std::string_view url, DWORD timeout_ms, DWORD limit_ms) {
   }
   // The helper owns its share of the job: it may outlive this call.
   std::thread([job] {
-    job->result = FetchNow(job->url, job->timeout_ms);
+    job->result = FetchNow(job->url, job->timeout_ms, job->abandoned);
     g_fetch_out = false;  // before the wake-up, so that the next fetch may start at once
     SetEvent(job->done.Get());
   }).detach();
   if (WaitForSingleObject(job->done.Get(), limit_ms) != WAIT_OBJECT_0) {
+    job->abandoned = true;
     return {{}, ERROR_INTERNET_TIMEOUT};
   }
   return job->result;

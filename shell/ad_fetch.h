@@ -4,21 +4,24 @@
 // program, each network phase is bounded (kAdTimeoutMs), and the whole
 // fetch as well (kAdFetchLimitMs): the WinINet calls run on a helper
 // thread that the caller waits for; past the limit the caller gives up
-// with ERROR_INTERNET_TIMEOUT and the helper finishes on its own. While
-// such a helper is still out, a new fetch fails at once instead of adding
-// another.
+// with ERROR_INTERNET_TIMEOUT and tells the helper, which stops at its
+// next read and closes its handles. While such a helper is still out, a
+// new fetch fails at once instead of adding another. The body is read to
+// at most kAdBodyLimit bytes, so a server that never ends it costs no more.
 #pragma once
 
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace qm::shell {
 
-inline constexpr DWORD kAdTimeoutMs = 3000;     // connect, send and receive, each
-inline constexpr DWORD kAdFetchLimitMs = 5000;  // the whole fetch
+inline constexpr DWORD kAdTimeoutMs = 3000;             // connect, send and receive, each
+inline constexpr DWORD kAdFetchLimitMs = 5000;          // the whole fetch
+inline constexpr std::size_t kAdBodyLimit = 64 * 1024;  // bytes of body read at most
 
 struct AdBody {
   std::string bytes;  // the response body as received
@@ -26,7 +29,8 @@ struct AdBody {
 };
 
 // Fetches `url` (UTF-8): agent "Tessavorn", direct access, nothing written
-// to the cache, the body read 1024 bytes at a time until a read yields 0.
+// to the cache, the body read 1024 bytes at a time until a read yields 0
+// or kAdBodyLimit bytes are in (the rest is not read).
 [[nodiscard]] AdBody FetchAdBody(std::string_view url, DWORD timeout_ms = kAdTimeoutMs,
                                  DWORD limit_ms = kAdFetchLimitMs);
 

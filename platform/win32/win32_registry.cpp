@@ -20,9 +20,11 @@ RegStatus Win32Registry::OpenKey(RegKey parent, std::string_view path, RegKey* o
   HKEY h = nullptr;
   const LONG rc = RegOpenKeyExW(ToHkey(parent), wide_path_.c_str(), 0, KEY_READ, &h);
   if (rc != ERROR_SUCCESS) return rc;
-  *out = reinterpret_cast<RegKey>(h);
   // A predefined handle may come back for a root (the performance data
-  // does): its listing is the system's to answer, call by call.
+  // does), sign-extended as Windows defines it: it is kept in the core's
+  // form, never counted or closed, and its listing is the system's to
+  // answer, call by call.
+  *out = CanonicalRoot(reinterpret_cast<RegKey>(h));
   if (!IsPredefinedRoot(*out)) ReadCounts(h, *out);
   return kRegOk;
 }

@@ -15,7 +15,9 @@ RegStatus Win32RegistryEditor::Open(RegKey parent, std::string_view path, REGSAM
   HKEY h = nullptr;
   const LONG rc = RegOpenKeyExW(ToHkey(parent), Widen(path).c_str(), 0, access, &h);
   if (rc != ERROR_SUCCESS) return rc;
-  *out = reinterpret_cast<RegKey>(h);
+  // A root handed back as itself arrives sign-extended; the core keeps
+  // the 32-bit form, which CloseKey never closes.
+  *out = CanonicalRoot(reinterpret_cast<RegKey>(h));
   return kRegOk;
 }
 

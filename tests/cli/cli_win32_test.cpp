@@ -44,11 +44,13 @@ std::string ReadAll(HANDLE pipe) {
   return text;
 }
 
-// Runs quillmar-cli.exe with `args`; its standard input is an empty pipe,
-// which is not a terminal. `on_progress`, when given, runs once with the
-// child's process id as soon as the child writes to standard error; the
-// child then shares the test's console.
-CliRun RunCli(const std::string& args, const std::function<void(DWORD)>& on_progress = {}) {
+// Runs quillmar-cli.exe with `args`; its standard input is `input` when
+// given, else an empty pipe: neither is a terminal. `on_progress`, when
+// given, runs once with the child's process id as soon as the child writes
+// to standard error; the child then shares the test's console. A child
+// still running after two minutes is ended (and the test fails).
+CliRun RunCli(const std::string& args, const std::function<void(DWORD)>& on_progress = {},
+              HANDLE input = nullptr) {
   CliRun run;
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   win32::UniqueKernelHandle in_read, in_write, out_read, out_write, err_read, err_write;
@@ -66,13 +68,13 @@ CliRun RunCli(const std::string& args, const std::function<void(DWORD)>& on_prog
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = in_read.Get();
+  si.hStdInput = input != nullptr ? input : in_read.Get();
   si.hStdOutput = out_write.Get();
   si.hStdError = err_write.Get();
   std::wstring command =
       L"\"" + win32::Widen(Folder() + "\\quillmar-cli.exe") + L"\" " + win32::Widen(args);
   PROCESS_INFORMATION pi{};
-  const DWORD flags = on_progress ? 0 : CREATE_NO_WINDOW;
+  const DWORD flags = on_progress || input != nullptr ? 0 : CREATE_NO_WINDOW;
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si,
                       &pi)) {
     ADD_FAILURE() << "cannot start quillmar-cli: " << GetLastError();
@@ -85,6 +87,12 @@ CliRun RunCli(const std::string& args, const std::function<void(DWORD)>& on_prog
   out_write.Reset();
   err_write.Reset();
   in_write.Reset();
+  std::thread watchdog([&] {
+    if (WaitForSingleObject(process.Get(), 120000) != WAIT_OBJECT_0) {
+      ADD_FAILURE() << "quillmar-cli " << args << " still ran after two minutes";
+      TerminateProcess(process.Get(), 0xDEAD);
+    }
+  });
   std::thread err_reader([&] {
     if (on_progress) {
       char c = 0;
@@ -96,7 +104,7 @@ CliRun RunCli(const std::string& args, const std::function<void(DWORD)>& on_prog
   });
   run.out = ReadAll(out_read.Get());
   err_reader.join();
-  EXPECT_EQ(WaitForSingleObject(process.Get(), 120000), WAIT_OBJECT_0);
+  watchdog.join();
   GetExitCodeProcess(process.Get(), &run.code);
   return run;
 }
@@ -190,16 +198,23 @@ TEST_F(CliWin32Test, ScanListsTheMissingReferenceAndNotThePresentOne) {
   EXPECT_NE(json.out.find(
                 "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_CURRENT_USER\", \"key\": \"" +
                 cli::JsonEscape(MissingKey()) + "\", \"value\": \"" + cli::JsonEscape(missing_) +
-                "\", \"path\": \"" + cli::JsonEscape(Upper(missing_)) + "\"}"),
+                "\", \"path\": \"" + cli::JsonEscape(Upper(missing_)) + "\", \"key_path\": \"" +
+                cli::JsonEscape(tree_.Path("Run")) +
+                "\", \"value_name\": \"Tool\", \"type\": \"REG_SZ\"}"),
             std::string::npos)
       << json.out;
+  // The start key and Run below it.
+  EXPECT_NE(json.out.find("\"keys\": 2, "), std::string::npos) << json.out;
   EXPECT_EQ(json.out.find("present"), std::string::npos) << json.out;
   EXPECT_TRUE(json.err.empty()) << "--quiet printed: " << json.err;
 
   const CliRun csv = RunCli("scan --quiet --format csv " + Scope());
   EXPECT_EQ(csv.code, 0u) << csv.err;
-  EXPECT_EQ(csv.out, "kind,root,key,value,path\r\nVALUE VALUE,HKEY_CURRENT_USER," + MissingKey() +
-                         "," + missing_ + "," + Upper(missing_) + "\r\n");
+  EXPECT_EQ(csv.out,
+            "kind,root,key,value,path,key_path,value_name,type\r\nVALUE VALUE,"
+            "HKEY_CURRENT_USER," +
+                MissingKey() + "," + missing_ + "," + Upper(missing_) + "," + tree_.Path("Run") +
+                ",Tool,REG_SZ\r\n");
 }
 
 TEST_F(CliWin32Test, ScanPrintsRegistryTextAsUtf8) {
@@ -208,18 +223,141 @@ TEST_F(CliWin32Test, ScanPrintsRegistryTextAsUtf8) {
   const CliRun csv = RunCli("scan --quiet --format csv --root HKEY_CURRENT_USER --key \"" +
                             tree_.Path("Uni") + "\"");
   EXPECT_EQ(csv.code, 0u) << csv.err;
-  EXPECT_EQ(csv.out, "kind,root,key,value,path\r\nVALUE VALUE,HKEY_CURRENT_USER," +
-                         tree_.Path("Uni") + "\\键\\工具," + missing + "," + Upper(files_) +
-                         "\\程序\\缺失.EXE\r\n");
+  EXPECT_EQ(csv.out,
+            "kind,root,key,value,path,key_path,value_name,type\r\nVALUE VALUE,"
+            "HKEY_CURRENT_USER," +
+                tree_.Path("Uni") + "\\键\\工具," + missing + "," + Upper(files_) +
+                "\\程序\\缺失.EXE," + tree_.Path("Uni") + "\\键,工具,REG_SZ\r\n");
 }
 
-TEST_F(CliWin32Test, RepairWithoutYesOnAPipeRefusesAndDeletesNothing) {
-  const CliRun run = RunCli("repair --backup " + Scope());
-  EXPECT_EQ(run.code, 2u) << run.out << run.err;
-  EXPECT_NE(run.err.find("--yes"), std::string::npos) << run.err;
-  EXPECT_EQ(RunValue(L"Tool"), missing_);
+// Nobody can answer on a pipe, NUL (a character device, which the C
+// runtime's _isatty calls a terminal), a file, or endless zero bytes.
+TEST_F(CliWin32Test, RepairWithoutYesAndWithoutAConsoleRefusesAndDeletesNothing) {
+  const std::string zeros = files_ + "\\zeros.bin";
+  std::ofstream(fs::path(win32::Widen(zeros)), std::ios::binary) << std::string(4 << 20, '\0');
+  for (const std::string& input : std::vector<std::string>{"", "NUL", zeros, "Z:\\dev\\zero"}) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    win32::UniqueFile file;
+    if (!input.empty()) {
+      file.Reset(CreateFileW(win32::Widen(input).c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                             nullptr));
+      ASSERT_TRUE(file) << input << ": " << GetLastError();
+    }
+    const CliRun run = RunCli("repair --backup " + Scope(), {}, file ? file.Get() : nullptr);
+    EXPECT_EQ(run.code, 2u) << input << ": " << run.out << run.err;
+    EXPECT_NE(run.err.find("--yes"), std::string::npos) << input << ": " << run.err;
+    EXPECT_EQ(RunValue(L"Tool"), missing_) << input;
+  }
   EXPECT_TRUE(BackupFiles().empty());
   EXPECT_EQ(ReadProfile("Records", "FixedCount"), "");
+}
+
+// Someone at a console can answer: the typed line decides.
+TEST_F(CliWin32Test, RepairOnAConsoleAsksAndFollowsTheAnswer) {
+  if (GetConsoleWindow() == nullptr && GetConsoleCP() == 0) {
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole()) << GetLastError();
+  }
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  win32::UniqueFile console(CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                                        0, nullptr));
+  ASSERT_TRUE(console) << GetLastError();
+  // Wine's console needs a display; scripts/test.sh gives every test one.
+  if (DWORD mode = 0; !GetConsoleMode(console.Get(), &mode)) {
+    GTEST_SKIP() << "no working console here (Wine without a display)";
+  }
+  const auto type = [&](const std::wstring& keys) {
+    std::vector<INPUT_RECORD> events;
+    for (const wchar_t c : keys) {
+      for (const BOOL down : {TRUE, FALSE}) {
+        INPUT_RECORD r{};
+        r.EventType = KEY_EVENT;
+        r.Event.KeyEvent.bKeyDown = down;
+        r.Event.KeyEvent.wRepeatCount = 1;
+        r.Event.KeyEvent.wVirtualKeyCode = c == L'\r' ? VK_RETURN : 0;
+        r.Event.KeyEvent.uChar.UnicodeChar = c;
+        events.push_back(r);
+      }
+    }
+    DWORD written = 0;
+    ASSERT_TRUE(WriteConsoleInputW(console.Get(), events.data(), static_cast<DWORD>(events.size()),
+                                   &written));
+  };
+  const struct {
+    const wchar_t* keys;
+    bool deleted;
+  } cases[] = {{L"n\r", false}, {L"yess\r", false}, {L"yes\r", true}};
+  for (const auto& c : cases) {
+    FlushConsoleInputBuffer(console.Get());
+    type(c.keys);
+    const CliRun run = RunCli("repair --no-backup --quiet " + Scope(), {}, console.Get());
+    EXPECT_EQ(run.code, 0u) << run.out << run.err;
+    EXPECT_NE(run.err.find("Delete these 1 registry values? [y/N] "), std::string::npos) << run.err;
+    EXPECT_EQ(RunValue(L"Tool").empty(), c.deleted) << run.out << run.err;
+  }
+}
+
+TEST_F(CliWin32Test, AStartKeyThatIsNotThereIsAnErrorAndNotAnEmptyScan) {
+  const std::string gone = tree_.Path("NoSuchKey");
+  for (const std::string& args : std::vector<std::string>{
+           "scan --quiet --format json --root HKEY_CURRENT_USER --key \"" + gone + "\"",
+           "scan --quiet --key \"" + gone + "\"",
+           "repair --yes --quiet --root HKEY_CURRENT_USER --key \"" + gone + "\""}) {
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.code, 3u) << args << ": " << run.out << run.err;
+    EXPECT_NE(run.err.find(gone + " "), std::string::npos) << args << ": " << run.err;
+    EXPECT_NE(run.err.find("does not exist"), std::string::npos) << args << ": " << run.err;
+    EXPECT_TRUE(run.out.empty()) << args << ": " << run.out;
+  }
+}
+
+// A value "Sub\x" in key Names and a value "x" in key Names\Sub join to
+// the same key text; the rows keep them apart, with their types.
+TEST_F(CliWin32Test, RowsCarryKeyPathValueNameAndType) {
+  tree_.SetString("Names", L"Sub\\x", win32::Widen(missing_));
+  tree_.SetString("Names\\Sub", L"x", win32::Widen(missing_), REG_MULTI_SZ);
+  const std::string scope = "--root HKEY_CURRENT_USER --key \"" + tree_.Path("Names") + "\"";
+  const CliRun json = RunCli("scan --quiet --format json " + scope);
+  EXPECT_EQ(json.code, 0u) << json.err;
+  EXPECT_EQ(Occurrences(json.out, "\"key\": \"" + cli::JsonEscape(tree_.Path("Names\\Sub\\x"))), 2u)
+      << json.out;
+  EXPECT_NE(json.out.find("\"key_path\": \"" + cli::JsonEscape(tree_.Path("Names")) +
+                          "\", \"value_name\": \"Sub\\\\x\", \"type\": \"REG_SZ\"}"),
+            std::string::npos)
+      << json.out;
+  EXPECT_NE(json.out.find("\"key_path\": \"" + cli::JsonEscape(tree_.Path("Names\\Sub")) +
+                          "\", \"value_name\": \"x\", \"type\": \"REG_MULTI_SZ\"}"),
+            std::string::npos)
+      << json.out;
+  const CliRun csv = RunCli("scan --quiet --format csv " + scope);
+  EXPECT_NE(csv.out.find("," + tree_.Path("Names") + ",Sub\\x,REG_SZ\r\n"), std::string::npos)
+      << csv.out;
+  EXPECT_NE(csv.out.find("," + tree_.Path("Names\\Sub") + ",x,REG_MULTI_SZ\r\n"), std::string::npos)
+      << csv.out;
+}
+
+TEST_F(CliWin32Test, ALineBreakStaysInItsRowAndASkippedValueIsNoSuccess) {
+  tree_.SetString("Run", L"two\nlines", win32::Widen(missing_ + "\r\nsecond line"));
+  const CliRun scan = RunCli("scan --quiet " + Scope());
+  EXPECT_EQ(scan.code, 0u) << scan.err;
+  // The heading, two rows and the closing line.
+  EXPECT_EQ(Occurrences(scan.out, "\n"), 4u) << scan.out;
+  EXPECT_NE(scan.out.find("\\two\u240Alines  " + missing_ + "\u240D\u240Asecond line\n"),
+            std::string::npos)
+      << scan.out;
+
+  // No backup can hold a name with a line break: that value is skipped.
+  const CliRun run = RunCli("repair --yes --backup --quiet " + Scope());
+  EXPECT_EQ(run.code, 1u) << run.out << run.err;
+  const std::string where = "HKEY_CURRENT_USER\\" + tree_.Path("Run") + "\\two\u240Alines";
+  EXPECT_NE(run.out.find("已跳过  " + where + "  "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("1 个错误已修复。\n1 value(s) skipped and not deleted"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find(":\n  " + where + "\n"), std::string::npos) << run.out;
+  EXPECT_EQ(RunValue(L"Tool"), "");
+  EXPECT_EQ(RunValue(L"two\nlines"), missing_ + "\r\nsecond line");
 }
 
 TEST_F(CliWin32Test, RepairWithBackupDeletesAndTheBackupRestores) {
@@ -403,9 +541,10 @@ TEST_F(CliWin32Test, RepairFollowsBackupBeforeFixWithoutAFlag) {
 
 TEST_F(CliWin32Test, RepairWithNothingFoundWritesNoBackupAndKeepsTheCount) {
   WriteProfile("Records", "FixedCount", "7");
+  tree_.Create("Run\\Empty");
   const CliRun run =
       RunCli("repair --yes --backup --quiet --format json --root HKEY_CURRENT_USER --key \"" +
-             tree_.Path("Run") + "\\NoSuchKey\"");
+             tree_.Path("Run") + "\\Empty\"");
   EXPECT_EQ(run.code, 0u) << run.err;
   EXPECT_NE(run.out.find("\"backup\": null, \"repaired\": 0, \"failed\": 0, \"skipped\": 0, "
                          "\"rows\": []}"),

@@ -2,15 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/registry.h"
+
 namespace qm::cli {
 namespace {
 
 ErrorList ThreeRows() {
   ErrorList list;
-  list.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "Soft\\Run\\A", "C:\\a.exe", true, {}, {}});
-  list.Append({"VALUE NAME", "HKEY_CURRENT_USER", "Soft\\C:\\b.dll", "", true, {}, {}});
-  list.Append(
-      {"VALUE VALUE", "HKEY_LOCAL_MACHINE", "Soft\\X\\c", "\"C:\\c.exe\" /q", true, {}, {}});
+  list.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "Soft\\Run\\A", "C:\\a.exe", true, "Soft\\Run",
+               "A", kRegSz});
+  list.Append({"VALUE NAME", "HKEY_CURRENT_USER", "Soft\\C:\\b.dll", "", true, "Soft", "C:\\b.dll",
+               kRegSz});
+  list.Append({"VALUE VALUE", "HKEY_LOCAL_MACHINE", "Soft\\X\\c", "\"C:\\c.exe\" /q\nnext", true,
+               "Soft\\X", "c", kRegMultiSz});
   return list;
 }
 
@@ -36,18 +40,21 @@ TEST(RepairReport, JsonGivesEachRowItsStatusAndTheBackup) {
             "\"rows\": ["
             "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
             "\"Soft\\\\Run\\\\A\", \"value\": \"C:\\\\a.exe\", \"path\": \"C:\\\\A.EXE\", "
+            "\"key_path\": \"Soft\\\\Run\", \"value_name\": \"A\", \"type\": \"REG_SZ\", "
             "\"status\": \"repaired\"}, "
             "{\"kind\": \"VALUE NAME\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
-            "\"Soft\\\\C:\\\\b.dll\", \"value\": \"\", \"path\": \"C:\", \"status\": \"failed\"}, "
+            "\"Soft\\\\C:\\\\b.dll\", \"value\": \"\", \"path\": \"C:\", \"key_path\": \"Soft\", "
+            "\"value_name\": \"C:\\\\b.dll\", \"type\": \"REG_SZ\", \"status\": \"failed\"}, "
             "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_LOCAL_MACHINE\", \"key\": "
-            "\"Soft\\\\X\\\\c\", \"value\": \"\\\"C:\\\\c.exe\\\" /q\", \"path\": "
-            "\"C:\\\\C.EXE\", \"status\": \"skipped\"}]}\n");
+            "\"Soft\\\\X\\\\c\", \"value\": \"\\\"C:\\\\c.exe\\\" /q\\nnext\", \"path\": "
+            "\"C:\\\\C.EXE\", \"key_path\": \"Soft\\\\X\", \"value_name\": \"c\", "
+            "\"type\": \"REG_MULTI_SZ\", \"status\": \"skipped\"}]}\n");
 }
 
 TEST(RepairReport, JsonWithoutBackupAndAfterAFailedOne) {
   const auto none = Outcomes({RowOutcome::kRepaired}, false);
   ErrorList one;
-  one.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "K\\v", "C:\\a.exe", true, {}, {}});
+  one.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "K\\v", "C:\\a.exe", true, "K", "v", kRegSz});
   EXPECT_NE(FormatRepairReport(ReportFormat::kJson, {"C:", 0, 1}, one, none)
                 .find("\"backup\": null, \"repaired\": 1"),
             std::string::npos);
@@ -69,8 +76,11 @@ TEST(RepairReport, TextShowsTheWindowsTexts) {
             "Backup file:C:\\Q\\RegBackups\\1.reg\n"
             "已修复  HKEY_CURRENT_USER\\Soft\\Run\\A  C:\\a.exe\n"
             "修复失败  HKEY_CURRENT_USER\\Soft\\C:\\b.dll  \n"
-            "已跳过  HKEY_LOCAL_MACHINE\\Soft\\X\\c  \"C:\\c.exe\" /q\n"
-            "1 个错误已修复。\n1 个错误未能修复。\n");
+            "已跳过  HKEY_LOCAL_MACHINE\\Soft\\X\\c  \"C:\\c.exe\" /q\u240Anext\n"
+            "1 个错误已修复。\n1 个错误未能修复。\n"
+            "1 value(s) skipped and not deleted (changed since the scan, or not savable in the "
+            "backup):\n"
+            "  HKEY_LOCAL_MACHINE\\Soft\\X\\c\n");
   auto failed = Outcomes({RowOutcome::kUnchecked}, true);
   failed.stopped = true;
   failed.backup.failure = BackupFailure::kFile;
@@ -87,9 +97,12 @@ TEST(RepairReport, ExitStatus) {
   backup_failed.stopped = true;
   backup_failed.backup.failure = BackupFailure::kNoFreeName;
   const Case cases[] = {
-      {Outcomes({RowOutcome::kRepaired, RowOutcome::kSkipped}, true), 0},
+      {Outcomes({RowOutcome::kRepaired, RowOutcome::kRepaired}, true), 0},
       {Outcomes({}, false), 0},
       {Outcomes({RowOutcome::kRepaired, RowOutcome::kFailed}, false), 1},
+      // A skipped value is still there: the run did not do all it was asked.
+      {Outcomes({RowOutcome::kRepaired, RowOutcome::kSkipped}, true), 1},
+      {Outcomes({RowOutcome::kSkipped}, false), 1},
       {backup_failed, 3},
   };
   for (const auto& c : cases) EXPECT_EQ(RepairExitStatus(c.report), c.status);

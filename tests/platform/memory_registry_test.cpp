@@ -109,5 +109,31 @@ TEST(RootKeyName, NamesTheSevenRootsInOrder) {
   EXPECT_EQ(RootKeyName(0), "");
 }
 
+TEST(RootKeyName, KnowsARootSignExtendedAsA64BitHkey) {
+  if constexpr (sizeof(RegKey) < 8) GTEST_SKIP() << "handles have 32 bits here";
+  const struct {
+    std::uint64_t handle;
+    const char* name;  // "" for no root
+    std::uint64_t canonical;
+  } cases[] = {
+      {0xFFFFFFFF80000002u, "HKEY_LOCAL_MACHINE", 0x80000002u},
+      {0xFFFFFFFF80000000u, "HKEY_CLASSES_ROOT", 0x80000000u},
+      {0xFFFFFFFF80000006u, "HKEY_DYN_DATA", 0x80000006u},
+      {0x80000001u, "HKEY_CURRENT_USER", 0x80000001u},
+      // Only the sign extension of a root is one; other high bits are not.
+      {0xFFFFFFFF80000007u, "", 0xFFFFFFFF80000007u},
+      {0x0000000180000002u, "", 0x0000000180000002u},
+      {0x7FFFFFFF80000002u, "", 0x7FFFFFFF80000002u},
+      {0xFFFFFFFF00000002u, "", 0xFFFFFFFF00000002u},
+      {0x00000000000A1B20u, "", 0x00000000000A1B20u},
+  };
+  for (const auto& c : cases) {
+    const auto key = static_cast<RegKey>(c.handle);
+    EXPECT_EQ(RootKeyName(key), c.name) << std::hex << c.handle;
+    EXPECT_EQ(IsPredefinedRoot(key), *c.name != '\0') << std::hex << c.handle;
+    EXPECT_EQ(CanonicalRoot(key), static_cast<RegKey>(c.canonical)) << std::hex << c.handle;
+  }
+}
+
 }  // namespace
 }  // namespace qm

@@ -54,6 +54,42 @@ TEST_F(SearchTest, WalksDepthFirstPreOrderWithValuesBeforeSubkeys) {
   EXPECT_EQ(yields, 3 + 4);
 }
 
+// The walk passes a missing start key over; its owner still learns of it,
+// and of each find's type.
+TEST_F(SearchTest, TellsTheStartKeysOpenedAndTheTypeOfEachFind) {
+  reg.SetString(kHkeyCurrentUser, "T\\A", "sz", "C:\\a.exe");
+  reg.SetMultiString(kHkeyCurrentUser, "T\\A", "multi", {"C:\\b.exe"});
+  reg.CreateKey(kHkeyCurrentUser, "T\\C:\\key.exe");
+  reg.CreateKey(kHkeyCurrentUser, "Locked");
+  reg.FailOpen(kHkeyCurrentUser, "Locked", kRegAccessDenied);
+  std::vector<std::uint32_t> types;
+  rec.on_found = [&](std::string_view, std::int32_t) {
+    types.push_back(search.FoundType());
+    return 0;
+  };
+  const struct {
+    std::int32_t root;
+    const char* sub;
+    int opened;
+    RegStatus failure;
+    std::vector<std::uint32_t> types;  // in the walk's order
+  } cases[] = {
+      {kHkcu, "T", 1, kRegOk, {kRegSz, kRegMultiSz, kRegNone}},
+      {kHkcu, "T\\Missing", 0, kRegFileNotFound, {}},
+      {kHkcu, "Locked", 0, kRegAccessDenied, {}},
+      // All seven roots: only one holds T.
+      {0, "T", 1, kRegFileNotFound, {kRegSz, kRegMultiSz, kRegNone}},
+      {0, "Nowhere", 0, kRegFileNotFound, {}},
+  };
+  for (const auto& c : cases) {
+    types.clear();
+    Run(c.root, c.sub, "c:", kSearchValueNames | kSearchValueData);
+    EXPECT_EQ(search.StartKeysOpened(), c.opened) << c.root << " " << c.sub;
+    EXPECT_EQ(search.StartKeyFailure(), c.failure) << c.root << " " << c.sub;
+    EXPECT_EQ(types, c.types) << c.root << " " << c.sub;
+  }
+}
+
 TEST_F(SearchTest, AllRootsVisitTheStartPathUnderEachRootInTableOrder) {
   reg.CreateKey(kHkeyLocalMachine, "SOFTWARE\\M");
   reg.CreateKey(kHkeyClassesRoot, "SOFTWARE\\C");

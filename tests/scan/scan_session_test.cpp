@@ -105,7 +105,10 @@ TEST_F(ScanSessionTest, AScanToItsEndListsTicksAndEnablesRepairWithoutWritingFig
   EXPECT_FALSE(view.stop);
   EXPECT_TRUE(view.repair);
   for (const auto& r : view.rows) EXPECT_FALSE(r.checked) << "rows arrive unticked";
-  for (const auto& r : session.Rows().Rows()) EXPECT_TRUE(r.checked) << "the end ticks them";
+  for (const auto& r : session.Rows().Rows()) {
+    EXPECT_TRUE(r.checked) << "the end ticks them";
+    EXPECT_EQ(r.type, kRegSz) << r.key << ": the row keeps the value's type";
+  }
   EXPECT_EQ(view.ticks, 1);
   EXPECT_TRUE(services.writes.empty()) << "only Stop writes the scan figures";
 }

@@ -59,6 +59,36 @@ TEST(FetchAdText, ReadsALongBodyWhole) {
   EXPECT_EQ(FetchAdText(server.Url()), text);
 }
 
+// A server that never ends its body: fast, the fetch keeps the first
+// 64 KiB and closes; slow, the fetch gives up at its limit and its helper
+// stops reading and closes too, rather than filling memory until it fails.
+TEST(FetchAdText, ABodyThatNeverEndsCostsAtMost64KiBAndTheLimit) {
+  const struct {
+    DWORD pause_ms;
+    DWORD error;
+    std::size_t bytes;
+  } cases[] = {
+      {0, 0, 64 * 1024},
+      {20, static_cast<DWORD>(ERROR_INTERNET_TIMEOUT), 0},
+  };
+  for (const auto& c : cases) {
+    LocalHttpServer server;
+    server.StreamForever("AD" + std::string(98, 'x'), c.pause_ms);
+    const auto start = std::chrono::steady_clock::now();
+    const AdBody body = FetchAdBody(server.Url());
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(body.error, c.error) << c.pause_ms;
+    EXPECT_EQ(body.bytes.size(), c.bytes) << c.pause_ms;
+    EXPECT_EQ(body.bytes.rfind("ADxx", 0), body.bytes.empty() ? std::string::npos : 0u);
+    EXPECT_LT(seconds, kAdFetchLimitMs / 1000.0 + 1.0) << c.pause_ms;
+    // The helper has let go of the connection: the server's next send fails.
+    for (int i = 0; i < 60 && (AdFetchStillOut() || server.StreamsDropped() == 0); ++i) Sleep(50);
+    EXPECT_FALSE(AdFetchStillOut()) << c.pause_ms;
+    EXPECT_EQ(server.StreamsDropped(), 1) << c.pause_ms;
+  }
+}
+
 TEST(FetchAdText, DecodesTheWholeBodyFromTheAnsiCodePage) {
   ASSERT_EQ(GetACP(), 936u) << "the test runs with a Chinese locale";
   LocalHttpServer server;

@@ -1,6 +1,7 @@
 // A small HTTP server on 127.0.0.1 inside the test process (Winsock, one
 // thread): answers every request with the status and body it is given,
-// or accepts and never answers. It records each request it received.
+// accepts and never answers, or streams a body that never ends. It records
+// each request it received.
 #pragma once
 
 #include <winsock2.h>
@@ -16,7 +17,7 @@ namespace qm::shell::testing {
 
 class LocalHttpServer {
  public:
-  enum class Mode { Answer, NeverAnswer };
+  enum class Mode { Answer, NeverAnswer, StreamForever };
 
   LocalHttpServer() {
     WSADATA data;
@@ -52,6 +53,16 @@ class LocalHttpServer {
     std::lock_guard<std::mutex> lock(mutex_);
     mode_ = Mode::NeverAnswer;
   }
+  // Answers 200 with a body of `piece` sent again and again, `pause_ms`
+  // apart, until the client goes away or the server stops.
+  void StreamForever(std::string piece, DWORD pause_ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    mode_ = Mode::StreamForever;
+    body_ = std::move(piece);
+    pause_ms_ = pause_ms;
+  }
+  // How many endless streams ended because the client closed its end.
+  [[nodiscard]] int StreamsDropped() const { return streams_dropped_; }
   [[nodiscard]] std::string Url(const std::string& path = "/ad.txt") const {
     return "http://127.0.0.1:" + std::to_string(port_) + path;
   }
@@ -94,6 +105,10 @@ class LocalHttpServer {
                  "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body_.size()) +
                  "\r\nConnection: close\r\n\r\n" + body_;
     }
+    if (mode == Mode::StreamForever) {
+      Stream(s);
+      return;
+    }
     if (mode == Mode::NeverAnswer) {
       // Hold the connection open and silent until the client gives up.
       while (!stop_ && WaitReadable(s)) {
@@ -108,6 +123,26 @@ class LocalHttpServer {
       Sleep(2);
     }
     shutdown(s, SD_SEND);
+  }
+
+  void Stream(SOCKET s) {
+    std::string piece;
+    DWORD pause_ms = 0;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      piece = body_;
+      pause_ms = pause_ms_;
+    }
+    const std::string head =
+        "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n";
+    if (send(s, head.data(), static_cast<int>(head.size()), 0) <= 0) return;
+    while (!stop_) {
+      if (send(s, piece.data(), static_cast<int>(piece.size()), 0) <= 0) {
+        ++streams_dropped_;
+        return;
+      }
+      if (pause_ms != 0) Sleep(pause_ms);
+    }
   }
 
   // Waits until `s` has data, or the server stops; false when stopping.
@@ -130,6 +165,8 @@ class LocalHttpServer {
   Mode mode_ = Mode::Answer;
   int status_ = 200;
   std::string body_;
+  DWORD pause_ms_ = 0;
+  std::atomic<int> streams_dropped_{0};
   std::vector<std::string> requests_;
 };
 
