@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "platform/text.h"
 #include "platform/win32/wide.h"
 
 namespace qm::win32 {
@@ -28,7 +29,12 @@ ProfileRead Win32Profile::GetString(std::string_view file, std::string_view sect
   const DWORD copied = GetPrivateProfileStringW(Widen(section).c_str(), Widen(key).c_str(), L"",
                                                 buffer.data(), size, Widen(file).c_str());
   const std::size_t length = wcsnlen(buffer.data(), buffer.size());
-  return {Narrow(std::wstring_view(buffer.data(), length)), copied};
+  // Profile values are figures and settings, never names to address again:
+  // they decode as every other text of the profile does, a cut surrogate
+  // pair becoming U+FFFD, so that both profile readers agree.
+  return {text::Utf16ToUtf8(
+              std::u16string_view(reinterpret_cast<const char16_t*>(buffer.data()), length)),
+          copied};
 }
 
 bool Win32Profile::WriteString(std::string_view file, std::string_view section,
