@@ -5,7 +5,10 @@
 set -eu
 export WINEPREFIX="$1" WINEDEBUG=-all LC_ALL=C.UTF-8
 stamp="$WINEPREFIX/.quillmar-demo-seeded"
-[ -f "$stamp" ] && exit 0
+# The stamp holds this script's digest: a prefix seeded by an older version
+# is seeded again (reg add overwrites), so new demo data reach it.
+digest=$(sha256sum "$0" | cut -d' ' -f1)
+[ "$(cat "$stamp" 2>/dev/null)" = "$digest" ] && exit 0
 c="$WINEPREFIX/drive_c"
 
 # Programs that are still installed: their references are valid.
@@ -43,4 +46,4 @@ reg 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v ExampleKit /d '"C:\T
 reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\x.exe' /ve /d 'C:\Tools\My.Dll-Tools\x.exe'
 reg 'HKLM\Software\Tessel' /v ReportLog /d 'C:\Tools\report.exe.log'
 wineserver -w
-touch "$stamp"
+echo "$digest" >"$stamp"

@@ -21,9 +21,11 @@ export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64 LC_ALL=C.UTF-8
 unset WINELOADERNOEXEC
 
 # A seeded prefix is made once per build folder and copied for each run, so
-# every run starts from the same registry.
+# every run starts from the same registry; a template seeded by another
+# version of the seed script is made anew.
 template="$work/template"
-if [ ! -f "$template/.quillmar-demo-seeded" ]; then
+seed_digest=$(sha256sum "$src/demo/seed.sh" | cut -d' ' -f1)
+if [ "$(cat "$template/.quillmar-demo-seeded" 2>/dev/null)" != "$seed_digest" ]; then
   rm -rf "$template"
   bash "$src/cmake/make-wineprefix.sh" "$template"
   bash "$src/demo/seed.sh" "$template"
