@@ -5,12 +5,9 @@
 #include <chrono>
 #include <string>
 
+#include "app/system_services.h"
 #include "cli/console_win32.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_profile.h"
-#include "platform/win32/win32_registry.h"
 #include "profile/profile_store.h"
-#include "repair/win32/win32_backup_clock.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
 
@@ -60,19 +57,11 @@ class CliScan final : public SearchListener {
   std::chrono::steady_clock::time_point last_{};
 };
 
-// The local date and time as the window stores LastScanTime.
-std::string NowText() {
-  win32::SystemBackupClock clock;
-  const LocalDateTimeText now = clock.Now();
-  return now.midnight ? now.short_date : now.short_date + " " + now.long_time;
-}
-
 // What the window's Stop writes: the rows found so far, then the time.
-void WriteStopFigures(std::size_t rows) {
-  win32::Win32Profile profile;
-  const std::string file = ProfileFile();
-  if (!WriteIniValue(profile, file, kRecordsSection, kErrorCountKey, std::to_string(rows)) ||
-      !WriteIniValue(profile, file, kRecordsSection, kLastScanTimeKey, NowText())) {
+void WriteStopFigures(app::SystemServices& system, std::size_t rows) {
+  const std::string file = system.ProfileFile();
+  if (!WriteIniValue(system.profile, file, kRecordsSection, kErrorCountKey, std::to_string(rows)) ||
+      !WriteIniValue(system.profile, file, kRecordsSection, kLastScanTimeKey, system.NowText())) {
     Write(stderr, "quillmar-cli: the records could not be written to " + file + "\n");
   }
 }
@@ -80,12 +69,11 @@ void WriteStopFigures(std::size_t rows) {
 }  // namespace
 
 ScanRun RunScan(const CliArgs& args) {
-  win32::Win32Registry registry;
-  win32::Win32FileSystem fs;
-  CliScan scan(fs, args.quiet);
+  app::SystemServices system;
+  CliScan scan(system.fs, args.quiet);
   cRegSearch* running = nullptr;
   bool stopped_here = false;
-  cRegSearch search(registry, scan, [&running, &stopped_here] {
+  cRegSearch search(system.registry, scan, [&running, &stopped_here] {
     if (Interrupted() && running != nullptr && !stopped_here) {
       stopped_here = true;
       running->StopSearch();
@@ -100,7 +88,7 @@ ScanRun RunScan(const CliArgs& args) {
 
   ScanRun run;
   run.interrupted = stopped_here;
-  if (run.interrupted) WriteStopFigures(scan.rows_.Count());
+  if (run.interrupted) WriteStopFigures(system, scan.rows_.Count());
   scan.rows_.CheckAll();
   run.rows = std::move(scan.rows_);
   run.summary = {scan.rule_.Drive(), scan.reason_, scan.keys_};
