@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
-#include <string>
 #include <vector>
 
 #include "local_http_server.h"
