@@ -25,12 +25,12 @@
 #include <string>
 #include <thread>
 
+#include "app/form_repair.h"
 #include "bench/wine_tree.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_registry.h"
-#include "scan/win32/form_repair.h"
 #include "shell/app_urls.h"
 #include "shell/form.h"
 #include "shell/services.h"
@@ -170,8 +170,7 @@ struct WindowRun {
 WindowRun RunWindow() {
   WindowRun run;
   const auto t0 = Clock::now();
-  auto* form = static_cast<scan_window::FormRepair*>(
-      shell::LoadForm(std::make_unique<scan_window::FormRepair>()));
+  auto* form = static_cast<app::FormRepair*>(shell::LoadForm(std::make_unique<app::FormRepair>()));
   if (form == nullptr) {
     std::printf("  the scan window could not be loaded\n");
     return run;

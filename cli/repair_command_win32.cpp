@@ -2,19 +2,15 @@
 // row.
 #include <optional>
 
+#include "app/system_services.h"
 #include "cli/answer_line.h"
 #include "cli/commands_win32.h"
 #include "cli/console_win32.h"
 #include "cli/repair_report.h"
 #include "cli/scan_run_win32.h"
 #include "platform/text.h"
-#include "platform/win32/win32_profile.h"
-#include "platform/win32/win32_registry_editor.h"
 #include "profile/profile_store.h"
 #include "repair/repair_run.h"
-#include "repair/win32/win32_backup_clock.h"
-#include "repair/win32/win32_backup_disk.h"
-#include "repair/win32/win32_code_page.h"
 #include "scan/reg_search.h"
 
 namespace qm::cli {
@@ -116,15 +112,10 @@ int RepairCommand(const CliArgs& args) {
     }
   }
 
-  win32::Win32Profile file;
-  BackupChoiceProfile profile(file, BackupOverride(args.backup));
-  win32::Win32RegistryEditor editor;
-  win32::Win32BackupDisk disk;
-  win32::SystemAnsiCodePage code_page;
-  win32::SystemBackupClock clock;
+  app::SystemServices system;
+  BackupChoiceProfile profile(system.profile, BackupOverride(args.backup));
   ConsoleRepairView view(args.quiet);
-  RepairServices services{editor, profile, view, view,
-                          BackupPlace{ProgramFolderOrDot(), disk, code_page, clock}};
+  RepairServices services = system.Repair(profile, view, view);
   const RepairReport report = RunRepair(run.rows.Rows(), services);
   Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, report));
   return RepairExitStatus(report);

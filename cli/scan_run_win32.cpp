@@ -6,12 +6,9 @@
 #include <chrono>
 #include <string>
 
+#include "app/system_services.h"
 #include "cli/console_win32.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_profile.h"
-#include "platform/win32/win32_registry.h"
 #include "profile/profile_store.h"
-#include "repair/win32/win32_backup_clock.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
 
@@ -70,19 +67,11 @@ class CliScan final : public SearchListener {
   std::chrono::steady_clock::time_point last_{};
 };
 
-// The local date and time as the window stores LastScanTime.
-std::string NowText() {
-  win32::SystemBackupClock clock;
-  const LocalDateTimeText now = clock.Now();
-  return now.midnight ? now.short_date : now.short_date + " " + now.long_time;
-}
-
 // What the window's Stop writes: the rows found so far, then the time.
-void WriteStopFigures(std::size_t rows) {
-  win32::Win32Profile profile;
-  const std::string file = ProfileFile();
-  if (!WriteIniValue(profile, file, kRecordsSection, kErrorCountKey, std::to_string(rows)) ||
-      !WriteIniValue(profile, file, kRecordsSection, kLastScanTimeKey, NowText())) {
+void WriteStopFigures(app::SystemServices& system, std::size_t rows) {
+  const std::string file = system.ProfileFile();
+  if (!WriteIniValue(system.profile, file, kRecordsSection, kErrorCountKey, std::to_string(rows)) ||
+      !WriteIniValue(system.profile, file, kRecordsSection, kLastScanTimeKey, system.NowText())) {
     Write(stderr, "quillmar-cli: the records could not be written to " + file + "\n");
   }
 }
@@ -104,12 +93,11 @@ std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
 }
 
 ScanRun RunScan(const CliArgs& args) {
-  win32::Win32Registry registry;
-  win32::Win32FileSystem fs;
-  CliScan scan(fs, args.quiet);
+  app::SystemServices system;
+  CliScan scan(system.fs, args.quiet);
   cRegSearch* running = nullptr;
   bool stopped_here = false;
-  cRegSearch search(registry, scan, [&running, &stopped_here] {
+  cRegSearch search(system.registry, scan, [&running, &stopped_here] {
     if (Interrupted() && running != nullptr && !stopped_here) {
       stopped_here = true;
       running->StopSearch();
@@ -128,7 +116,7 @@ ScanRun RunScan(const CliArgs& args) {
   // No start key opened, though one was tried: what --root and --key name
   // is not there to search (a walk stopped before it began tried none).
   run.start_failure = search.StartKeysOpened() == 0 ? search.StartKeyFailure() : kRegOk;
-  if (run.interrupted) WriteStopFigures(scan.rows_.Count());
+  if (run.interrupted) WriteStopFigures(system, scan.rows_.Count());
   scan.rows_.CheckAll();
   run.rows = std::move(scan.rows_);
   // The walk reports each key it reaches below a start key; the start

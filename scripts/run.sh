@@ -26,7 +26,7 @@ fi
 
 # quillmar.exe, with the skin pictures beside it (the build draws them).
 cmake --build "$build" -j"$(nproc)" --target quillmar
-app="$root/$build/shell/quillmar.exe"
+app="$root/$build/app/quillmar.exe"
 if [ -n "${DISPLAY:-}" ]; then
   exec cmake/wine-run.sh "$app"
 fi

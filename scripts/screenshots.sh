@@ -17,7 +17,7 @@ prefix="${QM_DEMO_PREFIX:-$root/build/demo-prefix}"
 bash cmake/make-wineprefix.sh "$prefix"
 bash demo/seed.sh "$prefix"
 export WINEPREFIX="$prefix"
-app="$root/$build/shell/quillmar.exe"
+app="$root/$build/app/quillmar.exe"
 
 wineserver -k 2>/dev/null || true
 # The main window opens centred on the 1280 x 1024 screen, at (247, 233);

@@ -43,6 +43,11 @@ void NavigationForm::ExitAction() {
 }
 
 void NavigationForm::OnCloseRequest() {
+  // While the scan window is up, this window is disabled as its owner, and
+  // a close request can still reach it (the task bar, another program).
+  // Ending then would cut off a scan or a repair half-way: the scan window
+  // alone decides when it closes.
+  if (!IsWindowEnabled(Handle())) return;
   // Alt+F4 or closing from the task bar ends the program the one defined
   // way, so the windows go in the same order as from the exit button.
   ExitProgram();

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "shell/chrome.h"
+#include "shell/window_factory.h"
 
 namespace qm::shell {
 
@@ -35,16 +36,6 @@ class NavigationForm : public ChromeForm {
 
   std::string heading_;
 };
-
-// A newly made, not yet loaded navigation window of `kind` (not the scan window).
-[[nodiscard]] std::unique_ptr<Form> MakeNavigationForm(FormKind kind);
-
-// The other three navigation windows, each made by the library that builds
-// it (repair/, profile/); the shell's stand-ins (nav_standins.cpp) make
-// windows with the chrome alone.
-[[nodiscard]] std::unique_ptr<NavigationForm> MakeFormRestoreAndBackup();
-[[nodiscard]] std::unique_ptr<NavigationForm> MakeFormSettings();
-[[nodiscard]] std::unique_ptr<NavigationForm> MakeFormRecords();
 
 // Replaces `current` by a newly loaded window of `target` at its screen
 // position. When the target cannot be loaded the program ends.

@@ -10,14 +10,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/form_records.h"
+#include "app/form_repair.h"
+#include "app/form_settings.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_profile.h"
 #include "profile/profile_store.h"
-#include "profile/win32/form_records.h"
-#include "profile/win32/form_settings.h"
 #include "repair/backup_writer.h"
-#include "scan/win32/form_repair.h"
 #include "shell/app_urls.h"
 #include "tests/support/profile_file.h"
 #include "tests/support/window_harness.h"
@@ -25,9 +25,9 @@
 namespace qm {
 namespace {
 
-using profile_window::FormRecords;
-using profile_window::FormSettings;
-using scan_window::FormRepair;
+using app::FormRecords;
+using app::FormRepair;
+using app::FormSettings;
 using testing::ClickCentre;
 using testing::MessageRecorder;
 using testing::OpenWindow;

@@ -8,9 +8,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/form_settings.h"
+#include "app/program_windows.h"
 #include "platform/win32/wide.h"
 #include "profile/profile_store.h"
-#include "profile/win32/form_settings.h"
 #include "shell/app_urls.h"
 #include "tests/support/profile_file.h"
 #include "tests/support/window_harness.h"
@@ -18,7 +19,7 @@
 namespace qm {
 namespace {
 
-using profile_window::FormSettings;
+using app::FormSettings;
 using testing::ClickCentre;
 using testing::MessageRecorder;
 using testing::OpenWindow;
@@ -51,6 +52,7 @@ class SettingsWindowTest : public ::testing::Test {
   void SetUp() override {
     saved_urls_ = shell::AppUrls();
     shell::AppUrls().ad_fetch = "http://127.0.0.1:1/ad.txt";
+    saved_factory_ = shell::InstallWindowFactory(&app::TheProgramWindows());
     RemoveProfile();
     SetCursorPos(2, 2);
   }
@@ -58,6 +60,7 @@ class SettingsWindowTest : public ::testing::Test {
     testing::UnloadAllWindows();
     RemoveProfile();
     shell::AppUrls() = saved_urls_;
+    shell::InstallWindowFactory(saved_factory_);
   }
   FormSettings* Open() {
     form_ = OpenWindow<FormSettings>();
@@ -71,6 +74,7 @@ class SettingsWindowTest : public ::testing::Test {
 
  private:
   shell::Urls saved_urls_;
+  shell::WindowFactory* saved_factory_ = nullptr;
 };
 
 TEST_F(SettingsWindowTest, OpensAsTheProfileSaysAndApplyStoresTheBox) {

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <set>
 
+#include "app/form_restore_and_backup.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_profile.h"
@@ -21,7 +22,6 @@
 #include "profile/profile_store.h"
 #include "repair/backup_writer.h"
 #include "repair/repair_run.h"
-#include "repair/win32/form_restore_and_backup.h"
 #include "repair/win32/win32_backup_clock.h"
 #include "repair/win32/win32_backup_disk.h"
 #include "repair/win32/win32_code_page.h"
@@ -31,7 +31,7 @@
 namespace qm {
 namespace {
 
-using repair_window::FormRestoreAndBackup;
+using app::FormRestoreAndBackup;
 using testing::ClickCentre;
 using testing::ClickClient;
 using testing::MessageRecorder;

@@ -9,16 +9,16 @@
 #include <set>
 #include <stdexcept>
 
+#include "app/form_repair.h"
 #include "platform/memory_registry.h"
 #include "platform/win32/program_folder.h"
 #include "platform/win32/win32_profile.h"
 #include "profile/profile_store.h"
-#include "scan/win32/form_repair.h"
 #include "shell/app_urls.h"
 #include "tests/platform/win32_test_tree.h"
 #include "tests/shell/ui_harness.h"
 
-namespace qm::scan_window {
+namespace qm::app {
 namespace {
 
 using namespace qm::shell;
@@ -268,9 +268,9 @@ TEST_F(FormRepairTest, RepairBacksUpDeletesAndMarksTheRow) {
 }
 
 }  // namespace
-}  // namespace qm::scan_window
+}  // namespace qm::app
 
-namespace qm::scan_window {
+namespace qm::app {
 namespace {
 
 using namespace qm::shell;
@@ -395,4 +395,4 @@ TEST_F(InMemoryScanWindowTest, StartAgainEmptiesTheListAndCloseRequestsWaitForTh
 }
 
 }  // namespace
-}  // namespace qm::scan_window
+}  // namespace qm::app

@@ -1,10 +1,15 @@
-// The scan window as the window tests see it: each opening is recorded and
-// may run a test's own modal window.
+// The program's windows as the shell's window tests see them, made through
+// the window factory: the real main window, stand-ins with the chrome alone
+// for the backup, settings and records windows, and a scan window whose
+// every opening is recorded and may run a test's own modal window.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <memory>
+
+#include "shell/window_factory.h"
 
 namespace qm::shell::testing {
 
@@ -15,5 +20,11 @@ struct ScanWindowCalls {
 };
 
 ScanWindowCalls& ScanWindowRecorder();
+
+class StandInWindows final : public WindowFactory {
+ public:
+  [[nodiscard]] std::unique_ptr<Form> MakeForm(FormKind kind) override;
+  void ShowScanWindow(HWND owner) override;
+};
 
 }  // namespace qm::shell::testing

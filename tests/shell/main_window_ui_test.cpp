@@ -169,6 +169,65 @@ TEST_F(MainWindowTest, ScanWindowIsModalOverTheMainWindowUntilItCloses) {
   EXPECT_EQ(LoadedForm(FormKind::Scanner), main);
 }
 
+// The main window is disabled under the scan window, yet a close request
+// still reaches it (the task bar, Alt+F4 before the switch, another
+// program). None may end the program while a scan or a repair runs in the
+// scan window; once the scan window has closed, the same request ends it.
+TEST_F(MainWindowTest, CloseRequestsToTheMainWindowCannotEndTheProgramUnderTheScanWindow) {
+  FormScanner* main = OpenMain();
+  ASSERT_NE(main, nullptr);
+  struct Request {
+    const char* name;
+    bool post;
+    UINT msg;
+    WPARAM wp;
+  };
+  const Request requests[] = {{"WM_CLOSE sent", false, WM_CLOSE, 0},
+                              {"WM_CLOSE posted", true, WM_CLOSE, 0},
+                              {"SC_CLOSE posted", true, WM_SYSCOMMAND, SC_CLOSE}};
+  std::vector<std::string> survived;
+  ScanWindowRecorder().run = [&](HWND owner) {
+    Form* scan = LoadForm(std::make_unique<ModalScanWindow>(), owner);
+    ASSERT_NE(scan, nullptr);
+    static std::function<void()> during;
+    during = [&, scan, owner] {
+      for (const Request& r : requests) {
+        if (r.post) {
+          PostMessageW(owner, r.msg, r.wp, 0);
+        } else {
+          SendMessageW(owner, r.msg, r.wp, 0);
+        }
+        // As a walk or a repair does: work that yields to the messages.
+        Pump(100);
+        if (services_.ended.empty() && LoadedForm(FormKind::Repair) == scan &&
+            LoadedForm(FormKind::Scanner) != nullptr) {
+          survived.push_back(r.name);
+        }
+      }
+      if (LoadedForm(FormKind::Repair) == scan) scan->Unload();
+    };
+    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      during();
+    });
+    scan->ShowModal();
+  };
+  RECT b{};
+  GetWindowRect(main->FindChild("CommandScanNow"), &b);
+  ClickAt({(b.left + b.right) / 2, (b.top + b.bottom) / 2});
+  EXPECT_TRUE(PumpUntil([] { return LoadedForm(FormKind::Repair) == nullptr; }));
+  EXPECT_EQ(survived,
+            (std::vector<std::string>{"WM_CLOSE sent", "WM_CLOSE posted", "SC_CLOSE posted"}));
+  EXPECT_TRUE(services_.ended.empty());
+  ASSERT_EQ(LoadedForm(FormKind::Scanner), main);
+  EXPECT_TRUE(IsWindowEnabled(main->Handle()));
+
+  PostMessageW(main->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  Pump(100);
+  EXPECT_EQ(services_.ended, (std::vector<UINT>{0}));
+  EXPECT_EQ(LoadedForm(FormKind::Scanner), nullptr);
+}
+
 TEST_F(MainWindowTest, SelectAllUnderlinesOnHoverUntilABackgroundMove) {
   FormScanner* main = OpenMain();
   ASSERT_NE(main, nullptr);

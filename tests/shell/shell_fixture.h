@@ -6,12 +6,14 @@
 
 #include <memory>
 
+#include "app/form_scanner.h"
 #include "fake_scan_window.h"
 #include "shell/app_urls.h"
-#include "shell/form_scanner.h"
 #include "ui_harness.h"
 
 namespace qm::shell::testing {
+
+using app::FormScanner;
 
 class ShellWindowTest : public ::testing::Test {
  protected:
@@ -19,6 +21,7 @@ class ShellWindowTest : public ::testing::Test {
     saved_urls_ = AppUrls();
     // Nothing listens on port 1: the advertisement ticks fail at once.
     AppUrls().ad_fetch = "http://127.0.0.1:1/ad.txt";
+    saved_factory_ = InstallWindowFactory(&windows_);
     MoveTo(2, 2);
   }
   void TearDown() override {
@@ -29,11 +32,12 @@ class ShellWindowTest : public ::testing::Test {
     Pump(50);
     AppUrls() = saved_urls_;
     ScanWindowRecorder() = {};
+    InstallWindowFactory(saved_factory_);
     MoveTo(2, 2);
   }
 
   FormScanner* OpenMain(int left = 150, int top = 120) {
-    Form* f = LoadForm(std::make_unique<FormScanner>());
+    Form* f = LoadForm(windows_.MakeForm(FormKind::Scanner));
     if (f == nullptr) return nullptr;
     f->SetLeft(left);
     f->SetTop(top);
@@ -65,6 +69,8 @@ class ShellWindowTest : public ::testing::Test {
 
  private:
   Urls saved_urls_;
+  StandInWindows windows_;
+  WindowFactory* saved_factory_ = nullptr;
 };
 
 }  // namespace qm::shell::testing

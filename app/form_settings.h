@@ -10,7 +10,7 @@
 #include "platform/win32/win32_profile.h"
 #include "shell/navigation_form.h"
 
-namespace qm::profile_window {
+namespace qm::app {
 
 inline constexpr std::string_view kSettingsNotSavedText = "无法保存设置：";
 
@@ -31,4 +31,4 @@ class FormSettings final : public shell::NavigationForm {
   HWND CheckBackupBeforeFix_ = nullptr;
 };
 
-}  // namespace qm::profile_window
+}  // namespace qm::app

@@ -1,9 +1,9 @@
-#include "profile/win32/form_records.h"
+#include "app/form_records.h"
 
 #include "platform/win32/program_folder.h"
 #include "profile/profile_store.h"
 
-namespace qm::profile_window {
+namespace qm::app {
 
 using shell::TwipsRect;
 
@@ -62,12 +62,4 @@ bool FormRecords::YieldToEvents() {
   return IsWindow(self) != FALSE;
 }
 
-}  // namespace qm::profile_window
-
-namespace qm::shell {
-
-std::unique_ptr<NavigationForm> MakeFormRecords() {
-  return std::make_unique<profile_window::FormRecords>();
-}
-
-}  // namespace qm::shell
+}  // namespace qm::app

@@ -1,9 +1,12 @@
-#include "shell/form_scanner.h"
+#include "app/form_scanner.h"
 
-#include "shell/scan_window.h"
 #include "shell/services.h"
+#include "shell/window_factory.h"
 
-namespace qm::shell {
+namespace qm::app {
+
+using shell::FormKind;
+using shell::TwipsRect;
 namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -44,7 +47,7 @@ void SetChecked(HWND box, bool on) {
 
 FormScanner::FormScanner()
     : NavigationForm(FormKind::Scanner, L"Quillmar.FormScanner", L"\\bgmain.dll",
-                     ChromeButton::Scanner, "扫描和修复") {}
+                     shell::ChromeButton::Scanner, "扫描和修复") {}
 
 bool FormScanner::LoadContents() {
   AddLabel({.name = "Label2",
@@ -85,7 +88,7 @@ bool FormScanner::LoadContents() {
   }
 
   for (int n = 1; n <= kCategoryCount; ++n) SetChecked(Check(n), true);
-  ad_.Create(*this, {3360, 8040, 6960, 180}, kMainAdIntervalMs);
+  ad_.Create(*this, {3360, 8040, 6960, 180}, shell::kMainAdIntervalMs);
 
   SetFocusedChild(Check(6));
   return true;
@@ -103,10 +106,10 @@ void FormScanner::CommandScanNow_Click() {
     if (SendMessageW(Check(n), BM_GETCHECK, 0, 0) == BST_CHECKED) any = true;
   }
   if (!any) {
-    ShowMessage(Handle(), "必须至少选择一个扫描项目。", kStyleExclamation);
+    shell::ShowMessage(Handle(), "必须至少选择一个扫描项目。", shell::kStyleExclamation);
     return;
   }
-  ShowScanWindow(Handle());
+  shell::ShowScanWindow(Handle());
 }
 
 void FormScanner::LabelSelectAll_Click() {
@@ -117,4 +120,4 @@ void FormScanner::LabelSelectAll_MouseMove() {
   SetUnderline(*label_select_all_, true);
 }
 
-}  // namespace qm::shell
+}  // namespace qm::app

@@ -6,7 +6,7 @@
 #include "profile/records_figures.h"
 #include "shell/navigation_form.h"
 
-namespace qm::profile_window {
+namespace qm::app {
 
 class FormRecords final : public shell::NavigationForm, private RecordsView {
  public:
@@ -27,4 +27,4 @@ class FormRecords final : public shell::NavigationForm, private RecordsView {
   shell::Label* LabelFixedCount_ = nullptr;
 };
 
-}  // namespace qm::profile_window
+}  // namespace qm::app

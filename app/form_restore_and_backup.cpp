@@ -1,4 +1,4 @@
-#include "repair/win32/form_restore_and_backup.h"
+#include "app/form_restore_and_backup.h"
 
 #include <commctrl.h>
 
@@ -8,7 +8,7 @@
 #include "shell/report_list.h"
 #include "shell/services.h"
 
-namespace qm::repair_window {
+namespace qm::app {
 
 using shell::TwipsRect;
 
@@ -104,12 +104,4 @@ std::uint32_t FormRestoreAndBackup::RunRegistryEditor(std::string_view path) {
   return win32::RunRegistryEditorAndWait(path, [] { return shell::DoEvents(); });
 }
 
-}  // namespace qm::repair_window
-
-namespace qm::shell {
-
-std::unique_ptr<NavigationForm> MakeFormRestoreAndBackup() {
-  return std::make_unique<repair_window::FormRestoreAndBackup>();
-}
-
-}  // namespace qm::shell
+}  // namespace qm::app

@@ -1,10 +1,10 @@
-#include "profile/win32/form_settings.h"
+#include "app/form_settings.h"
 
 #include "platform/win32/program_folder.h"
 #include "profile/profile_store.h"
 #include "shell/services.h"
 
-namespace qm::profile_window {
+namespace qm::app {
 
 using shell::TwipsRect;
 
@@ -62,12 +62,4 @@ void FormSettings::CommandApplySettings_Click() {
   }
 }
 
-}  // namespace qm::profile_window
-
-namespace qm::shell {
-
-std::unique_ptr<NavigationForm> MakeFormSettings() {
-  return std::make_unique<profile_window::FormSettings>();
-}
-
-}  // namespace qm::shell
+}  // namespace qm::app

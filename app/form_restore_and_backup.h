@@ -15,7 +15,7 @@
 #include "repair/win32/win32_backup_folder.h"
 #include "shell/navigation_form.h"
 
-namespace qm::repair_window {
+namespace qm::app {
 
 class FormRestoreAndBackup final : public shell::NavigationForm,
                                    private BackupListView,
@@ -55,4 +55,4 @@ class FormRestoreAndBackup final : public shell::NavigationForm,
   std::function<std::uint32_t(std::string_view path)> run_editor_;
 };
 
-}  // namespace qm::repair_window
+}  // namespace qm::app

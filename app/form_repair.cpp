@@ -1,26 +1,18 @@
-#include "scan/win32/form_repair.h"
+#include "app/form_repair.h"
 
 #include <commctrl.h>
 
 #include <optional>
 #include <utility>
 
-#include "platform/win32/program_folder.h"
+#include "app/system_services.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_profile.h"
-#include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_registry_editor.h"
 #include "profile/profile_store.h"
 #include "repair/repair_run.h"
-#include "repair/win32/win32_backup_clock.h"
-#include "repair/win32/win32_backup_disk.h"
-#include "repair/win32/win32_code_page.h"
 #include "shell/report_list.h"
-#include "shell/scan_window.h"
 #include "shell/services.h"
 
-namespace qm::scan_window {
+namespace qm::app {
 
 using shell::FontDesc;
 using shell::TwipsRect;
@@ -41,19 +33,6 @@ COLORREF ToColorRef(RowColour c) {
 }
 
 }  // namespace
-
-// The system pieces the window uses: the registry, file system, profile
-// and backup place, made once per window.
-struct FormRepair::Platform {
-  win32::Win32Registry registry;
-  win32::Win32FileSystem fs;
-  win32::Win32Profile profile;
-  win32::Win32RegistryEditor editor;
-  win32::SystemBackupClock clock;
-  win32::Win32BackupDisk disk;
-  win32::SystemAnsiCodePage code_page;
-  std::string folder = win32::ProgramFolder().value_or(".");
-};
 
 class FormRepair::RepairViewImpl final : public RepairView, public MessageService {
  public:
@@ -78,9 +57,9 @@ class FormRepair::RepairViewImpl final : public RepairView, public MessageServic
 
 FormRepair::FormRepair()
     : ChromeForm(shell::FormKind::Repair, L"Quillmar.FormRepair", ChromeForm::ScanWindowLayout()),
-      platform_(std::make_unique<Platform>()),
-      registry_(&platform_->registry),
-      fs_(&platform_->fs) {}
+      system_(std::make_unique<SystemServices>()),
+      registry_(&system_->registry),
+      fs_(&system_->fs) {}
 
 FormRepair::FormRepair(RegistryReader& registry, FileSystem& fs) : FormRepair() {
   registry_ = &registry;
@@ -226,9 +205,7 @@ void FormRepair::CommandRepair_Click() {
   for (std::size_t i = 0; i < rows.size(); ++i) rows[i].checked = RowChecked(i);
   row_colours_.assign(rows.size(), GetSysColor(COLOR_WINDOWTEXT));
   repairing_ = true;
-  RepairServices services{
-      platform_->editor, platform_->profile, *repair_view_, *repair_view_,
-      BackupPlace{platform_->folder, platform_->disk, platform_->code_page, platform_->clock}};
+  RepairServices services = system_->Repair(system_->profile, *repair_view_, *repair_view_);
   const RepairReport report = RunRepair(rows, services);
   (void)report;
   repairing_ = false;
@@ -334,28 +311,15 @@ void FormRepair::ShowMessage(const std::string& text, int style) {
 }
 
 void FormRepair::WriteRecord(const std::string& key, const std::string& value) {
-  (void)WriteIniValue(platform_->profile, ProfilePath(platform_->folder), kRecordsSection, key,
-                      value);
+  (void)WriteIniValue(system_->profile, system_->ProfileFile(), kRecordsSection, key, value);
 }
 
 std::string FormRepair::NowText() {
-  const LocalDateTimeText now = platform_->clock.Now();
-  return now.midnight ? now.short_date : now.short_date + " " + now.long_time;
+  return system_->NowText();
 }
 
 std::chrono::steady_clock::time_point FormRepair::Now() {
   return std::chrono::steady_clock::now();
 }
 
-}  // namespace qm::scan_window
-
-namespace qm::shell {
-
-void ShowScanWindow(HWND owner) {
-  Form* scan = LoadForm(std::make_unique<scan_window::FormRepair>(), owner);
-  if (scan == nullptr) return;
-  scan->CentreOver(owner);
-  scan->ShowModal();
-}
-
-}  // namespace qm::shell
+}  // namespace qm::app

@@ -8,9 +8,9 @@
 #include "shell/ad_line.h"
 #include "shell/navigation_form.h"
 
-namespace qm::shell {
+namespace qm::app {
 
-class FormScanner final : public NavigationForm {
+class FormScanner final : public shell::NavigationForm {
  public:
   FormScanner();
 
@@ -27,8 +27,8 @@ class FormScanner final : public NavigationForm {
   void LabelSelectAll_MouseMove();
 
   std::array<HWND, kCategoryCount> checks_{};
-  Label* label_select_all_ = nullptr;
-  AdLine ad_;
+  shell::Label* label_select_all_ = nullptr;
+  shell::AdLine ad_;
 };
 
-}  // namespace qm::shell
+}  // namespace qm::app

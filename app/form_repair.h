@@ -18,7 +18,9 @@
 #include "shell/ad_line.h"
 #include "shell/chrome.h"
 
-namespace qm::scan_window {
+namespace qm::app {
+
+struct SystemServices;
 
 inline constexpr UINT_PTR kTimerRunScan = 0x5CA;
 inline constexpr UINT kTimerRunScanMs = 100;
@@ -75,8 +77,7 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   [[nodiscard]] LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
 
   class RepairViewImpl;
-  struct Platform;
-  std::unique_ptr<Platform> platform_;
+  std::unique_ptr<SystemServices> system_;
   RegistryReader* registry_ = nullptr;
   FileSystem* fs_ = nullptr;
   std::unique_ptr<ScanSession> session_;
@@ -99,4 +100,4 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   bool repairing_ = false;
 };
 
-}  // namespace qm::scan_window
+}  // namespace qm::app

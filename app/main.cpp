@@ -5,16 +5,17 @@
 #include <commctrl.h>
 // clang-format on
 
-#include <memory>
-
+#include "app/program_windows.h"
 #include "shell/form.h"
-#include "shell/form_scanner.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
 
-  qm::shell::Form* main_window = qm::shell::LoadForm(std::make_unique<qm::shell::FormScanner>());
+  qm::app::ProgramWindows& windows = qm::app::TheProgramWindows();
+  qm::shell::InstallWindowFactory(&windows);
+  qm::shell::Form* main_window =
+      qm::shell::LoadForm(windows.MakeForm(qm::shell::FormKind::Scanner));
   if (main_window == nullptr) return 1;
   main_window->CentreOnScreen();
   main_window->Show();

@@ -1,0 +1,28 @@
+#include "app/system_services.h"
+
+#include "platform/win32/program_folder.h"
+#include "profile/profile_store.h"
+
+namespace qm::app {
+
+SystemServices::SystemServices() : program_folder(win32::ProgramFolder().value_or(".")) {}
+
+std::string SystemServices::ProfileFile() const {
+  return ProfilePath(program_folder);
+}
+
+BackupPlace SystemServices::Backups() {
+  return BackupPlace{program_folder, disk, code_page, clock};
+}
+
+RepairServices SystemServices::Repair(PrivateProfile& run_profile, RepairView& view,
+                                      MessageService& messages) {
+  return RepairServices{editor, run_profile, view, messages, Backups()};
+}
+
+std::string SystemServices::NowText() {
+  const LocalDateTimeText now = clock.Now();
+  return now.midnight ? now.short_date : now.short_date + " " + now.long_time;
+}
+
+}  // namespace qm::app
