@@ -281,6 +281,7 @@ class FaultyRegistry final : public RegistryReader {
  public:
   FaultyRegistry(MemoryRegistry& inner, int fail_at) : inner_(inner), fail_at_(fail_at) {}
   RegStatus OpenKey(RegKey p, std::string_view s, RegKey* o) override {
+    if (on_open) on_open();
     return inner_.OpenKey(p, s, o);
   }
   RegStatus EnumKey(RegKey k, std::uint32_t i, std::string& n) override {
@@ -291,6 +292,9 @@ class FaultyRegistry final : public RegistryReader {
     return inner_.EnumValue(k, i, v);
   }
   void CloseKey(RegKey k) override { inner_.CloseKey(k); }
+
+  // Runs inside the walk before every open.
+  std::function<void()> on_open;
 
  private:
   MemoryRegistry& inner_;
@@ -368,15 +372,20 @@ TEST_F(InMemoryScanWindowTest, ManyRowsAreAllListedCountedAndTickedWhenTheScanEn
 }
 
 TEST_F(InMemoryScanWindowTest, StartAgainEmptiesTheListAndCloseRequestsWaitForTheScan) {
+  // The close request is posted from inside the second walk, with most of
+  // its keys still ahead and time for the window's next look at its
+  // messages, so it always arrives while the walk runs.
+  FaultyRegistry registry(reg_, 0);
   int step = 0;
-  DuringScan script([&] {
-    if (step == 1 && form_->Session().Walking()) {
-      // The system's close request (Alt+F4) is refused like Return.
-      PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-      step = 2;
-    }
-  });
-  Open(reg_);
+  int opens = 0;
+  registry.on_open = [&] {
+    if (step != 1 || ++opens != 10) return;
+    // The system's close request (Alt+F4) is refused like Return.
+    PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+    Sleep(50);
+    step = 2;
+  };
+  Open(registry);
   ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 60000));
   const HWND list = form_->List();
   ASSERT_EQ(ListView_GetItemCount(list), 1);
