@@ -99,8 +99,7 @@ TEST(BackupWriter, NamesFilesAfterTheRegionalDateAndTime) {
 TEST(BackupWriter, PutsTheFolderBesideTheProgram) {
   EXPECT_EQ(BackupFolderPath("C:\\Tools\\Quillmar"), "C:\\Tools\\Quillmar\\RegBackups");
   EXPECT_EQ(BackupFolderPath("C:\\"), "C:\\RegBackups") << "a drive's root folder";
-  EXPECT_EQ(BackupFolderPath("\\\\server\\share\\app\\"),
-            "\\\\server\\share\\app\\RegBackups");
+  EXPECT_EQ(BackupFolderPath("\\\\server\\share\\app\\"), "\\\\server\\share\\app\\RegBackups");
 }
 
 TEST(BackupWriter, FallsBackToFixedFormatsWithoutRegionalOnes) {
