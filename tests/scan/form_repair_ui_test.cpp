@@ -15,6 +15,7 @@
 #include "profile/profile_store.h"
 #include "scan/win32/form_repair.h"
 #include "shell/app_urls.h"
+#include "testing/memory_file_system.h"
 #include "tests/platform/win32_test_tree.h"
 #include "tests/shell/ui_harness.h"
 
