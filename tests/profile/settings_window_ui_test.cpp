@@ -20,9 +20,9 @@ namespace {
 
 using profile_window::FormSettings;
 using testing::ClickCentre;
-using testing::MessageRecorder;
 using testing::OpenWindow;
 using testing::Pump;
+using testing::ServiceRecorder;
 
 using testing::Profile;
 using testing::ProfileBytes;
@@ -66,7 +66,7 @@ class SettingsWindowTest : public ::testing::Test {
   void ClickApply() { ClickCentre(form_->FindChild("CommandApplySettings")); }
   void ClickBox() { ClickCentre(form_->CheckBox()); }
 
-  MessageRecorder services_;
+  ServiceRecorder services_;
   FormSettings* form_ = nullptr;
 
  private:
