@@ -2,10 +2,14 @@
 """Fails on any #include that goes against the floors of the source tree.
 
 Every folder at the top of the tree is a floor or sits beside one; ALLOWED
-names, for each, the folders its files may include from ("" includes of a
-file's own folder are always allowed). System headers (<...>) are not
-checked. A quoted include without a folder names a file beside the
-including one (or one generated into its build folder).
+names, for each, the folders its files may include from (includes of a
+file's own folder are always allowed). A quoted include without a folder
+names a file beside the including one (or one generated into its build
+folder).
+
+The portable floors also keep Windows behind their win32/ folders: outside
+them, a file includes no Windows system header and nothing from a win32/
+folder, so the native build compiles all of it.
 
 Usage: scripts/check-layers.py [source root]   (default: the repository)
 Prints one line per include against the table and exits 1 when there is any.
@@ -46,6 +50,14 @@ ALLOWED = {
     "tests": BELOW_APP | {"app", "cli", "testing"},
 }
 
+# Floors whose code outside win32/ builds natively.
+PORTABLE = {"platform", "button", "scan", "repair", "profile", "testing"}
+WINDOWS_HEADER = re.compile(
+    r"^\s*#\s*include\s*<(windows|winreg|winbase|winuser|wingdi|shellapi|shlwapi|shlobj|"
+    r"commctrl|commdlg|wininet|winsock2|ws2tcpip|uxtheme|psapi|objbase|tlhelp32)\.h>",
+    re.IGNORECASE,
+)
+
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp", ".cc", ".inl", ".rc", ".in"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
 # Build output and tool state are not sources.
@@ -68,12 +80,19 @@ def check(root: pathlib.Path) -> list[str]:
         if floor == "":
             continue
         allowed = ALLOWED.get(floor)
+        portable = floor in PORTABLE and "win32" not in relative.parts[:-1]
         text = path.read_text(encoding="utf-8", errors="replace")
         for number, line in enumerate(text.splitlines(), start=1):
+            if portable and WINDOWS_HEADER.match(line):
+                problems.append(f"{relative}:{number}: portable {floor}/ code includes a Windows header")
+                continue
             match = INCLUDE.match(line)
             if not match:
                 continue
             target = pathlib.PurePosixPath(match.group(1))
+            if portable and "win32" in target.parts[:-1]:
+                problems.append(f"{relative}:{number}: portable {floor}/ code may not include {target}")
+                continue
             if len(target.parts) == 1:
                 continue  # beside the including file
             target_floor = target.parts[0]

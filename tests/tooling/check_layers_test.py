@@ -38,6 +38,16 @@ CASES = [
     ("shell/form.cpp", "#include <windows.h>", False),
     ("scan/rules.cpp", '  #  include "shell/chrome.h"', True),
     ("scan/rules.cpp", '// #include "shell/chrome.h"', False),
+    # Windows stays behind the win32/ folders of the portable floors.
+    ("platform/text.cpp", "#include <windows.h>", True),
+    ("repair/code_page.cpp", "#include <Windows.h>", True),
+    ("button/painting.cpp", "#include <commctrl.h>", True),
+    ("scan/rules.cpp", '#include "platform/win32/wide.h"', True),
+    ("platform/win32/wide.cpp", "#include <windows.h>", False),
+    ("repair/win32/win32_code_page.cpp", '#include "platform/win32/wide.h"', False),
+    ("scan/rules.cpp", "#include <string>", False),
+    ("cli/console_win32.cpp", "#include <windows.h>", False),
+    ("app/main.cpp", '#include "platform/win32/handles.h"', False),
 ]
 
 
