@@ -15,6 +15,7 @@
 #include "platform/memory_registry.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
+#include "testing/memory_file_system.h"
 
 #ifdef _WIN32
 #include <windows.h>

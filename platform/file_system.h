@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace qm {
 
@@ -34,31 +32,6 @@ class FileSystem {
   // (Sysnative) for a 32-bit program on 64-bit Windows; empty when the
   // system has no second folder.
   [[nodiscard]] virtual std::string AlternateSystemDirectory() = 0;
-};
-
-// A file system made of a list of paths, for tests and benchmarks. Names
-// compare without case; a registered folder exists with its ancestors.
-class MemoryFileSystem final : public FileSystem {
- public:
-  explicit MemoryFileSystem(std::string system_dir = "C:\\WINDOWS\\SYSTEM32",
-                            std::string alternate = "")
-      : system_dir_(std::move(system_dir)), alternate_(std::move(alternate)) {}
-
-  void AddFile(std::string_view path);
-  // Queries of this path fail with `error` (access denied, device not ready).
-  void FailQuery(std::string_view path, std::uint32_t error);
-  [[nodiscard]] int QueryCount() const { return queries_; }
-
-  [[nodiscard]] PathQuery QueryPath(std::string_view path) override;
-  [[nodiscard]] std::string SystemDirectory() override { return system_dir_; }
-  [[nodiscard]] std::string AlternateSystemDirectory() override { return alternate_; }
-
- private:
-  std::unordered_set<std::string> paths_;
-  std::unordered_map<std::string, std::uint32_t> failures_;
-  std::string system_dir_;
-  std::string alternate_;
-  int queries_ = 0;
 };
 
 }  // namespace qm

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quillmar natively (the portable core,
-# with AddressSanitizer and UBSan) and for Windows (mingw-w64), and runs
-# every test: natively, and under Wine in a private prefix with one shared
-# virtual X display for the window tests.
+# Installs what is missing, checks the include floors and the formatting,
+# builds Quillmar natively (the portable core, with AddressSanitizer and
+# UBSan) and for Windows (mingw-w64), product code with warnings as errors,
+# and runs every test: natively, and under Wine in a private prefix with one
+# shared virtual X display for the window tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -10,16 +11,25 @@ jobs=$(nproc)
 
 bash scripts/setup.sh
 
+# The tree's own rules first: they cost a second and fail on their own.
+status=0
+broken=""
+echo "== include floors"
+python3 scripts/check-layers.py || { status=1; broken+=" floors"; }
+echo "== formatting"
+bash scripts/check-format.sh || { status=1; broken+=" formatting"; }
+
+# Product code builds with warnings as errors; the tests do not.
 echo "== native build (sanitizers)"
-cmake -S . -B build/native -DQM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake -S . -B build/native -DQM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+  -DQM_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build/native -j"$jobs"
 
 echo "== Windows build (mingw-w64)"
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build/win -j"$jobs"
 
-status=0
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure -j"$jobs" | tee build/native-ctest.log || status=1
 
@@ -46,5 +56,5 @@ total_win=$(count 'out of [0-9]+' build/win-ctest.log)
 failed_win=$(count '[0-9]+ tests failed' build/win-ctest.log)
 failed=$((failed_native + failed_win))
 passed=$((total_native + total_win - failed))
-echo "$passed passed, $failed failed"
+echo "$passed passed, $failed failed${broken:+; checks failed:$broken}"
 exit $status

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "button/command.h"
-#include "button/software_canvas.h"
+#include "testing/software_canvas.h"
 
 namespace qm::button::testing {
 

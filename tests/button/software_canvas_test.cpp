@@ -1,7 +1,7 @@
 // The software canvas must follow the platform's pixel rules, which were
 // measured on the GDI of the test platform; the Win32 agreement test checks
 // the same rules against a real device context.
-#include "button/software_canvas.h"
+#include "testing/software_canvas.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/profile_io.h"
 #include "profile_test_support.h"
+#include "testing/ini_file_profile.h"
 
 namespace qm {
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "profile_test_support.h"
+#include "testing/ini_file_profile.h"
 
 namespace qm {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "profile/profile_store.h"
 #include "profile_test_support.h"
+#include "testing/ini_file_profile.h"
 
 namespace qm {
 namespace {

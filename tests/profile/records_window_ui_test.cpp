@@ -29,7 +29,7 @@ using app::FormRecords;
 using app::FormRepair;
 using app::FormSettings;
 using testing::ClickCentre;
-using testing::MessageRecorder;
+using testing::ItemText;
 using testing::OpenWindow;
 using testing::Pump;
 using testing::PumpUntil;
@@ -78,7 +78,7 @@ class RecordsWindowTest : public ::testing::Test {
     shell::AppUrls() = saved_urls_;
   }
 
-  MessageRecorder services_;
+  testing::ServiceRecorder services_;
 
  private:
   shell::Urls saved_urls_;
@@ -128,12 +128,6 @@ void CALLBACK PressStop(HWND, UINT, UINT_PTR id, DWORD) {
   SetCursorPos(p.x, p.y);
   testing::SendMouse(MOUSEEVENTF_LEFTDOWN);
   testing::SendMouse(MOUSEEVENTF_LEFTUP);
-}
-
-std::string ItemText(HWND list, int row, int column) {
-  wchar_t buf[1024] = {};
-  ListView_GetItemText(list, row, column, buf, 1024);
-  return win32::Narrow(buf);
 }
 
 TEST_F(RecordsWindowTest, FiguresAfterAStopAndAfterARepairWithoutBackup) {

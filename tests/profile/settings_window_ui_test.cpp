@@ -21,9 +21,9 @@ namespace {
 
 using app::FormSettings;
 using testing::ClickCentre;
-using testing::MessageRecorder;
 using testing::OpenWindow;
 using testing::Pump;
+using testing::ServiceRecorder;
 
 using testing::Profile;
 using testing::ProfileBytes;
@@ -69,7 +69,7 @@ class SettingsWindowTest : public ::testing::Test {
   void ClickApply() { ClickCentre(form_->FindChild("CommandApplySettings")); }
   void ClickBox() { ClickCentre(form_->CheckBox()); }
 
-  MessageRecorder services_;
+  ServiceRecorder services_;
   FormSettings* form_ = nullptr;
 
  private:

@@ -12,6 +12,7 @@
 #include "platform/win32/wide.h"
 #include "profile/profile_store.h"
 #include "profile_test_support.h"
+#include "testing/ini_file_profile.h"
 
 namespace qm {
 namespace {

@@ -34,7 +34,7 @@ namespace {
 using app::FormRestoreAndBackup;
 using testing::ClickCentre;
 using testing::ClickClient;
-using testing::MessageRecorder;
+using testing::ItemText;
 using testing::OpenWindow;
 using testing::Pump;
 using testing::PumpUntil;
@@ -69,12 +69,6 @@ void RemoveBackupFolder() {
     }
   }
   fs::remove_all(BackupDir(), ec);
-}
-
-std::string ItemText(HWND list, int row, int column) {
-  wchar_t buf[512] = {};
-  ListView_GetItemText(list, row, column, buf, 512);
-  return win32::Narrow(buf);
 }
 
 struct Row {
@@ -137,6 +131,8 @@ class BackupWindowTest : public ::testing::Test {
   void SetUp() override {
     RemoveBackupFolder();
     SetCursorPos(2, 2);
+    // Restores go through the system's "open" and the prefix's ".reg" association.
+    services_.shell_answer.reset();
   }
   void TearDown() override {
     testing::UnloadAllWindows();
@@ -150,7 +146,7 @@ class BackupWindowTest : public ::testing::Test {
   HWND List() const { return form_->List(); }
   void Click(const char* command) { ClickCentre(form_->FindChild(command)); }
 
-  MessageRecorder services_;
+  testing::ServiceRecorder services_;
   FormRestoreAndBackup* form_ = nullptr;
 };
 
@@ -492,8 +488,8 @@ TEST_F(RestoreRoundTrip, ThroughTheShellsAssociationTheValuesComeBack) {
   ClickRow(List(), RowOf(List(), name));
   Click("CommandRestore");
   ASSERT_EQ(services_.opened.size(), 1u);
-  EXPECT_EQ(services_.opened[0].first, PathOf(name));
-  EXPECT_GT(services_.opened[0].second, 32) << "the shell opened it";
+  EXPECT_EQ(services_.opened[0], PathOf(name));
+  EXPECT_GT(services_.open_answers[0], 32) << "the shell opened it";
   EXPECT_TRUE(PumpUntil(AllBack, 20000)) << "the editor imported the backup";
   EXPECT_TRUE(services_.messages.empty());
   EXPECT_TRUE(Exists(name)) << "restoring keeps the file";
@@ -506,8 +502,8 @@ TEST_F(RestoreRoundTrip, WithoutAnAssociationTheRegistryEditorItselfRestores) {
   ASSERT_NE(Open(), nullptr);
   Click("CommandRestore");
   ASSERT_EQ(services_.opened.size(), 1u);
-  EXPECT_EQ(services_.opened[0].first, PathOf(name));
-  EXPECT_LE(services_.opened[0].second, 32) << "no association: the shell cannot open it";
+  EXPECT_EQ(services_.opened[0], PathOf(name));
+  EXPECT_LE(services_.open_answers[0], 32) << "no association: the shell cannot open it";
   // The window waits for the editor it started.
   EXPECT_TRUE(AllBack());
   EXPECT_TRUE(services_.messages.empty());

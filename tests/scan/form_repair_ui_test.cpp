@@ -15,33 +15,24 @@
 #include "platform/win32/win32_profile.h"
 #include "profile/profile_store.h"
 #include "shell/app_urls.h"
+#include "testing/memory_file_system.h"
 #include "tests/platform/win32_test_tree.h"
-#include "tests/shell/ui_harness.h"
+#include "tests/support/window_harness.h"
 
 namespace qm::app {
 namespace {
 
 using namespace qm::shell;
-using namespace qm::shell::testing;
+using namespace qm::testing;
 
 std::string Caption(const Form& f, std::string_view name) {
   const auto* label = static_cast<const Label*>(f.FindElement(name));
   return label == nullptr ? "<none>" : label->Caption();
 }
 
-std::wstring ItemText(HWND list, int row, int column) {
-  wchar_t buf[512] = {};
-  ListView_GetItemText(list, row, column, buf, 512);
-  return buf;
-}
-
-// The row of the list whose column 3 holds `value`, or -1.
-int FindRow(HWND list, const std::wstring& value) {
-  const int n = ListView_GetItemCount(list);
-  for (int i = 0; i < n; ++i) {
-    if (ItemText(list, i, 3) == value) return i;
-  }
-  return -1;
+// The row of the list whose value column holds `value`, or -1.
+int FindRow(HWND list, std::string_view value) {
+  return qm::testing::FindRow(list, 3, value);
 }
 
 // Runs `tick` every 20 ms from inside the message pump, which is where the
@@ -186,11 +177,11 @@ TEST_F(FormRepairTest, TheScanStartsByItselfAndListsTheMissingProgramTicked) {
   EXPECT_EQ(Caption(*form_, "lblCurrentKey"), "扫描结束。");
 
   const HWND list = form_->List();
-  const int row = FindRow(list, L"\"C:\\qm-ui-gone\\tool.exe\" /tray");
+  const int row = FindRow(list, "\"C:\\qm-ui-gone\\tool.exe\" /tray");
   ASSERT_GE(row, 0);
-  EXPECT_EQ(ItemText(list, row, 0), L"VALUE VALUE");
-  EXPECT_EQ(ItemText(list, row, 1), L"HKEY_CURRENT_USER");
-  EXPECT_EQ(ItemText(list, row, 2), win32::Widen(tree_.Path("Run") + "\\QmGone"));
+  EXPECT_EQ(ItemText(list, row, 0), "VALUE VALUE");
+  EXPECT_EQ(ItemText(list, row, 1), "HKEY_CURRENT_USER");
+  EXPECT_EQ(ItemText(list, row, 2), tree_.Path("Run") + "\\QmGone");
   const int rows = ListView_GetItemCount(list);
   EXPECT_EQ(Caption(*form_, "lblStatus"), std::to_string(rows));
   for (int i = 0; i < rows; ++i) EXPECT_TRUE(form_->RowChecked(static_cast<std::size_t>(i)));
@@ -240,7 +231,7 @@ TEST_F(FormRepairTest, RepairBacksUpDeletesAndMarksTheRow) {
   Open();
   ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 120000));
   const HWND list = form_->List();
-  const int row = FindRow(list, L"\"C:\\qm-ui-gone\\tool.exe\" /tray");
+  const int row = FindRow(list, "\"C:\\qm-ui-gone\\tool.exe\" /tray");
   ASSERT_GE(row, 0);
   // Only our row is repaired: every other mark is cleared first.
   for (int i = 0; i < ListView_GetItemCount(list); ++i) ListView_SetCheckState(list, i, i == row);
@@ -249,7 +240,7 @@ TEST_F(FormRepairTest, RepairBacksUpDeletesAndMarksTheRow) {
   ASSERT_TRUE(PumpUntil([&] { return services_.messages.size() >= 2; }, 10000));
   EXPECT_EQ(services_.messages[0].text.rfind("Backup file:", 0), 0u);
   EXPECT_EQ(services_.messages[1].text, "1 个错误已修复。");
-  EXPECT_EQ(ItemText(list, row, 0), L"已修复");
+  EXPECT_EQ(ItemText(list, row, 0), "已修复");
   // The list's custom draw colours the status: red for the repaired row,
   // blue for the rows left alone.
   EXPECT_GT(ColouredPixelsInRowStatus(list, row, true), 0);
@@ -274,7 +265,7 @@ namespace qm::app {
 namespace {
 
 using namespace qm::shell;
-using namespace qm::shell::testing;
+using namespace qm::testing;
 
 // A provider that fails like a broken registry after some calls.
 class FaultyRegistry final : public RegistryReader {
@@ -361,13 +352,13 @@ TEST_F(InMemoryScanWindowTest, ManyRowsAreAllListedCountedAndTickedWhenTheScanEn
   const HWND list = form_->List();
   ASSERT_EQ(ListView_GetItemCount(list), 2501);
   EXPECT_EQ(Caption(*form_, "lblStatus"), "2501");
-  std::set<std::wstring> values;
+  std::set<std::string> values;
   for (int i = 0; i < 2501; ++i) {
     values.insert(ItemText(list, i, 3));
     EXPECT_TRUE(form_->RowChecked(static_cast<std::size_t>(i))) << i;
   }
   EXPECT_EQ(values.size(), 2501u);
-  EXPECT_EQ(values.count(L"\"C:\\Gone\\tool2499.exe\" /run"), 1u);
+  EXPECT_EQ(values.count("\"C:\\Gone\\tool2499.exe\" /run"), 1u);
   EXPECT_EQ(form_->Session().Rows().Count(), 2501u);
 }
 

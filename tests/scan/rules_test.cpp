@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "testing/memory_file_system.h"
 
 namespace qm {
 namespace {

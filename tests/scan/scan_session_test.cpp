@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/memory_registry.h"
+#include "testing/memory_file_system.h"
 
 namespace qm {
 namespace {

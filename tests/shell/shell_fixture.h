@@ -9,10 +9,11 @@
 #include "app/form_scanner.h"
 #include "fake_scan_window.h"
 #include "shell/app_urls.h"
-#include "ui_harness.h"
+#include "tests/support/window_harness.h"
 
 namespace qm::shell::testing {
 
+using namespace qm::testing;
 using app::FormScanner;
 
 class ShellWindowTest : public ::testing::Test {
@@ -25,11 +26,7 @@ class ShellWindowTest : public ::testing::Test {
     MoveTo(2, 2);
   }
   void TearDown() override {
-    for (FormKind k : {FormKind::Records, FormKind::Repair, FormKind::RestoreAndBackup,
-                       FormKind::Scanner, FormKind::Settings}) {
-      if (Form* f = LoadedForm(k)) f->Unload();
-    }
-    Pump(50);
+    UnloadAllWindows();
     AppUrls() = saved_urls_;
     ScanWindowRecorder() = {};
     InstallWindowFactory(saved_factory_);

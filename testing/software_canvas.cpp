@@ -1,4 +1,4 @@
-#include "button/software_canvas.h"
+#include "testing/software_canvas.h"
 
 #include <cstdlib>
 #include <utility>

@@ -1,3 +1,5 @@
+#include "testing/ini_file_profile.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -7,7 +9,6 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/profile_io.h"
 #include "platform/text.h"
 
 namespace qm {

@@ -1,4 +1,4 @@
-#include "platform/file_system.h"
+#include "testing/memory_file_system.h"
 
 #include "platform/text.h"
 
