@@ -76,11 +76,7 @@ bool FormScanner::LoadContents() {
   label_select_all_->Click = [this] { LabelSelectAll_Click(); };
   label_select_all_->MouseMove = [this](int, int, int) { LabelSelectAll_MouseMove(); };
 
-  if (auto* scan_now = AddCommand({.name = "CommandScanNow",
-                                   .twips = {8880, 6600, 1815, 495},
-                                   .caption = "立刻扫描",
-                                   .font = {.face = "Verdana"},
-                                   .xp_type = 2})) {
+  if (auto* scan_now = AddCommand({.name = "CommandScanNow", .twips = {8880, 6600, 1815, 495}})) {
     scan_now->Events().Click = Handler([this] { CommandScanNow_Click(); });
   }
 

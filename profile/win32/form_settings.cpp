@@ -31,10 +31,7 @@ bool FormSettings::LoadContents() {
                                        .text = "修复错误前进行备份",
                                        .text_color = kDarkGrey,
                                        .back_color = kWhite});
-  if (auto* apply = AddCommand({.name = "CommandApplySettings",
-                                .twips = kApplyPlace,
-                                .caption = "应用",
-                                .xp_type = 2})) {
+  if (auto* apply = AddCommand({.name = "CommandApplySettings", .twips = kApplyPlace})) {
     apply->Events().Click = Handler([this] { CommandApplySettings_Click(); });
   }
   // Nothing ever writes a default, and the file is the user's to edit: an

@@ -83,14 +83,14 @@ inline void RawMoveTo(int x, int y) {
 }
 
 inline DWORD DownFlag(int button) {
-  return button == kMouseLeft    ? MOUSEEVENTF_LEFTDOWN
-         : button == kMouseRight ? MOUSEEVENTF_RIGHTDOWN
-                                 : MOUSEEVENTF_MIDDLEDOWN;
+  return button == kLeftButton    ? MOUSEEVENTF_LEFTDOWN
+         : button == kRightButton ? MOUSEEVENTF_RIGHTDOWN
+                                  : MOUSEEVENTF_MIDDLEDOWN;
 }
 inline DWORD UpFlag(int button) {
-  return button == kMouseLeft    ? MOUSEEVENTF_LEFTUP
-         : button == kMouseRight ? MOUSEEVENTF_RIGHTUP
-                                 : MOUSEEVENTF_MIDDLEUP;
+  return button == kLeftButton    ? MOUSEEVENTF_LEFTUP
+         : button == kRightButton ? MOUSEEVENTF_RIGHTUP
+                                  : MOUSEEVENTF_MIDDLEUP;
 }
 
 inline void MoveTo(int x, int y) {
@@ -139,7 +139,7 @@ inline POINT ElementCentre(const Form& form, std::string_view name) {
                      e->rect.top + e->rect.height / 2);
 }
 
-inline void ClickAt(POINT p, int button = kMouseLeft) {
+inline void ClickAt(POINT p, int button = kLeftButton) {
   MoveTo(p.x, p.y);
   Press(button);
   Release(button);
