@@ -186,6 +186,7 @@ class Form : private win32::WindowBase {
   // Element lookup by name (tests and layouts); nullptr when absent.
   [[nodiscard]] Element* FindElement(std::string_view name) const;
   [[nodiscard]] HWND FindChild(std::string_view name) const;
+  [[nodiscard]] button::win32::CommandWindow* FindCommand(std::string_view name) const;
 
   // Wraps a handler that a child control calls from its own window
   // procedure, so that unloading a form inside it is safe.

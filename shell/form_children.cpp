@@ -69,6 +69,14 @@ HWND Form::FindChild(std::string_view name) const {
   return it == children_.end() ? nullptr : it->second;
 }
 
+button::win32::CommandWindow* Form::FindCommand(std::string_view name) const {
+  const HWND hwnd = FindChild(name);
+  for (const auto& command : commands_) {
+    if (hwnd != nullptr && command->Handle() == hwnd) return command.get();
+  }
+  return nullptr;
+}
+
 LRESULT Form::OnCtlColor(HDC dc, HWND child) {
   auto it = child_looks_.find(child);
   if (it == child_looks_.end()) return 0;

@@ -82,8 +82,9 @@ LRESULT Form::HandleFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_SYSCHAR:
-      // Alt with a letter: the skinned button whose access key it is, even
-      // while the focus is on a check box, a list or nothing.
+      // Alt with a letter while no control has the focus: the skinned
+      // button whose access key it is (DispatchFormMessage covers a
+      // focused check box or list).
       if (button::win32::DispatchAccessKey(hwnd_, static_cast<wchar_t>(wp))) return 0;
       break;
     case WM_CLOSE:
@@ -126,8 +127,15 @@ void Form::StopTimer(UINT_PTR id) {
 void DispatchFormMessage(MSG& msg) {
   if (msg.hwnd != nullptr && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
     const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    if (root != nullptr && FormFromHandle(root) != nullptr && IsDialogMessageW(root, &msg)) {
-      return;
+    if (root != nullptr && FormFromHandle(root) != nullptr) {
+      // An access key goes to the skinned buttons before a check box or a
+      // list with the focus turns it into a system-menu key; the dialog
+      // manager would not find it (the buttons keep no window text).
+      if (msg.message == WM_SYSCHAR &&
+          button::win32::DispatchAccessKey(root, static_cast<wchar_t>(msg.wParam))) {
+        return;
+      }
+      if (IsDialogMessageW(root, &msg)) return;
     }
   }
   TranslateMessage(&msg);

@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/window_base.h"
 #include "shell/chrome.h"
 #include "shell/exit_program.h"
 #include "shell/navigation_form.h"
@@ -96,6 +98,29 @@ TEST_F(ChromeTest, PictureButtonsHoverAndResetOnlyAsTheTableSays) {
   const POINT bg = Background(main);
   MoveTo(bg.x, bg.y);
   EXPECT_EQ(Frames(main), "002000");
+}
+
+// A handler that throws ends its own message, logged, and nothing else:
+// the window stays and keeps answering the pointer.
+TEST_F(ChromeTest, AThrowingHandlerIsLoggedAndTheWindowCarriesOn) {
+  std::vector<std::string> log;
+  win32::SetWindowFailureLog([&log](std::string_view text) { log.emplace_back(text); });
+  FormScanner* main = OpenMain();
+  ASSERT_NE(main, nullptr);
+  int clicks = 0;
+  main->FindElement("LabelTip")->Click = [&clicks] {
+    ++clicks;
+    throw std::runtime_error("tip handler broke");
+  };
+  for (int i = 0; i < 2; ++i) ClickAt(ElementCentre(*main, "LabelTip"));
+  Pump(100);
+  win32::SetWindowFailureLog(nullptr);
+  EXPECT_EQ(clicks, 2);
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_NE(log[0].find("tip handler broke"), std::string::npos) << log[0];
+  EXPECT_EQ(LoadedForm(FormKind::Scanner), main);
+  EXPECT_TRUE(IsWindow(main->Handle()));
+  EXPECT_TRUE(services_.ended.empty());
 }
 
 TEST_F(ChromeTest, PressMoveReleaseDoesNothingAndTheOwnButtonNeverActs) {
