@@ -69,7 +69,7 @@ Form* LoadForm(std::unique_ptr<Form> form, HWND owner) {
     ShowMessage(
         owner,
         "无法创建窗口：" + win32::SystemErrorText(error) + "（" + std::to_string(error) + "）",
-        kStyleError);
+        kMessageError);
     load_failed = true;
     return nullptr;
   }

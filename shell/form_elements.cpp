@@ -44,7 +44,7 @@ bool Form::LoadSkin(std::wstring_view file_name) {
     if (reason.empty()) reason = "文件不是可读取的图片。";
     std::string text = "无法加载皮肤图片文件：\r\n" + win32::Narrow(path) + "\r\n\r\n" + reason;
     if (error != 0) text += "（错误 " + std::to_string(error) + "）";
-    ShowMessage(hwnd_, text, kStyleError);
+    ShowMessage(hwnd_, text, kMessageError);
     return false;
   }
   skin_ = win32::UniqueBitmap(bitmap);

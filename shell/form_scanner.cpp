@@ -99,7 +99,7 @@ void FormScanner::CommandScanNow_Click() {
     if (SendMessageW(Check(n), BM_GETCHECK, 0, 0) == BST_CHECKED) any = true;
   }
   if (!any) {
-    ShowMessage(Handle(), "必须至少选择一个扫描项目。", kStyleExclamation);
+    ShowMessage(Handle(), "必须至少选择一个扫描项目。", kMessageExclamation);
     return;
   }
   ShowScanWindow(Handle());

@@ -55,7 +55,7 @@ void FormSettings::CommandApplySettings_Click() {
     shell::ShowMessage(Handle(),
                        std::string(kSettingsNotSavedText) + path +
                            "\n设置文件无法写入，修复时仍按原来保存的设置进行。",
-                       shell::kStyleExclamation);
+                       kMessageExclamation);
   }
 }
 
