@@ -14,8 +14,9 @@
 //       labelFoo_->Click = [this] { LabelFoo_Click(); };
 //       HWND box = AddCheckBox({.name = "Check1", .twips = {...}, .text = "..."});
 //       HWND list = AddChild("lvwX", WC_LISTVIEWW, LVS_REPORT, 0, {...});
-//       auto* cmd = AddCommand({.name = "CommandGo", .twips = {...}});  // an instance of
-//                                                   // button/instances.cpp: its stored values
+//       // A button of the instance table (button/instances.cpp), which
+//       // holds its caption, font and other stored values:
+//       auto* cmd = AddCommand({.name = "CommandGo", .twips = {...}});
 //       cmd->Events().Click = Handler([this] { CommandGo_Click(); });
 //       StartTimer(kTimerFoo, 1000, [this] { TimerFoo_Timer(); });
 //       return true;
