@@ -24,10 +24,8 @@ bool FormRecords::LoadContents() {
   LabelErrorCount_ = figure("LabelErrorCount", {4680, 2760, 0, 180}, "0");
   caption("Label3", {3540, 3120, 1080, 180}, "已修复错误：");
   LabelFixedCount_ = figure("LabelFixedCount", {4680, 3120, 0, 180}, "0");
-  if (auto* refresh = AddCommand({.name = "CommandRefreshRecords",
-                                  .twips = {3360, 3600, 1455, 495},
-                                  .caption = "刷新",
-                                  .xp_type = 2})) {
+  if (auto* refresh =
+          AddCommand({.name = "CommandRefreshRecords", .twips = {3360, 3600, 1455, 495}})) {
     refresh->Events().Click = Handler([this] { CommandRefreshRecords_Click(); });
   }
   Refresh();

@@ -102,21 +102,17 @@ bool FormRepair::OnLoad() {
   AddChild("Shape1", L"STATIC", SS_BLACKFRAME, 0, {225, 2145, 11340, 4830});
   CreateList();
 
-  const auto command = [this](const char* name, TwipsRect place, const char* caption,
-                              void (FormRepair::*handler)()) {
-    auto* c = AddCommand(
-        {.name = name, .twips = place, .caption = caption, .font = kSong9, .xp_type = 2});
+  const auto command = [this](const char* name, TwipsRect place, void (FormRepair::*handler)()) {
+    auto* c = AddCommand({.name = name, .twips = place});
     if (c != nullptr) c->Events().Click = Handler([this, handler] { (this->*handler)(); });
     return c;
   };
-  CommandStart_ =
-      command("CommandStart", {360, 7200, 1815, 495}, "扫描", &FormRepair::CommandStart_Click);
-  CommandStop_ =
-      command("CommandStop", {2400, 7200, 1815, 495}, "停止", &FormRepair::CommandStop_Click);
+  CommandStart_ = command("CommandStart", {360, 7200, 1815, 495}, &FormRepair::CommandStart_Click);
+  CommandStop_ = command("CommandStop", {2400, 7200, 1815, 495}, &FormRepair::CommandStop_Click);
   CommandRepair_ =
-      command("CommandRepair", {6240, 7200, 2295, 495}, "修复", &FormRepair::CommandRepair_Click);
+      command("CommandRepair", {6240, 7200, 2295, 495}, &FormRepair::CommandRepair_Click);
   CommandReturn_ =
-      command("CommandReturn", {9960, 7200, 1455, 495}, "返回", &FormRepair::CommandReturn_Click);
+      command("CommandReturn", {9960, 7200, 1455, 495}, &FormRepair::CommandReturn_Click);
 
   session_->Load();
   ad_.Create(*this, {360, 8040, 6540, 180}, shell::kScanAdIntervalMs);

@@ -37,14 +37,14 @@ bool FormRestoreAndBackup::LoadContents() {
   ListViewBackups_ =
       shell::AddReportList(*this, "ListViewBackups", kListPlace, {{"ID", 600}, {"文件", 7200}}, 0);
 
-  const auto command = [this](const char* name, TwipsRect place, const char* caption,
+  const auto command = [this](const char* name, TwipsRect place,
                               void (FormRestoreAndBackup::*handler)()) {
-    auto* c = AddCommand({.name = name, .twips = place, .caption = caption, .xp_type = 2});
+    auto* c = AddCommand({.name = name, .twips = place});
     if (c != nullptr) c->Events().Click = Handler([this, handler] { (this->*handler)(); });
   };
-  command("CommandRefresh", kRefreshPlace, "刷新", &FormRestoreAndBackup::CommandRefresh_Click);
-  command("CommandRestore", kRestorePlace, "恢复", &FormRestoreAndBackup::CommandRestore_Click);
-  command("CommandDelete", kDeletePlace, "删除", &FormRestoreAndBackup::CommandDelete_Click);
+  command("CommandRefresh", kRefreshPlace, &FormRestoreAndBackup::CommandRefresh_Click);
+  command("CommandRestore", kRestorePlace, &FormRestoreAndBackup::CommandRestore_Click);
+  command("CommandDelete", kDeletePlace, &FormRestoreAndBackup::CommandDelete_Click);
 
   manager_->Refresh();
   if (ListViewBackups_ != nullptr) SetFocusedChild(ListViewBackups_);

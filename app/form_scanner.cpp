@@ -79,11 +79,7 @@ bool FormScanner::LoadContents() {
   label_select_all_->Click = [this] { LabelSelectAll_Click(); };
   label_select_all_->MouseMove = [this](int, int, int) { LabelSelectAll_MouseMove(); };
 
-  if (auto* scan_now = AddCommand({.name = "CommandScanNow",
-                                   .twips = {8880, 6600, 1815, 495},
-                                   .caption = "立刻扫描",
-                                   .font = {.face = "Verdana"},
-                                   .xp_type = 2})) {
+  if (auto* scan_now = AddCommand({.name = "CommandScanNow", .twips = {8880, 6600, 1815, 495}})) {
     scan_now->Events().Click = Handler([this] { CommandScanNow_Click(); });
   }
 
@@ -106,7 +102,7 @@ void FormScanner::CommandScanNow_Click() {
     if (SendMessageW(Check(n), BM_GETCHECK, 0, 0) == BST_CHECKED) any = true;
   }
   if (!any) {
-    shell::ShowMessage(Handle(), "必须至少选择一个扫描项目。", shell::kStyleExclamation);
+    shell::ShowMessage(Handle(), "必须至少选择一个扫描项目。", kMessageExclamation);
     return;
   }
   shell::ShowScanWindow(Handle());

@@ -31,10 +31,7 @@ bool FormSettings::LoadContents() {
                                        .text = "修复错误前进行备份",
                                        .text_color = kDarkGrey,
                                        .back_color = kWhite});
-  if (auto* apply = AddCommand({.name = "CommandApplySettings",
-                                .twips = kApplyPlace,
-                                .caption = "应用",
-                                .xp_type = 2})) {
+  if (auto* apply = AddCommand({.name = "CommandApplySettings", .twips = kApplyPlace})) {
     apply->Events().Click = Handler([this] { CommandApplySettings_Click(); });
   }
   // Nothing ever writes a default, and the file is the user's to edit: an
@@ -58,7 +55,7 @@ void FormSettings::CommandApplySettings_Click() {
     shell::ShowMessage(Handle(),
                        std::string(kSettingsNotSavedText) + path +
                            "\n设置文件无法写入，修复时仍按原来保存的设置进行。",
-                       shell::kStyleExclamation);
+                       kMessageExclamation);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/program_windows.h"
 #include "shell/form.h"
+#include "shell/services.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
@@ -23,6 +24,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     qm::shell::DispatchFormMessage(msg);
+    // A window that failed to load has been reported; the program ends.
+    if (qm::shell::TakeLoadFailure()) {
+      qm::shell::EndProcess(1);
+      return 1;
+    }
     // Every way out goes through the exit routine; should the windows all
     // be gone some other way, do not linger without a window.
     if (qm::shell::LoadedFormCount() == 0) break;

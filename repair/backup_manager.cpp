@@ -50,11 +50,11 @@ void BackupManager::Restore() {
   if (restoring_) return;
   const std::optional<std::string> path = ActedPath();
   if (!path) {
-    view_.Message(kNoBackupToRestoreText, kMessageWarning);
+    view_.Message(kNoBackupToRestoreText, kMessageExclamation);
     return;
   }
   if (folder_.FileMissing(*path)) {
-    view_.Message(VanishedText(*path), kMessageWarning);
+    view_.Message(VanishedText(*path), kMessageExclamation);
     Refresh();
     return;
   }
@@ -63,7 +63,7 @@ void BackupManager::Restore() {
   // No association for ".reg" (or a broken one): the editor imports the
   // file just the same when it is given the file itself.
   if (folder_.FileMissing(*path)) {
-    view_.Message(VanishedText(*path), kMessageWarning);
+    view_.Message(VanishedText(*path), kMessageExclamation);
     Refresh();
     return;
   }
@@ -73,18 +73,18 @@ void BackupManager::Restore() {
   if (editor_error == 0) return;
   view_.Message(folder_.FileMissing(*path) ? VanishedText(*path)
                                            : RestoreFailedText(*path, shell_answer, editor_error),
-                kMessageWarning);
+                kMessageExclamation);
   Refresh();
 }
 
 void BackupManager::Delete() {
   const std::optional<std::string> path = ActedPath();
   if (!path) {
-    view_.Message(kNoFileToDeleteText, kMessageWarning);
+    view_.Message(kNoFileToDeleteText, kMessageExclamation);
   } else if (view_.Message(DeleteQuestionText(*path), kMessageQuestionYesNo) == kAnswerYes) {
     if (const std::uint32_t error = folder_.Remove(*path); error != 0) {
       view_.Message(NotFound(error) ? VanishedText(*path) : DeleteFailedText(*path, error),
-                    kMessageWarning);
+                    kMessageExclamation);
     }
   }
   Refresh();

@@ -16,17 +16,13 @@
 #include <utility>
 #include <vector>
 
+#include "platform/message_styles.h"
 #include "repair/backup_list.h"
 
 namespace qm {
 
 inline constexpr std::string_view kNoBackupToRestoreText = "没有备份文件可用于恢复。";
 inline constexpr std::string_view kNoFileToDeleteText = "没有文件可删除。";
-
-// Message styles and the answer Yes, as the system numbers them.
-inline constexpr int kMessageWarning = 48;
-inline constexpr int kMessageQuestionYesNo = 36;
-inline constexpr int kAnswerYes = 6;
 
 // "确定要删除：" path "吗？"
 [[nodiscard]] std::string DeleteQuestionText(std::string_view path);

@@ -152,10 +152,10 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
     if (!report.backup.ok()) {
       report.stopped = true;
       services.view.SetStatusText(kBackupFailedStatus);
-      services.messages.Show(BackupFailureMessage(report.backup), kMbIconWarning);
+      services.messages.Show(BackupFailureMessage(report.backup), kMessageExclamation);
       return report;
     }
-    services.messages.Show("Backup file:" + report.backup.path, kMbIconInformation);
+    services.messages.Show("Backup file:" + report.backup.path, kMessageInformation);
   }
 
   for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -175,7 +175,7 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
   ShowMarks(rows, report, services.view);
   const std::string count = std::to_string(report.repaired);
   services.view.SetRepairCount(count);
-  services.messages.Show(RepairCountMessage(report.repaired, report.failed), kMbIconWarning);
+  services.messages.Show(RepairCountMessage(report.repaired, report.failed), kMessageExclamation);
   (void)WriteIniValue(services.profile, profile_path, kRecordsSection, kFixedCountKey, count);
   return report;
 }

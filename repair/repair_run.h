@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/message_styles.h"
 #include "platform/profile_io.h"
 #include "platform/registry_writer.h"
 #include "repair/backup_writer.h"
@@ -16,10 +17,6 @@
 #include "scan/error_list.h"
 
 namespace qm {
-
-// Message box styles, as the system numbers them.
-inline constexpr int kMbIconWarning = 48;
-inline constexpr int kMbIconInformation = 64;
 
 struct RowColour {
   int red = 0, green = 0, blue = 0;

@@ -11,15 +11,13 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/message_styles.h"
 #include "platform/registry.h"
 #include "scan/error_list.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
 
 namespace qm {
-
-// Message box styles the scan window uses.
-inline constexpr int kMessageExclamation = 48;
 
 // The controls of the scan window as the session drives them.
 class ScanView {

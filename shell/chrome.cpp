@@ -82,7 +82,7 @@ void ChromeForm::SyncPictures() {
 }
 
 void ChromeForm::ImageCaption_MouseDown(int button) {
-  if (button != kMouseLeft) return;
+  if (button != kLeftButton) return;
   // Hand the press to the system as if the title bar had been grabbed: it
   // then moves the window with the pointer until the button comes up.
   ReleaseCapture();

@@ -14,8 +14,9 @@
 //       labelFoo_->Click = [this] { LabelFoo_Click(); };
 //       HWND box = AddCheckBox({.name = "Check1", .twips = {...}, .text = "..."});
 //       HWND list = AddChild("lvwX", WC_LISTVIEWW, LVS_REPORT, 0, {...});
-//       auto* cmd = AddCommand({.name = "CommandGo", .twips = {...}, .caption = "...",
-//                               .font = {.face = "Verdana"}, .xp_type = 2});
+//       // A button of the instance table (button/instances.cpp), which
+//       // holds its caption, font and other stored values:
+//       auto* cmd = AddCommand({.name = "CommandGo", .twips = {...}});
 //       cmd->Events().Click = Handler([this] { CommandGo_Click(); });
 //       StartTimer(kTimerFoo, 1000, [this] { TimerFoo_Timer(); });
 //       return true;
@@ -28,10 +29,14 @@
 //
 // Skins: LoadSkin("\bgmain.dll") (ChromeForm does it) reads the picture
 // from the program's folder at each load; a missing or unreadable file is
-// reported through ShowMessage with its path and ends the program.
+// reported through ShowMessage with its path and fails the load. The kit
+// never ends the program: a failed load leaves TakeLoadFailure() set, and
+// the program decides.
 // Messages: every message box goes through ShowMessage (services.h), which
 // tests replace. Long work yields with DoEvents(). Child notifications
-// (a list view's custom draw) arrive in OnChildMessage.
+// (a list view's custom draw) arrive in OnChildMessage. Alt with a letter
+// reaches the skinned button whose access key it is, wherever the focus is.
+// Nothing a handler throws leaves the window procedure (window_base.h).
 //
 // Lifetime: LoadForm hands the form to the registry of loaded forms, which
 // owns it until its window is destroyed (Unload). The object itself is
@@ -55,19 +60,21 @@
 #include <string_view>
 #include <vector>
 
+#include "button/button_types.h"
 #include "button/win32/command_window.h"
-#include "button/win32/gdi_handles.h"
+#include "platform/win32/gdi_handles.h"
+#include "platform/win32/window_base.h"
 #include "shell/form_kind.h"
 #include "shell/twips.h"
 
 namespace qm::shell {
 
-namespace gdi = qm::button::win32;
+// Mouse buttons as events carry them: the button control's numbers.
+using button::kLeftButton;
+using button::kMiddleButton;
+using button::kRightButton;
 
-// Mouse buttons as events carry them: 1 left, 2 right, 4 middle.
-inline constexpr int kMouseLeft = 1;
-inline constexpr int kMouseRight = 2;
-inline constexpr int kMouseMiddle = 4;
+class Form;
 
 struct FontDesc {
   std::string face = "宋体";
@@ -81,6 +88,8 @@ struct FontDesc {
 class Element {
  public:
   virtual ~Element() = default;
+  // Draws the element at `rect` on `dc` (the form's back buffer).
+  virtual void Paint(HDC dc, Form& form) const = 0;
   std::string name;
   PixelRect rect;
   bool visible = true;
@@ -106,6 +115,7 @@ struct LabelSpec {
 
 class Label final : public Element {
  public:
+  void Paint(HDC dc, Form& form) const override;
   [[nodiscard]] const std::string& Caption() const { return caption_; }
   [[nodiscard]] bool Underlined() const { return font_.underline; }
   [[nodiscard]] COLORREF Color() const { return color_; }
@@ -121,6 +131,7 @@ class Label final : public Element {
 // One picture, or a picture button's stack of three: `frame` is the one shown.
 class Image final : public Element {
  public:
+  void Paint(HDC dc, Form& form) const override;
   [[nodiscard]] int Frame() const { return frame_; }
 
  private:
@@ -138,15 +149,14 @@ struct CheckBoxSpec {
   FontDesc font;
 };
 
+// A skinned button: one of the program's instances (button/instances.h),
+// which gives its caption, font and every other stored value.
 struct CommandSpec {
   std::string name;
   TwipsRect twips;
-  std::string caption;
-  FontDesc font;
-  int xp_type = 2;
 };
 
-class Form {
+class Form : private win32::WindowBase {
  public:
   Form(FormKind kind, const wchar_t* class_name);
   virtual ~Form();
@@ -154,6 +164,7 @@ class Form {
   Form& operator=(const Form&) = delete;
 
   [[nodiscard]] FormKind Kind() const { return kind_; }
+  // The window; it stays set (and invalid) once the window is destroyed.
   [[nodiscard]] HWND Handle() const { return hwnd_; }
 
   // Screen position of the window (its client area; there is no frame).
@@ -176,6 +187,7 @@ class Form {
   // Element lookup by name (tests and layouts); nullptr when absent.
   [[nodiscard]] Element* FindElement(std::string_view name) const;
   [[nodiscard]] HWND FindChild(std::string_view name) const;
+  [[nodiscard]] button::win32::CommandWindow* FindCommand(std::string_view name) const;
 
   // Wraps a handler that a child control calls from its own window
   // procedure, so that unloading a form inside it is safe.
@@ -201,8 +213,7 @@ class Form {
   // Building and changing the window's content (load steps and handlers).
 
   // Loads the skin picture `file_name` ("\bgmain.dll") from the program's
-  // folder. On failure reports a message naming the file, ends the program
-  // and returns false.
+  // folder. On failure reports a message naming the file and returns false.
   [[nodiscard]] bool LoadSkin(std::wstring_view file_name);
   // A picture from the program's resources; nullptr (reported) on failure.
   [[nodiscard]] HBITMAP LoadPicture(int resource_id);
@@ -211,6 +222,7 @@ class Form {
   Image& AddImage(std::string_view name, PixelRect rect, std::vector<HBITMAP> frames);
   // Child controls, created in keyboard order (the order of the calls).
   HWND AddCheckBox(const CheckBoxSpec& desc);
+  // Null (nothing made) for a name that is no program instance.
   button::win32::CommandWindow* AddCommand(const CommandSpec& desc);
   // Any other child window (a list view): created with `style` | WS_CHILD | WS_VISIBLE.
   HWND AddChild(std::string_view name, const wchar_t* window_class, DWORD style, DWORD ex_style,
@@ -232,8 +244,9 @@ class Form {
  private:
   friend Form* LoadForm(std::unique_ptr<Form> form, HWND owner);
   [[nodiscard]] DWORD CreateHidden(HWND owner);
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  LRESULT HandleFormMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void OnWindowGone() override;
   void Paint();
   void Draw(HDC dc, const RECT& area);
   void Invalidate(const PixelRect& r);
@@ -252,19 +265,18 @@ class Form {
 
   FormKind kind_;
   const wchar_t* class_name_;
-  HWND hwnd_ = nullptr;
   HWND modal_owner_ = nullptr;
   HWND focus_child_ = nullptr;
   bool destroyed_ = false;
-  gdi::Bitmap skin_;
-  std::vector<gdi::Bitmap> pictures_;
+  win32::UniqueBitmap skin_;
+  std::vector<win32::UniqueBitmap> pictures_;
   std::vector<std::unique_ptr<Element>> elements_;
   std::map<std::string, HWND, std::less<>> children_;
   std::map<HWND, ChildLook> child_looks_;
   std::vector<std::unique_ptr<CommandHostImpl>> command_hosts_;
   std::vector<std::unique_ptr<button::win32::CommandWindow>> commands_;
-  std::map<FontDesc, gdi::Font> fonts_;
-  std::map<COLORREF, gdi::Brush> brushes_;
+  std::map<FontDesc, win32::UniqueFont> fonts_;
+  std::map<COLORREF, win32::UniqueBrush> brushes_;
   std::map<UINT_PTR, std::function<void()>> timers_;
   // Pointer state: the element a held button was pressed on, the buttons
   // held, and the element a left press began on (for Click).
@@ -272,16 +284,21 @@ class Form {
   int buttons_held_ = 0;
   Element* left_pressed_ = nullptr;
   POINT last_move_{-1, -1};
-  gdi::OwnedDc back_dc_;
-  gdi::Bitmap back_bitmap_;
-  gdi::Selection back_selection_;
+  win32::UniqueMemoryDc back_dc_;
+  win32::UniqueBitmap back_bitmap_;
+  win32::Selection back_selection_;
 };
 
 // Creates `form`'s window (hidden, owned by `owner` when given) and runs its
 // load steps. Returns the loaded form, now owned by the registry of loaded
-// forms, or nullptr when loading failed: the failure has then been reported
-// and the program ended (a test's stand-in for the ending returns).
+// forms, or nullptr when loading failed: the failure has then been reported,
+// the half-loaded window is gone and TakeLoadFailure() is set.
 Form* LoadForm(std::unique_ptr<Form> form, HWND owner = nullptr);
+
+// Whether a window failed to load since the last call, which clears it. The
+// program checks it after each message and ends: a navigation or a scan
+// window that cannot be shown leaves it no sound state to go on from.
+[[nodiscard]] bool TakeLoadFailure();
 
 // The loaded form of a kind, or nullptr.
 [[nodiscard]] Form* LoadedForm(FormKind kind);
@@ -295,8 +312,5 @@ void DispatchFormMessage(MSG& msg);
 // Processes every pending message of this thread, then returns: the yield
 // of long work. Returns false when WM_QUIT arrived (it is posted again).
 bool DoEvents();
-
-// The folder of the running program, without a trailing backslash.
-[[nodiscard]] std::wstring ProgramFolder();
 
 }  // namespace qm::shell

@@ -60,7 +60,7 @@ void NavigationForm::NavigateAction(FormKind target) {
 void Navigate(Form& current, FormKind target) {
   Form* next = LoadedForm(target);
   if (next == nullptr) next = LoadForm(MakeNavigationForm(target));
-  if (next == nullptr) return;  // reported; the program is ending
+  if (next == nullptr) return;  // reported; the program takes the failure
   next->SetTop(current.Top());
   next->SetLeft(current.Left());
   next->Show();

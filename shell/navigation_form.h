@@ -38,7 +38,8 @@ class NavigationForm : public ChromeForm {
 };
 
 // Replaces `current` by a newly loaded window of `target` at its screen
-// position. When the target cannot be loaded the program ends.
+// position. When the target cannot be loaded the current window stays and
+// the failure is left for the program (TakeLoadFailure).
 void Navigate(Form& current, FormKind target);
 
 }  // namespace qm::shell

@@ -14,19 +14,16 @@
 #include <string>
 #include <string_view>
 
+#include "platform/message_styles.h"
+
 namespace qm::shell {
 
 // The caption of every window and message box.
 inline constexpr wchar_t kAppTitle[] = L"Quillmar";
 
-// Message box styles the program uses (the system's numbers).
-inline constexpr UINT kStyleError = MB_ICONERROR;                        // 16
-inline constexpr UINT kStyleExclamation = MB_ICONEXCLAMATION;            // 48
-inline constexpr UINT kStyleInformation = MB_ICONINFORMATION;            // 64
-inline constexpr UINT kStyleQuestionYesNo = MB_ICONQUESTION | MB_YESNO;  // 36
-
 struct Services {
-  // Shows `text` (UTF-8) with `style` over `owner`; returns the answer (IDOK, IDYES, ...).
+  // Shows `text` (UTF-8) with `style` (message_styles.h) over `owner`; returns the answer (IDOK,
+  // IDYES, ...).
   std::function<int(HWND owner, std::string_view text, UINT style)> message_box;
   // ShellExecuteW(owner, "open", target, no parameters, no folder, SW_SHOWNORMAL);
   // the result is the shell's (above 32 on success).

@@ -47,7 +47,7 @@ DWORD RegisterCommandClass(HINSTANCE instance) {
   wc = WNDCLASSEXW{};
   wc.cbSize = sizeof(wc);
   wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = &CommandWindow::WndProc;
+  wc.lpfnWndProc = &CommandWindow::WindowProcedure;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = kCommandClassName;
@@ -68,7 +68,7 @@ DWORD CommandWindow::Create(HWND parent, int id, const RECT& bounds, CommandHost
   const HWND hwnd = CreateWindowExW(
       0, kCommandClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, bounds.left,
       bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, self.get());
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, self->CreateParam());
   if (hwnd == nullptr) {
     // A refused WM_CREATE (no memory DC) may leave no error code behind.
     const DWORD error = GetLastError();
@@ -88,42 +88,23 @@ CommandWindow::~CommandWindow() {
 
 void CommandWindow::ReleaseSurface() {
   canvas_.reset();
-  font_selection_.Restore();
-  image_selection_.Restore();
+  font_selection_.Reset();
+  image_selection_.Reset();
   image_.Reset();
   image_dc_.Reset();
 }
 
-LRESULT CALLBACK CommandWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-    auto* self = static_cast<CommandWindow*>(cs->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<CommandWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    if (self->timer_on_) KillTimer(hwnd, kTimer1);
-    self->timer_on_ = false;
-    self->hwnd_ = nullptr;
-    return DefWindowProcW(hwnd, msg, wp, lp);
-  }
-  // Host handlers run inside these calls; nothing they throw may cross the
-  // window procedure.
-  try {
-    return self->Handle(msg, wp, lp);
-  } catch (...) {
-    return 0;
-  }
+void CommandWindow::OnWindowGone() {
+  if (timer_on_) KillTimer(hwnd_, kTimer1);
+  timer_on_ = false;
+  hwnd_ = nullptr;
 }
 
-LRESULT CommandWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CommandWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       OnCreate();
-      return image_dc_.get() ? 0 : -1;
+      return image_dc_.Get() ? 0 : -1;
     case WM_SIZE:
       OnSize();
       return 0;
@@ -190,33 +171,26 @@ LRESULT CommandWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CommandWindow::OnCreate() {
-  const WindowDc screen(hwnd_);
-  image_dc_ = OwnedDc(CreateCompatibleDC(screen.get()));
+  const qm::win32::UniqueWindowDc screen(hwnd_);
+  image_dc_ = qm::win32::UniqueMemoryDc(CreateCompatibleDC(screen.Get()));
   OnSize();
 }
 
 void CommandWindow::OnSize() {
-  if (!image_dc_.get()) return;
+  if (!image_dc_.Get()) return;
   RECT rc{};
   GetClientRect(hwnd_, &rc);
   const int w = rc.right > 0 ? rc.right : 1;
   const int h = rc.bottom > 0 ? rc.bottom : 1;
   // A fresh image of the new size; the resize step repaints it at once.
   canvas_.reset();
-  image_selection_.Restore();
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  image_selection_.Reset();
   void* bits = nullptr;
-  image_ = Bitmap(CreateDIBSection(image_dc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  image_ = qm::win32::CreateDib32(image_dc_.Get(), w, h, &bits);
   if (!image_) return;
-  image_selection_ = Selection(image_dc_.get(), image_.get());
+  image_selection_ = qm::win32::Selection(image_dc_.Get(), image_.Get());
   canvas_ =
-      std::make_unique<GdiCanvas>(image_dc_.get(), rc.right, rc.bottom, SysColor(kColorBtnFace));
+      std::make_unique<GdiCanvas>(image_dc_.Get(), rc.right, rc.bottom, SysColor(kColorBtnFace));
   canvas_->Clear();
   if (loaded_) command_.Resize();
 }
@@ -224,9 +198,9 @@ void CommandWindow::OnSize() {
 void CommandWindow::OnPaint() {
   PAINTSTRUCT ps{};
   const HDC dc = BeginPaint(hwnd_, &ps);
-  if (dc != nullptr && image_dc_.get()) {
+  if (dc != nullptr && image_dc_.Get()) {
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-           ps.rcPaint.bottom - ps.rcPaint.top, image_dc_.get(), ps.rcPaint.left, ps.rcPaint.top,
+           ps.rcPaint.bottom - ps.rcPaint.top, image_dc_.Get(), ps.rcPaint.left, ps.rcPaint.top,
            SRCCOPY);
   }
   EndPaint(hwnd_, &ps);
@@ -292,12 +266,12 @@ void CommandWindow::EnableWindow(bool enabled) {
 }
 
 void CommandWindow::UseFont(const FontSpec& desc) {
-  if (!image_dc_.get()) return;
-  Font font = CreateButtonFont(desc);
+  if (!image_dc_.Get()) return;
+  qm::win32::UniqueFont font = CreateButtonFont(desc);
   if (!font) return;  // keep the font in use
-  font_selection_.Restore();
+  font_selection_.Reset();
   font_ = std::move(font);
-  font_selection_ = Selection(image_dc_.get(), font_.get());
+  font_selection_ = qm::win32::Selection(image_dc_.Get(), font_.Get());
 }
 
 Canvas* CommandWindow::Surface() {
@@ -314,14 +288,14 @@ void CommandWindow::ShowImageNow() {
 
 void CommandWindow::SetWindowShape(const WindowShape& shape) {
   if (hwnd_ == nullptr) return;
-  Region region(CreateRectRgn(0, 0, shape.width, shape.height));
+  qm::win32::UniqueRegion region(CreateRectRgn(0, 0, shape.width, shape.height));
   if (!region) return;
   for (const Rect& r : shape.removed) {
-    const Region cut(CreateRectRgn(r.left, r.top, r.right, r.bottom));
-    if (cut) CombineRgn(region.get(), region.get(), cut.get(), RGN_DIFF);
+    const qm::win32::UniqueRegion cut(CreateRectRgn(r.left, r.top, r.right, r.bottom));
+    if (cut) CombineRgn(region.Get(), region.Get(), cut.Get(), RGN_DIFF);
   }
   // On success the window owns the region and releases the previous one.
-  if (SetWindowRgn(hwnd_, region.get(), TRUE) != 0) (void)region.release();
+  if (SetWindowRgn(hwnd_, region.Get(), TRUE) != 0) (void)region.Release();
 }
 
 double CommandWindow::ClientWidth() const {

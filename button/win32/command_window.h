@@ -11,7 +11,8 @@
 
 #include "button/command.h"
 #include "button/win32/gdi_canvas.h"
-#include "button/win32/gdi_handles.h"
+#include "platform/win32/gdi_handles.h"
+#include "platform/win32/window_base.h"
 
 namespace qm::button::win32 {
 
@@ -22,7 +23,7 @@ inline constexpr UINT kTimer1IntervalMs = 10;
 // Registers the window class once per process. Returns 0 or the error code.
 [[nodiscard]] DWORD RegisterCommandClass(HINSTANCE instance);
 
-class CommandWindow final : public CommandPlatform {
+class CommandWindow final : public CommandPlatform, private qm::win32::WindowBase {
  public:
   // Creates the button as a child of `parent` at `bounds` (client pixels of
   // the parent), loads it from `layout` and gives it its first size. The
@@ -55,14 +56,13 @@ class CommandWindow final : public CommandPlatform {
   void SetAccessKey(std::optional<char32_t> key) override { access_key_ = key; }
 
   // The retained image, for tests and the render tool.
-  [[nodiscard]] HDC ImageDc() const { return image_dc_.get(); }
-
-  // The class's window procedure.
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  [[nodiscard]] HDC ImageDc() const { return image_dc_.Get(); }
 
  private:
   explicit CommandWindow(CommandHost& host);
-  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  friend DWORD RegisterCommandClass(HINSTANCE instance);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnWindowGone() override;
   void OnCreate();
   void OnSize();
   void OnPaint();
@@ -72,17 +72,16 @@ class CommandWindow final : public CommandPlatform {
   bool OnAccessKeyQuery(wchar_t ch);
   void ReleaseSurface();
 
-  HWND hwnd_ = nullptr;
   Command command_;
   bool loaded_ = false;
   bool timer_on_ = false;
   bool click_armed_ = false;  // a primary press began here and no double click replaced it
   std::optional<char32_t> access_key_;
-  OwnedDc image_dc_;
-  Bitmap image_;
-  Selection image_selection_;
-  Font font_;
-  Selection font_selection_;
+  qm::win32::UniqueMemoryDc image_dc_;
+  qm::win32::UniqueBitmap image_;
+  qm::win32::Selection image_selection_;
+  qm::win32::UniqueFont font_;
+  qm::win32::Selection font_selection_;
   std::unique_ptr<GdiCanvas> canvas_;
   std::shared_ptr<const int> alive_ = std::make_shared<const int>(0);
 };

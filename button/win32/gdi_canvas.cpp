@@ -1,6 +1,6 @@
 #include "button/win32/gdi_canvas.h"
 
-#include "button/win32/gdi_handles.h"
+#include "platform/win32/gdi_handles.h"
 #include "platform/win32/wide.h"
 
 namespace qm::button::win32 {
@@ -23,23 +23,23 @@ void GdiCanvas::Clear() {
 }
 
 void GdiCanvas::FillRect(const Rect& r, Color c) {
-  const Brush brush(CreateSolidBrush(ToColorRef(c)));
+  const qm::win32::UniqueBrush brush(CreateSolidBrush(ToColorRef(c)));
   if (!brush) return;  // out of GDI objects: this paint misses one fill
   const RECT rc = ToRect(r);
-  ::FillRect(dc_, &rc, brush.get());
+  ::FillRect(dc_, &rc, brush.Get());
 }
 
 void GdiCanvas::FrameRect(const Rect& r, Color c) {
-  const Brush brush(CreateSolidBrush(ToColorRef(c)));
+  const qm::win32::UniqueBrush brush(CreateSolidBrush(ToColorRef(c)));
   if (!brush) return;
   const RECT rc = ToRect(r);
-  ::FrameRect(dc_, &rc, brush.get());
+  ::FrameRect(dc_, &rc, brush.Get());
 }
 
 void GdiCanvas::Line(int x1, int y1, int x2, int y2, Color c) {
-  const Pen pen(CreatePen(PS_SOLID, 1, ToColorRef(c)));
+  const qm::win32::UniquePen pen(CreatePen(PS_SOLID, 1, ToColorRef(c)));
   if (!pen) return;
-  const Selection selected(dc_, pen.get());
+  const qm::win32::Selection selected(dc_, pen.Get());
   MoveToEx(dc_, x1, y1, nullptr);
   LineTo(dc_, x2, y2);
 }

@@ -7,10 +7,10 @@
 
 namespace qm::button::win32 {
 
-Font CreateButtonFont(const FontSpec& desc) {
+qm::win32::UniqueFont CreateButtonFont(const FontSpec& desc) {
   LOGFONTW lf{};
-  const WindowDc screen(nullptr);
-  const int dpi = screen.get() != nullptr ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+  const qm::win32::UniqueWindowDc screen(nullptr);
+  const int dpi = screen.Get() != nullptr ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
   lf.lfHeight = -static_cast<LONG>(std::lround(desc.size_points * dpi / 72.0));
   lf.lfWeight = desc.weight;
   lf.lfItalic = desc.italic ? TRUE : FALSE;
@@ -19,45 +19,38 @@ Font CreateButtonFont(const FontSpec& desc) {
   lf.lfCharSet = static_cast<BYTE>(desc.charset);
   const std::wstring face = qm::win32::Widen(desc.name);
   lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
-  return Font(CreateFontIndirectW(&lf));
+  return qm::win32::UniqueFont(CreateFontIndirectW(&lf));
 }
 
 OffscreenPlatform::OffscreenPlatform(int width, int height) : width_(width), height_(height) {
-  dc_ = OwnedDc(CreateCompatibleDC(nullptr));
-  if (!dc_.get()) {
+  dc_ = qm::win32::UniqueMemoryDc(CreateCompatibleDC(nullptr));
+  if (!dc_.Get()) {
     error_ = GetLastError();
     return;
   }
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = width > 0 ? width : 1;
-  bi.bmiHeader.biHeight = -(height > 0 ? height : 1);
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  bitmap_ = Bitmap(CreateDIBSection(dc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  bitmap_ = qm::win32::CreateDib32(dc_.Get(), width, height, &bits);
   if (!bitmap_) {
     error_ = GetLastError();
     return;
   }
   bits_ = static_cast<const std::uint32_t*>(bits);
-  bitmap_selection_ = Selection(dc_.get(), bitmap_.get());
-  canvas_ = std::make_unique<GdiCanvas>(dc_.get(), width, height, Rgb(1, 2, 3));
+  bitmap_selection_ = qm::win32::Selection(dc_.Get(), bitmap_.Get());
+  canvas_ = std::make_unique<GdiCanvas>(dc_.Get(), width, height, Rgb(1, 2, 3));
 }
 
 OffscreenPlatform::~OffscreenPlatform() {
   canvas_.reset();
-  font_selection_.Restore();
-  bitmap_selection_.Restore();
+  font_selection_.Reset();
+  bitmap_selection_.Reset();
 }
 
 void OffscreenPlatform::UseFont(const FontSpec& desc) {
-  Font font = CreateButtonFont(desc);
-  if (!font || !dc_.get()) return;
-  font_selection_.Restore();
+  qm::win32::UniqueFont font = CreateButtonFont(desc);
+  if (!font || !dc_.Get()) return;
+  font_selection_.Reset();
   font_ = std::move(font);
-  font_selection_ = Selection(dc_.get(), font_.get());
+  font_selection_ = qm::win32::Selection(dc_.Get(), font_.Get());
 }
 
 Color OffscreenPlatform::At(int x, int y) const {

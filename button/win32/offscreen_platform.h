@@ -10,7 +10,7 @@
 
 #include "button/command_host.h"
 #include "button/win32/gdi_canvas.h"
-#include "button/win32/gdi_handles.h"
+#include "platform/win32/gdi_handles.h"
 
 namespace qm::button::win32 {
 
@@ -24,7 +24,7 @@ class OffscreenPlatform : public CommandPlatform {
   // False when the bitmap could not be made (error code from GetLastError).
   [[nodiscard]] bool Ok() const { return canvas_ != nullptr; }
   [[nodiscard]] DWORD Error() const { return error_; }
-  [[nodiscard]] HDC Dc() const { return dc_.get(); }
+  [[nodiscard]] HDC Dc() const { return dc_.Get(); }
   // Pixel in 0x00BBGGRR form, read straight from the bitmap's memory.
   [[nodiscard]] Color At(int x, int y) const;
   // Writes the image as a 32-bit BMP file; returns 0 or the error code.
@@ -53,17 +53,17 @@ class OffscreenPlatform : public CommandPlatform {
   int width_;
   int height_;
   DWORD error_ = 0;
-  OwnedDc dc_;
-  Bitmap bitmap_;
-  Selection bitmap_selection_;
-  Font font_;
-  Selection font_selection_;
+  qm::win32::UniqueMemoryDc dc_;
+  qm::win32::UniqueBitmap bitmap_;
+  qm::win32::Selection bitmap_selection_;
+  qm::win32::UniqueFont font_;
+  qm::win32::Selection font_selection_;
   const std::uint32_t* bits_ = nullptr;
   std::unique_ptr<GdiCanvas> canvas_;
   WindowShape shape_;
 };
 
 // Builds the font the button's window would select for a font description.
-[[nodiscard]] Font CreateButtonFont(const FontSpec& desc);
+[[nodiscard]] qm::win32::UniqueFont CreateButtonFont(const FontSpec& desc);
 
 }  // namespace qm::button::win32

@@ -13,30 +13,17 @@ Rgb Mix(Rgb a, Rgb b, double t) {
 }
 
 Canvas::Canvas(int width, int height, Rgb fill, bool transparent) : w_(width), h_(height) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  dc_ = CreateCompatibleDC(nullptr);
-  bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  dc_ = win32::UniqueMemoryDc(CreateCompatibleDC(nullptr));
+  bitmap_ = win32::CreateDib32(dc_.Get(), width, height, &bits);
   bits_ = static_cast<std::uint8_t*>(bits);
-  old_ = SelectObject(dc_, bitmap_);
+  selection_ = win32::Selection(dc_.Get(), bitmap_.Get());
   for (int i = 0; i < width * height; ++i) {
     bits_[i * 4 + 0] = fill.b;
     bits_[i * 4 + 1] = fill.g;
     bits_[i * 4 + 2] = fill.r;
     bits_[i * 4 + 3] = transparent ? 0 : 255;
   }
-}
-
-Canvas::~Canvas() {
-  SelectObject(dc_, old_);
-  DeleteObject(bitmap_);
-  DeleteDC(dc_);
 }
 
 Rgb Canvas::At(int x, int y) const {
@@ -105,12 +92,10 @@ HFONT MakeFont(const wchar_t* face, int pixel_height, bool bold) {
 }  // namespace
 
 int Canvas::TextWidth(const std::wstring& text, const wchar_t* face, int pixel_height, bool bold) {
-  HFONT font = MakeFont(face, pixel_height, bold);
-  HGDIOBJ old = SelectObject(dc_, font);
+  const win32::UniqueFont font(MakeFont(face, pixel_height, bold));
+  const win32::Selection selected(dc_.Get(), font.Get());
   SIZE size{};
-  GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc_, old);
-  DeleteObject(font);
+  GetTextExtentPoint32W(dc_.Get(), text.c_str(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 
@@ -119,14 +104,14 @@ void Canvas::Text(const std::wstring& text, int x, int y, const wchar_t* face, i
   const int width = TextWidth(text, face, pixel_height, bold);
   if (align == 1) x -= width / 2;
   if (align == 2) x -= width;
-  HFONT font = MakeFont(face, pixel_height, bold);
-  HGDIOBJ old = SelectObject(dc_, font);
-  SetBkMode(dc_, TRANSPARENT);
-  SetTextColor(dc_, RGB(c.r, c.g, c.b));
-  TextOutW(dc_, x, y, text.c_str(), static_cast<int>(text.size()));
-  GdiFlush();
-  SelectObject(dc_, old);
-  DeleteObject(font);
+  {
+    const win32::UniqueFont font(MakeFont(face, pixel_height, bold));
+    const win32::Selection selected(dc_.Get(), font.Get());
+    SetBkMode(dc_.Get(), TRANSPARENT);
+    SetTextColor(dc_.Get(), RGB(c.r, c.g, c.b));
+    TextOutW(dc_.Get(), x, y, text.c_str(), static_cast<int>(text.size()));
+    GdiFlush();
+  }
   // GDI clears the alpha byte of the pixels it writes; these canvases are opaque.
   for (int i = 0; i < w_ * h_; ++i) bits_[i * 4 + 3] = 255;
 }

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/win32/gdi_handles.h"
+
 namespace qm::art {
 
 struct Rgb {
@@ -22,7 +24,6 @@ class Canvas {
   // A canvas filled with `fill`; `transparent` starts every pixel clear
   // (icons), otherwise opaque.
   Canvas(int width, int height, Rgb fill = {}, bool transparent = false);
-  ~Canvas();
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
 
@@ -59,9 +60,9 @@ class Canvas {
 
  private:
   int w_, h_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  win32::UniqueMemoryDc dc_;
+  win32::UniqueBitmap bitmap_;
+  win32::Selection selection_;
   std::uint8_t* bits_ = nullptr;  // top-down BGRA
 };
 

@@ -13,6 +13,7 @@
 #include "platform/win32/wide.h"
 #include "profile/profile_store.h"
 #include "shell/app_urls.h"
+#include "shell/form.h"
 #include "tests/support/profile_file.h"
 #include "tests/support/window_harness.h"
 
@@ -131,6 +132,47 @@ TEST_F(SettingsWindowTest, AnAbsentOrMalformedSettingShowsTheBoxTicked) {
     form_->Unload();
     Pump(30);
     EXPECT_EQ(ProfileBytes(), before) << c.what << ": loading writes no default";
+  }
+}
+
+// Types Alt+`key` as a user would.
+void PressAlt(WORD key) {
+  INPUT in[4] = {};
+  const WORD keys[4] = {VK_MENU, key, key, VK_MENU};
+  for (int i = 0; i < 4; ++i) {
+    in[i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = keys[i];
+    in[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  SendInput(4, in, sizeof(INPUT));
+}
+
+// The program's captions carry no access key, so the test gives Apply one;
+// Alt with it then applies wherever the focus is: on the check box (the
+// program's message loop hands the key over) or on no control at all (the
+// window itself gets the key).
+TEST_F(SettingsWindowTest, AltWithApplysAccessKeyAppliesWhereverTheFocusIs) {
+  for (const bool on_box : {true, false}) {
+    SCOPED_TRACE(on_box ? "focus on the check box" : "no control focused");
+    PutProfile("[Settings]\r\nBackupBeforeFix=0\r\n");
+    ASSERT_NE(Open(), nullptr);
+    auto* apply = form_->FindCommand("CommandApplySettings");
+    ASSERT_NE(apply, nullptr);
+    apply->Button().SetCaption("&Apply");
+    ClickBox();
+    ASSERT_TRUE(Ticked(form_->CheckBox()));
+    SetFocus(on_box ? form_->CheckBox() : nullptr);
+    PressAlt('A');
+    if (on_box) {
+      const DWORD start = GetTickCount();
+      while (GetTickCount() - start < 300 && shell::DoEvents()) Sleep(1);
+    } else {
+      Pump(300);
+    }
+    EXPECT_EQ(Stored(), "1");
+    EXPECT_TRUE(services_.messages.empty());
+    testing::UnloadAllWindows();
+    Pump(50);
   }
 }
 

@@ -184,6 +184,25 @@ TEST_F(BackupWindowTest, ListsTheBackupFilesNumberedWithTheFirstSelected) {
   EXPECT_EQ(Selected(List()), 0);
 }
 
+// The three buttons keep the orange OfficeXp colours of their stored
+// layout. With their own look nothing shows them, so each is switched to
+// the flat OfficeXp look in the real window, which paints with them.
+TEST_F(BackupWindowTest, ButtonsCarryTheirStoredOrangeColours) {
+  ASSERT_NE(Open(), nullptr);
+  for (const char* name : {"CommandRefresh", "CommandRestore", "CommandDelete"}) {
+    SCOPED_TRACE(name);
+    auto* command = form_->FindCommand(name);
+    ASSERT_NE(command, nullptr);
+    command->Button().SetButtonType(5);
+    Pump(50);
+    RECT rc{};
+    GetClientRect(command->Handle(), &rc);
+    const HDC image = command->ImageDc();
+    EXPECT_EQ(GetPixel(image, 0, rc.bottom / 2), RGB(255, 128, 0)) << "the frame";
+    EXPECT_EQ(GetPixel(image, 3, 3), RGB(255, 192, 128)) << "the fill";
+  }
+}
+
 TEST_F(BackupWindowTest, WithoutABackupFolderRestoreAndDeleteSaySoAndTheListStaysEmpty) {
   ASSERT_NE(Open(), nullptr);
   EXPECT_TRUE(Rows(List()).empty());

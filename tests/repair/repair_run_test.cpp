@@ -378,7 +378,7 @@ TEST(RepairRun, ABackupThatFailsStopsTheRunBeforeAnyDeletion) {
     EXPECT_TRUE(r.stopped) << c.what;
     EXPECT_TRUE(f.Has(kHkeyCurrentUser, kRun, "Tool")) << c.what;
     ASSERT_EQ(f.messages.shown.size(), 1u) << c.what;
-    EXPECT_EQ(f.messages.shown[0].style, kMbIconWarning) << c.what;
+    EXPECT_EQ(f.messages.shown[0].style, kMessageExclamation) << c.what;
     EXPECT_NE(f.messages.shown[0].text.find(c.named), std::string::npos)
         << c.what << ": " << f.messages.shown[0].text;
     EXPECT_NE(f.messages.shown[0].text.find("没有删除任何注册表值"), std::string::npos);

@@ -5,9 +5,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/win32/program_folder.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/window_base.h"
 #include "shell/chrome.h"
 #include "shell/exit_program.h"
 #include "shell/navigation_form.h"
@@ -50,16 +54,16 @@ TEST_F(ChromeTest, CaptionStripDragsWithTheLeftButtonOnly) {
   ASSERT_NE(main, nullptr);
   const POINT strip = ScreenPoint(main->Handle(), 400, 12);  // on ImageCaption, off the text
   // Right button: nothing moves.
-  Drag(kMouseRight, strip, {strip.x + 60, strip.y + 40});
+  Drag(kRightButton, strip, {strip.x + 60, strip.y + 40});
   EXPECT_EQ(main->Left(), 150);
   EXPECT_EQ(main->Top(), 120);
   // Left button on the caption text: not a drag handle.
   const POINT text = ElementCentre(*main, "LabelCaption");
-  Drag(kMouseLeft, text, {text.x + 60, text.y + 40});
+  Drag(kLeftButton, text, {text.x + 60, text.y + 40});
   EXPECT_EQ(main->Left(), 150);
   EXPECT_EQ(main->Top(), 120);
   // Left button on the strip: the window follows the pointer.
-  Drag(kMouseLeft, strip, {strip.x + 60, strip.y + 40});
+  Drag(kLeftButton, strip, {strip.x + 60, strip.y + 40});
   Pump(100);
   EXPECT_EQ(main->Left(), 210);
   EXPECT_EQ(main->Top(), 160);
@@ -96,6 +100,29 @@ TEST_F(ChromeTest, PictureButtonsHoverAndResetOnlyAsTheTableSays) {
   EXPECT_EQ(Frames(main), "002000");
 }
 
+// A handler that throws ends its own message, logged, and nothing else:
+// the window stays and keeps answering the pointer.
+TEST_F(ChromeTest, AThrowingHandlerIsLoggedAndTheWindowCarriesOn) {
+  std::vector<std::string> log;
+  win32::SetWindowFailureLog([&log](std::string_view text) { log.emplace_back(text); });
+  FormScanner* main = OpenMain();
+  ASSERT_NE(main, nullptr);
+  int clicks = 0;
+  main->FindElement("LabelTip")->Click = [&clicks] {
+    ++clicks;
+    throw std::runtime_error("tip handler broke");
+  };
+  for (int i = 0; i < 2; ++i) ClickAt(ElementCentre(*main, "LabelTip"));
+  Pump(100);
+  win32::SetWindowFailureLog(nullptr);
+  EXPECT_EQ(clicks, 2);
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_NE(log[0].find("tip handler broke"), std::string::npos) << log[0];
+  EXPECT_EQ(LoadedForm(FormKind::Scanner), main);
+  EXPECT_TRUE(IsWindow(main->Handle()));
+  EXPECT_TRUE(services_.ended.empty());
+}
+
 TEST_F(ChromeTest, PressMoveReleaseDoesNothingAndTheOwnButtonNeverActs) {
   FormScanner* main = OpenMain();
   ASSERT_NE(main, nullptr);
@@ -103,20 +130,20 @@ TEST_F(ChromeTest, PressMoveReleaseDoesNothingAndTheOwnButtonNeverActs) {
   // Press on Restore, move a little while held, release: no navigation.
   const POINT restore = ElementCentre(*main, "ImageRestore");
   MoveTo(restore.x, restore.y);
-  Press(kMouseLeft);
+  Press(kLeftButton);
   EXPECT_EQ(ImageOf(main, "ImageRestore")->Frame(), 2);
   MoveTo(restore.x + 3, restore.y + 1);
   EXPECT_EQ(ImageOf(main, "ImageRestore")->Frame(), 1);
-  Release(kMouseLeft);
+  Release(kLeftButton);
   Pump(100);
   EXPECT_EQ(LoadedForm(FormKind::Scanner), main);
   EXPECT_EQ(LoadedForm(FormKind::RestoreAndBackup), nullptr);
   // Press on the exit button, drag out of it, release elsewhere: no exit.
   const POINT exit = ElementCentre(*main, "ImageExit");
   MoveTo(exit.x, exit.y);
-  Press(kMouseLeft);
+  Press(kLeftButton);
   MoveTo(exit.x - 80, exit.y + 80);
-  Release(kMouseLeft);
+  Release(kLeftButton);
   EXPECT_TRUE(services_.ended.empty());
   EXPECT_TRUE(IsWindow(first));
   // The own button: pressed and released, it stays selected and does nothing.
@@ -132,7 +159,7 @@ TEST_F(ChromeTest, MinimiseWorksWithAnyMouseButtonAndKeepsThePressedPicture) {
   FormScanner* main = OpenMain();
   ASSERT_NE(main, nullptr);
   const POINT min = ElementCentre(*main, "ImageMin");
-  ClickAt(min, kMouseRight);
+  ClickAt(min, kRightButton);
   EXPECT_TRUE(PumpUntil([&] { return IsIconic(main->Handle()) != FALSE; }, 2000));
   EXPECT_EQ(ImageOf(main, "ImageMin")->Frame(), 2);
   ShowWindow(main->Handle(), SW_RESTORE);
@@ -161,11 +188,11 @@ TEST_F(ChromeTest, NavigationBuildsEachWindowAfreshAtTheSamePlace) {
                         {"ImageRestore", FormKind::RestoreAndBackup, "恢复备份", "000200"},
                         {"ImageScanner", FormKind::Scanner, "扫描和修复", "002000"}};
   Form* current = main;
-  int button_number = kMouseMiddle;
+  int button_number = kMiddleButton;
   for (const Step& s : steps) {
     const HWND before = current->Handle();
     ClickAt(ElementCentre(*current, s.button), button_number);
-    button_number = button_number == kMouseMiddle ? kMouseLeft : kMouseMiddle;
+    button_number = button_number == kMiddleButton ? kLeftButton : kMiddleButton;
     Pump(100);
     Form* next = LoadedForm(s.kind);
     ASSERT_NE(next, nullptr) << s.button;
@@ -184,7 +211,7 @@ TEST_F(ChromeTest, NavigationBuildsEachWindowAfreshAtTheSamePlace) {
   EXPECT_EQ(SendMessageW(back->Check(3), BM_GETCHECK, 0, 0), BST_CHECKED);
   // Moved before leaving: the next window opens where this one was dragged.
   const POINT strip = ScreenPoint(back->Handle(), 400, 12);
-  Drag(kMouseLeft, strip, {strip.x + 40, strip.y + 60});
+  Drag(kLeftButton, strip, {strip.x + 40, strip.y + 60});
   Pump(100);
   ASSERT_EQ(back->Left(), 220);
   ClickAt(ElementCentre(*back, "ImageSettings"));
@@ -205,12 +232,12 @@ TEST_F(ChromeTest, HomePageLinkOpensTheAddressItShowsWithAHandPointer) {
   const POINT p = ElementCentre(*main, "LabelHomePage");
   MoveTo(p.x, p.y);
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
-  Press(kMouseLeft);
-  Release(kMouseLeft);
+  Press(kLeftButton);
+  Release(kLeftButton);
   ASSERT_EQ(services_.opened.size(), 1u);
   EXPECT_EQ(services_.opened[0], AppUrls().home_page);
   // A right click is no click.
-  ClickAt(p, kMouseRight);
+  ClickAt(p, kRightButton);
   EXPECT_EQ(services_.opened.size(), 1u);
 }
 
@@ -311,9 +338,9 @@ TEST_F(ChromeTest, ScanWindowChromeHasTheWideStripAndOnlyTheExitButton) {
   const POINT exit = ElementCentre(*scan, "ImageExit");
   MoveTo(exit.x, exit.y);
   EXPECT_EQ(Frames(scan), "-1----");
-  Press(kMouseRight);
+  Press(kRightButton);
   MoveTo(exit.x + 2, exit.y);
-  Release(kMouseRight);
+  Release(kRightButton);
   EXPECT_EQ(scan->exits, 0);
   ClickAt(exit);
   EXPECT_EQ(scan->exits, 1);
@@ -330,7 +357,8 @@ TEST_F(ChromeTest, ScreenShowsTheSkinAndTheVisiblePictureOfEachButton) {
   Pump(100);
   const ScreenShot shot(main->Handle());
 
-  const std::wstring skin_path = ProgramFolder() + L"\\bgmain.dll";
+  const std::wstring skin_path =
+      win32::Widen(win32::ProgramFolder().value_or(".")) + L"\\bgmain.dll";
   HBITMAP skin = static_cast<HBITMAP>(
       LoadImageW(nullptr, skin_path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
   ASSERT_NE(skin, nullptr);
@@ -377,11 +405,13 @@ TEST_F(ChromeTest, ScreenShowsTheSkinAndTheVisiblePictureOfEachButton) {
   EXPECT_LT(std::abs(GetRValue(grey) - GetBValue(grey)), 40);
 }
 
-TEST_F(ChromeTest, MissingOrUnreadableSkinReportsTheFileAndEndsTheProgram) {
+TEST_F(ChromeTest, MissingOrUnreadableSkinReportsTheFileAndFailsTheLoad) {
   FormScanner* main = OpenMain();
   ASSERT_NE(main, nullptr);
-  const std::filesystem::path skin = ProgramFolder() + L"\\bgother.dll";
-  const std::filesystem::path aside = ProgramFolder() + L"\\bgother.dll.aside";
+  const std::filesystem::path skin =
+      win32::Widen(win32::ProgramFolder().value_or(".")) + L"\\bgother.dll";
+  const std::filesystem::path aside =
+      win32::Widen(win32::ProgramFolder().value_or(".")) + L"\\bgother.dll.aside";
   std::filesystem::rename(skin, aside);
   ClickAt(ElementCentre(*main, "ImageSettings"));
   std::filesystem::rename(aside, skin);
@@ -389,7 +419,9 @@ TEST_F(ChromeTest, MissingOrUnreadableSkinReportsTheFileAndEndsTheProgram) {
   EXPECT_NE(services_.messages[0].text.find("bgother.dll"), std::string::npos)
       << services_.messages[0].text;
   EXPECT_EQ(services_.messages[0].style, static_cast<UINT>(MB_ICONERROR));
-  EXPECT_EQ(services_.ended, (std::vector<UINT>{1}));
+  // The kit reports and fails the load; ending the program is the program's call.
+  EXPECT_TRUE(services_.ended.empty());
+  EXPECT_TRUE(TakeLoadFailure());
   EXPECT_EQ(LoadedForm(FormKind::Settings), nullptr);  // the half-loaded window is gone
 
   // A file that is there but holds no picture.
@@ -405,7 +437,9 @@ TEST_F(ChromeTest, MissingOrUnreadableSkinReportsTheFileAndEndsTheProgram) {
   std::filesystem::rename(aside, skin);
   ASSERT_EQ(services_.messages.size(), 2u);
   EXPECT_NE(services_.messages[1].text.find("bgother.dll"), std::string::npos);
-  EXPECT_EQ(services_.ended, (std::vector<UINT>{1, 1}));
+  EXPECT_TRUE(services_.ended.empty());
+  EXPECT_TRUE(TakeLoadFailure());
+  EXPECT_FALSE(TakeLoadFailure());  // taken once
   EXPECT_EQ(LoadedForm(FormKind::Records), nullptr);
 }
 

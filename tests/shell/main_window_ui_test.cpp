@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "local_http_server.h"
+#include "platform/win32/program_folder.h"
+#include "platform/win32/wide.h"
 #include "shell/ad_line.h"
 #include "shell/chrome.h"
 #include "shell_fixture.h"
@@ -141,7 +143,8 @@ TEST_F(MainWindowTest, ScanWindowIsModalOverTheMainWindowUntilItCloses) {
       seen.main_still_listed = LoadedForm(FormKind::Scanner) != nullptr;
       // The modal window is painted from its own skin.
       const ScreenShot shot(scan->Handle());
-      const std::wstring path = ProgramFolder() + L"\\bgscan.dll";
+      const std::wstring path =
+          win32::Widen(win32::ProgramFolder().value_or(".")) + L"\\bgscan.dll";
       HBITMAP skin = static_cast<HBITMAP>(
           LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
       for (POINT p : {POINT{300, 60}, POINT{400, 300}, POINT{700, 545}, POINT{40, 500}}) {
@@ -279,8 +282,8 @@ TEST_F(MainWindowTest, AdvertisementAppearsAfterTheFirstIntervalAndBecomesALink)
   MoveTo(p.x, p.y);
   EXPECT_TRUE(ad->Underlined());
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
-  Press(kMouseLeft);
-  Release(kMouseLeft);
+  Press(kLeftButton);
+  Release(kLeftButton);
   EXPECT_EQ(services_.opened, (std::vector<std::string>{"http://offer.test/click"}));
   const POINT bg = Background(main);
   MoveTo(bg.x, bg.y);

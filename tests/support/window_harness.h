@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "button/button_types.h"
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
 #include "shell/form.h"
@@ -204,14 +205,14 @@ inline void RawMoveTo(int x, int y) {
 }
 
 inline DWORD DownFlag(int button) {
-  return button == shell::kMouseLeft    ? MOUSEEVENTF_LEFTDOWN
-         : button == shell::kMouseRight ? MOUSEEVENTF_RIGHTDOWN
-                                        : MOUSEEVENTF_MIDDLEDOWN;
+  return button == button::kLeftButton    ? MOUSEEVENTF_LEFTDOWN
+         : button == button::kRightButton ? MOUSEEVENTF_RIGHTDOWN
+                                          : MOUSEEVENTF_MIDDLEDOWN;
 }
 inline DWORD UpFlag(int button) {
-  return button == shell::kMouseLeft    ? MOUSEEVENTF_LEFTUP
-         : button == shell::kMouseRight ? MOUSEEVENTF_RIGHTUP
-                                        : MOUSEEVENTF_MIDDLEUP;
+  return button == button::kLeftButton    ? MOUSEEVENTF_LEFTUP
+         : button == button::kRightButton ? MOUSEEVENTF_RIGHTUP
+                                          : MOUSEEVENTF_MIDDLEUP;
 }
 
 inline void MoveTo(int x, int y) {
@@ -260,7 +261,7 @@ inline POINT ElementCentre(const shell::Form& form, std::string_view name) {
                      e->rect.top + e->rect.height / 2);
 }
 
-inline void ClickAt(POINT p, int button = shell::kMouseLeft) {
+inline void ClickAt(POINT p, int button = button::kLeftButton) {
   MoveTo(p.x, p.y);
   Press(button);
   Release(button);
