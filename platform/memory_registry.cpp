@@ -9,6 +9,8 @@ namespace qm {
 namespace {
 constexpr RegKey kFirstHandle = 0x1000;
 constexpr std::size_t kIndexThreshold = 16;
+// Deeper chains of links do not open, as a loop of links must not hang.
+constexpr int kMaxLinksFollowed = 16;
 }  // namespace
 
 struct MemoryRegistry::Node : std::enable_shared_from_this<Node> {
@@ -23,6 +25,9 @@ struct MemoryRegistry::Node : std::enable_shared_from_this<Node> {
   std::vector<std::pair<std::string, RegStatus>> delete_failures;
   std::vector<std::pair<std::string, RegStatus>> write_failures;
   bool deleted = false;
+  bool is_link = false;
+  RegKey link_root = kNoKey;
+  std::string link_path;
 
   std::vector<RegValue>::iterator FindValue(std::string_view name) {
     const std::string upper = text::UpperCase(name);
@@ -72,7 +77,16 @@ MemoryRegistry::Node* MemoryRegistry::Resolve(RegKey key) const {
   return slots_[key - kFirstHandle].get();
 }
 
-MemoryRegistry::Node* MemoryRegistry::Walk(Node* from, std::string_view path, bool create) {
+MemoryRegistry::Node* MemoryRegistry::Follow(Node* node, int links_followed) {
+  if (!node || !node->is_link) return node;
+  if (links_followed >= kMaxLinksFollowed) return nullptr;
+  Node* root = Resolve(node->link_root);
+  return root ? Walk(root, node->link_path, false, links_followed + 1) : nullptr;
+}
+
+// Building walks the tree as it is stored; reading follows links on the way.
+MemoryRegistry::Node* MemoryRegistry::Walk(Node* from, std::string_view path, bool create,
+                                           int links_followed) {
   Node* node = from;
   std::size_t pos = 0;
   while (node && pos <= path.size()) {
@@ -92,7 +106,7 @@ MemoryRegistry::Node* MemoryRegistry::Walk(Node* from, std::string_view path, bo
       node->IndexChild(next);
       ++key_count_;
     }
-    node = next;
+    node = create ? next : Follow(next, links_followed);
   }
   return node;
 }
@@ -104,6 +118,11 @@ MemoryRegistry::Node* MemoryRegistry::Ensure(RegKey root, std::string_view path)
 
 void MemoryRegistry::CreateKey(RegKey root, std::string_view path) {
   Ensure(root, path);
+}
+
+RegKey MemoryRegistry::CreateKeyForBuilding(RegKey root, std::string_view path) {
+  Node* n = Ensure(root, path);
+  return n ? AddHandle(n) : kNoKey;
 }
 
 void MemoryRegistry::SetValue(RegKey root, std::string_view path, RegValue value) {
@@ -183,6 +202,15 @@ void MemoryRegistry::MountCurrentUserUnderUsers(std::string_view sid) {
   users->children.push_back(user);
   users->IndexChild(user.get());
   ++key_count_;
+}
+
+void MemoryRegistry::SetLink(RegKey root, std::string_view path, RegKey target_root,
+                             std::string_view target_path) {
+  Node* n = Ensure(root, path);
+  if (!n) return;
+  n->is_link = true;
+  n->link_root = IsPredefinedRoot(target_root) ? CanonicalRoot(target_root) : kNoKey;
+  n->link_path = std::string(target_path);
 }
 
 bool MemoryRegistry::DeleteKey(RegKey root, std::string_view path) {
