@@ -180,7 +180,7 @@ class Reader {
     while (NextLine(line)) {
       if (cut_short_) return Fail("the last line has no line break");
       for (char c : line) {
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7F) {
           return Fail("a byte that is not printable ASCII");
         }
       }
@@ -357,7 +357,7 @@ class Reader {
         std::string_view next;
         if (!NextLine(next) || cut_short_) return Fail("hex data continued past the end");
         for (char c : next) {
-          if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) {
+          if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7F) {
             return Fail("a byte that is not printable ASCII");
           }
         }
