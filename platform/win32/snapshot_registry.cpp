@@ -145,10 +145,17 @@ SnapshotRegistry::Root& SnapshotRegistry::RootOf(RegKey root) {
   r.snapshot = std::move(snap.registry);
   if (r.snapshot) {
     r.source = Source::kSnapshot;
+  } else if (policy_ == SnapshotPolicy::kFallBackToLive ||
+             CanonicalRoot(root) == kHkeyPerformanceData) {
+    r.source = Source::kLive;
   } else {
-    r.source = policy_ == SnapshotPolicy::kFallBackToLive ? Source::kLive : Source::kNone;
+    r.source = Source::kNone;
   }
   return r;
+}
+
+SnapshotRegistry::Source SnapshotRegistry::Prepare(RegKey root) {
+  return IsPredefinedRoot(root) ? RootOf(root).source : Source::kNotOpened;
 }
 
 RegistryReader* SnapshotRegistry::Route(RegKey key, RegKey* inner, RegStatus* failure) {

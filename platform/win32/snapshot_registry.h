@@ -35,7 +35,10 @@ struct RootSnapshot {
 
 enum class SnapshotPolicy {
   kFallBackToLive,  // a root without a snapshot is read live
-  kSnapshotOnly,    // a root without a snapshot does not open
+  // A root without a snapshot does not open. The performance data are read
+  // live all the same: they are no stored tree but made afresh for every
+  // query, on Windows as under Wine, so there is nothing to save.
+  kSnapshotOnly,
 };
 
 class SnapshotRegistry final : public RegistryReader {
@@ -51,6 +54,9 @@ class SnapshotRegistry final : public RegistryReader {
   void CloseKey(RegKey key) override;
 
   enum class Source { kNotOpened, kSnapshot, kLive, kNone };
+  // Takes the root's snapshot now, if not yet taken, rather than when the
+  // walk first opens the root; where it then reads from.
+  Source Prepare(RegKey root);
   // Where a root's walk reads from, once the walk has opened it; kNone
   // when only snapshots were asked for and it has none.
   [[nodiscard]] Source SourceOf(RegKey root) const;
