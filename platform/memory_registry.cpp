@@ -20,6 +20,9 @@ struct MemoryRegistry::Node : std::enable_shared_from_this<Node> {
   // Built once a key has many subkeys, so opening by name stays cheap.
   std::unordered_map<std::string, Node*> by_upper;
   std::vector<RegValue> values;
+  // Upper-case name to position, built once a key has many values (a
+  // loaded tree has keys with thousands); dropped when one is deleted.
+  std::unordered_map<std::string, std::size_t> value_index;
   RegStatus open_failure = kRegOk;
   // Upper-case value names whose deletion fails, with the status it answers.
   std::vector<std::pair<std::string, RegStatus>> delete_failures;
@@ -31,10 +34,27 @@ struct MemoryRegistry::Node : std::enable_shared_from_this<Node> {
 
   std::vector<RegValue>::iterator FindValue(std::string_view name) {
     const std::string upper = text::UpperCase(name);
+    if (values.size() > kIndexThreshold) {
+      if (value_index.empty()) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+          value_index.emplace(text::UpperCase(values[i].name), i);
+        }
+      }
+      const auto it = value_index.find(upper);
+      return it == value_index.end() ? values.end() : values.begin() + it->second;
+    }
     for (auto it = values.begin(); it != values.end(); ++it) {
       if (text::UpperCase(it->name) == upper) return it;
     }
     return values.end();
+  }
+  void AddValue(RegValue value) {
+    if (!value_index.empty()) value_index.emplace(text::UpperCase(value.name), values.size());
+    values.push_back(std::move(value));
+  }
+  void EraseValue(std::vector<RegValue>::iterator it) {
+    values.erase(it);
+    value_index.clear();
   }
 
   Node* Find(std::string_view upper_name) const {
@@ -128,14 +148,12 @@ RegKey MemoryRegistry::CreateKeyForBuilding(RegKey root, std::string_view path) 
 void MemoryRegistry::SetValue(RegKey root, std::string_view path, RegValue value) {
   Node* n = Ensure(root, path);
   if (!n) return;
-  const std::string upper = text::UpperCase(value.name);
-  for (auto& v : n->values) {
-    if (text::UpperCase(v.name) == upper) {
-      v = std::move(value);
-      return;
-    }
+  const auto it = n->FindValue(value.name);
+  if (it != n->values.end()) {
+    *it = std::move(value);
+  } else {
+    n->AddValue(std::move(value));
   }
-  n->values.push_back(std::move(value));
 }
 
 void MemoryRegistry::SetString(RegKey root, std::string_view path, std::string_view name,
@@ -308,7 +326,7 @@ RegStatus MemoryRegistry::DeleteValue(RegKey key, std::string_view name) {
   }
   const auto it = n->FindValue(name);
   if (it == n->values.end()) return kRegFileNotFound;
-  n->values.erase(it);
+  n->EraseValue(it);
   return kRegOk;
 }
 
@@ -339,7 +357,7 @@ RegStatus MemoryRegistry::WriteValue(RegKey key, const RegValue& value) {
   if (it != n->values.end()) {
     *it = value;
   } else {
-    n->values.push_back(value);
+    n->AddValue(value);
   }
   return kRegOk;
 }
