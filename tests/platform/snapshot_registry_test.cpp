@@ -39,17 +39,43 @@ std::wstring CurrentUserPath() {
   return path;
 }
 
-// A link made as the system makes CurrentControlSet-style links.
-void MakeLink(const TestRegistryTree& tree, const std::string& sub, const std::wstring& target) {
+// Removes a link key itself: deleting it by name, as RegDeleteTreeW does,
+// reaches its target instead.
+void DeleteLink(const std::wstring& path) {
+  using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+  const auto nt_delete_key = reinterpret_cast<NtDeleteKeyFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
   win32::UniqueHKey key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, win32::Widen(tree.Path(sub)).c_str(), 0, nullptr,
-                            REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr),
-            ERROR_SUCCESS);
-  const std::vector<BYTE> data = Utf16Bytes(target);
-  ASSERT_EQ(RegSetValueExW(key.Get(), L"SymbolicLinkValue", 0, REG_LINK, data.data(),
-                           static_cast<DWORD>(data.size())),
-            ERROR_SUCCESS);
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), REG_OPTION_OPEN_LINK, DELETE | KEY_READ,
+                    key.Put()) == ERROR_SUCCESS &&
+      nt_delete_key != nullptr) {
+    nt_delete_key(key.Get());
+  }
 }
+
+// A link made as the system makes its own (Wow6432Node's, for one), gone
+// again with the test.
+class TestLink {
+ public:
+  TestLink(const TestRegistryTree& tree, const std::string& sub, const std::wstring& target)
+      : path_(win32::Widen(tree.Path(sub))) {
+    DeleteLink(path_);
+    win32::UniqueHKey key;
+    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                              KEY_ALL_ACCESS, nullptr, key.Put(), nullptr),
+              ERROR_SUCCESS);
+    const std::vector<BYTE> data = Utf16Bytes(target);
+    EXPECT_EQ(RegSetValueExW(key.Get(), L"SymbolicLinkValue", 0, REG_LINK, data.data(),
+                             static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+  }
+  ~TestLink() { DeleteLink(path_); }
+  TestLink(const TestLink&) = delete;
+  TestLink& operator=(const TestLink&) = delete;
+
+ private:
+  std::wstring path_;
+};
 
 std::vector<std::wstring> SnapshotFilesLeft() {
   wchar_t dir[MAX_PATH + 1];
@@ -95,7 +121,7 @@ TEST(SnapshotRegistry, WalksAsTheLiveRegistryDoes) {
   tree.SetDword(std::string("surrogate \xED\xA0\x80 key"), L"d", 7);
   tree.Create("empty\\deeper\\deepest");
   tree.SetDword("target\\inner", L"t", 42);
-  MakeLink(tree, "程序\\link", CurrentUserPath() + L"\\" + wide_base + L"\\target");
+  const TestLink link(tree, "程序\\link", CurrentUserPath() + L"\\" + wide_base + L"\\target");
   const std::vector<std::wstring> files_before = SnapshotFilesLeft();
 
   win32::Win32Registry live;
