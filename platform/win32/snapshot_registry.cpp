@@ -77,17 +77,21 @@ RegStatus ReadAndRemove(const std::wstring& path, std::vector<std::uint8_t>& byt
   if (!GetFileSizeEx(file.Get(), &size)) return static_cast<RegStatus>(GetLastError());
   if (size.QuadPart > kMaxSnapshotBytes) return ERROR_NOT_ENOUGH_MEMORY;
   bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  // The first read is just enough for the heading: a hive in another
+  // format (Windows' is hundreds of megabytes) is not read further.
   std::size_t done = 0;
   while (done < bytes.size()) {
     DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
+    const std::size_t chunk = done == 0 ? 64 : std::size_t{1} << 24;
+    const DWORD want = static_cast<DWORD>(std::min(bytes.size() - done, chunk));
     if (!ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr)) {
       return static_cast<RegStatus>(GetLastError());
     }
     if (got == 0) return ERROR_HANDLE_EOF;
+    if (done == 0 && !IsWineRegistryText(std::span(bytes.data(), got))) return ERROR_NOT_SUPPORTED;
     done += got;
   }
-  return kRegOk;
+  return bytes.empty() ? ERROR_NOT_SUPPORTED : kRegOk;
 }
 
 }  // namespace
@@ -103,13 +107,12 @@ RootSnapshot TakeRootSnapshot(RegKey root) {
   }
   std::vector<std::uint8_t> bytes;
   out.status = ReadAndRemove(path, bytes);
-  if (out.status != kRegOk) {
-    out.detail = "the saved file did not read: " + std::to_string(out.status);
+  if (out.status == ERROR_NOT_SUPPORTED) {
+    out.detail = "the saved file is not Wine registry text";
     return out;
   }
-  if (!IsWineRegistryText(bytes)) {
-    out.status = ERROR_NOT_SUPPORTED;
-    out.detail = "the saved file is not Wine registry text";
+  if (out.status != kRegOk) {
+    out.detail = "the saved file did not read: " + std::to_string(out.status);
     return out;
   }
   auto registry = std::make_unique<MemoryRegistry>();
