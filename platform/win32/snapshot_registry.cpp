@@ -105,6 +105,11 @@ RootSnapshot TakeRootSnapshot(RegKey root) {
     out.detail = "RegSaveKeyW failed with " + std::to_string(out.status);
     return out;
   }
+  return ReadSavedRoot(path, root);
+}
+
+RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root) {
+  RootSnapshot out;
   std::vector<std::uint8_t> bytes;
   out.status = ReadAndRemove(path, bytes);
   if (out.status == ERROR_NOT_SUPPORTED) {

@@ -32,6 +32,9 @@ struct RootSnapshot {
 // Takes one snapshot. The temporary file is gone when this returns,
 // whatever happened.
 [[nodiscard]] RootSnapshot TakeRootSnapshot(RegKey root);
+// The second half of it: reads the file RegSaveKeyW wrote for `root` and
+// deletes it, whatever it holds.
+[[nodiscard]] RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root);
 
 enum class SnapshotPolicy {
   kFallBackToLive,  // a root without a snapshot is read live

@@ -141,6 +141,49 @@ TEST(SnapshotRegistry, WalksAsTheLiveRegistryDoes) {
   EXPECT_EQ(SnapshotFilesLeft(), files_before) << "the saved file is removed";
 }
 
+// What a saved file may hold, and whether the root is then read from it.
+TEST(SnapshotRegistry, ReadsOnlyWineTextThatReadsWholeAndDeletesTheFileEitherWay) {
+  using namespace std::string_literals;
+  const std::string head =
+      "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n";
+  const struct {
+    std::string bytes;
+    RegStatus status;
+  } cases[] = {
+      {head + "[Software\\\\App] 1\n\"v\"=dword:0000002a\n", kRegOk},
+      {"regf\x01\0\0\0"s + std::string(4088, '\0'), ERROR_NOT_SUPPORTED},  // Windows' hive
+      {"", ERROR_NOT_SUPPORTED},
+      {head + "[Software\\\\App] 1\n\"v\"=hex:0\n", ERROR_BADDB},
+      {head + "[Software\\\\App] 1\n#link\n\"SymbolicLinkValue\"=hex(6):5c,00,58,00\n",
+       ERROR_BADDB},  // a link out of the saved tree
+  };
+  wchar_t dir[MAX_PATH + 1];
+  ASSERT_NE(GetTempPathW(MAX_PATH + 1, dir), 0u);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes.substr(0, 40));
+    const std::wstring path = std::wstring(dir) + L"quillmar-snapshot-test.tmp";
+    {
+      win32::UniqueFile f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+      ASSERT_TRUE(f);
+      DWORD written = 0;
+      ASSERT_TRUE(WriteFile(f.Get(), c.bytes.data(), static_cast<DWORD>(c.bytes.size()), &written,
+                            nullptr));
+    }
+    const win32::RootSnapshot snap = win32::ReadSavedRoot(path, kHkeyLocalMachine);
+    EXPECT_EQ(snap.status, c.status) << snap.detail;
+    EXPECT_EQ(snap.registry != nullptr, c.status == kRegOk);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "the file is gone";
+    if (!snap.registry) continue;
+    RegKey k = kNoKey;
+    ASSERT_EQ(snap.registry->OpenKey(kHkeyLocalMachine, "Software\\App", &k), kRegOk);
+    RegValue v;
+    ASSERT_EQ(snap.registry->EnumValue(k, 0, v), kRegOk);
+    EXPECT_EQ(v.data, (std::vector<std::uint8_t>{42, 0, 0, 0}));
+    snap.registry->CloseKey(k);
+  }
+}
+
 // The text after "key " or "found ", as root\path.
 std::string EventPath(const std::string& event) {
   if (event.rfind("key ", 0) == 0) return event.substr(4);
