@@ -24,7 +24,7 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
   bool backup_given = false;
   for (std::size_t i = 1; i < argv.size(); ++i) {
     const std::string& a = argv[i];
-    const bool takes_value = a == "--format" || a == "--root" || a == "--key";
+    const bool takes_value = a == "--format" || a == "--root" || a == "--key" || a == "--walk";
     if (takes_value && i + 1 >= argv.size()) return Fail("option '" + a + "' needs a value");
     if (a == "--quiet") {
       args.quiet = true;
@@ -45,6 +45,17 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
       if (args.root == 0) return Fail("unknown root '" + name + "'");
     } else if (a == "--key") {
       args.key = argv[++i];
+    } else if (a == "--walk") {
+      const std::string& w = argv[++i];
+      if (w == "auto") {
+        args.walk = WalkChoice::kAuto;
+      } else if (w == "snapshot") {
+        args.walk = WalkChoice::kSnapshot;
+      } else if (w == "live") {
+        args.walk = WalkChoice::kLive;
+      } else {
+        return Fail("unknown walk '" + w + "' (auto, snapshot or live)");
+      }
     } else if (repair && (a == "--backup" || a == "--no-backup")) {
       const BackupChoice choice = a == "--backup" ? BackupChoice::kOn : BackupChoice::kOff;
       if (backup_given && choice != args.backup) {

@@ -15,6 +15,9 @@ namespace qm::cli {
 enum class Command { kHelp, kVersion, kScan, kRepair, kBackups, kRecords };
 enum class BackupChoice { kProfile, kOn, kOff };
 enum class BackupsAction { kList, kRestore, kVerify, kDelete };
+// How the scan reads the registry: from a snapshot of each root where one
+// can be taken and read (auto), only so (snapshot), or call by call (live).
+enum class WalkChoice { kAuto, kSnapshot, kLive };
 
 struct CliArgs {
   Command command = Command::kHelp;
@@ -23,6 +26,8 @@ struct CliArgs {
   std::int32_t root = 0;  // a root handle, 0 for all seven
   std::string key;        // the start key below the root(s)
   bool quiet = false;
+  // Live until a snapshot also holds the volatile keys the live walk sees.
+  WalkChoice walk = WalkChoice::kLive;
   // repair
   BackupChoice backup = BackupChoice::kProfile;
   bool yes = false;

@@ -16,8 +16,10 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: quillmar-cli scan [--format text|json|csv] [--root NAME] [--key PATH] [--quiet]\n"
+    "                         [--walk auto|snapshot|live]\n"
     "       quillmar-cli repair [--backup|--no-backup] [--yes] [--format text|json]\n"
     "                           [--root NAME] [--key PATH] [--quiet]\n"
+    "                           [--walk auto|snapshot|live]\n"
     "       quillmar-cli backups [list | restore ID|NAME | verify ID|NAME |\n"
     "                             delete ID|NAME]\n"
     "       quillmar-cli records\n"
@@ -28,6 +30,11 @@ constexpr const char* kUsage =
     "         --root NAME  one root, e.g. HKEY_CURRENT_USER (default: all seven)\n"
     "         --key PATH   the key to start from below the root(s)\n"
     "         --quiet      no progress on standard error\n"
+    "         --walk       live (default) reads the registry call by call; auto\n"
+    "                      reads each root from a snapshot saved in one call\n"
+    "                      where that works, else live; snapshot only so (exit\n"
+    "                      3 when one cannot be taken). Snapshots lack volatile\n"
+    "                      keys.\n"
     "repair   scans, then deletes every value found. --backup or --no-backup\n"
     "         overrides the BackupBeforeFix setting of ro.ini. Without --yes it\n"
     "         lists the values and asks first; when standard input is not a\n"
@@ -46,9 +53,9 @@ constexpr const char* kUsage =
     "Exit status: 0 success, 1 some value was not repaired (failed or skipped),\n"
     "or a backup's value is not back exactly (differs or missing), or a backup\n"
     "could not be deleted; 2 usage error or no console to confirm a repair;\n"
-    "3 the scan failed, the start key does not exist or cannot be opened, the\n"
-    "backup could not be written, or the backup file to restore or verify\n"
-    "could not be read whole.\n";
+    "3 the scan failed, the start key does not exist or cannot be opened, no\n"
+    "snapshot could be taken (--walk snapshot), the backup could not be written,\n"
+    "or the backup file to restore or verify could not be read whole.\n";
 
 }  // namespace
 

@@ -76,6 +76,10 @@ bool Confirmed(const ScanRun& run) {
 
 int RepairCommand(const CliArgs& args) {
   ScanRun run = RunScan(args);
+  if (!run.snapshot_failure.empty()) {
+    Write(stderr, run.snapshot_failure);
+    return 3;
+  }
   if (run.start_failure != kRegOk) {
     Write(stderr, StartKeyFailureMessage(args, run.start_failure));
     return 3;

@@ -8,6 +8,7 @@
 
 #include "app/system_services.h"
 #include "cli/console_win32.h"
+#include "platform/win32/snapshot_registry.h"
 #include "profile/profile_store.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
@@ -92,12 +93,40 @@ std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
   return "quillmar-cli: the key " + where + " " + why + "; nothing was searched.\n";
 }
 
+namespace {
+
+// With --walk snapshot every root to be walked is saved and read first, so
+// that a root without a snapshot fails the scan before anything is found.
+std::string SnapshotFailure(const CliArgs& args, win32::SnapshotRegistry& registry) {
+  for (const RegRoot& r : kRegRoots) {
+    if (args.root != 0 && CanonicalRoot(static_cast<std::uint32_t>(args.root)) != r.handle) {
+      continue;
+    }
+    if (registry.Prepare(r.handle) != win32::SnapshotRegistry::Source::kNone) continue;
+    return "quillmar-cli: no snapshot of " + std::string(r.name) + " could be taken (" +
+           registry.SnapshotDetail(r.handle) + "); nothing was searched.\n";
+  }
+  return {};
+}
+
+}  // namespace
+
 ScanRun RunScan(const CliArgs& args) {
   app::SystemServices system;
+  win32::SnapshotRegistry snapshot(args.walk == WalkChoice::kSnapshot
+                                       ? win32::SnapshotPolicy::kSnapshotOnly
+                                       : win32::SnapshotPolicy::kFallBackToLive);
+  RegistryReader& registry =
+      args.walk == WalkChoice::kLive ? static_cast<RegistryReader&>(system.registry) : snapshot;
+  if (args.walk == WalkChoice::kSnapshot) {
+    ScanRun failed;
+    failed.snapshot_failure = SnapshotFailure(args, snapshot);
+    if (!failed.snapshot_failure.empty()) return failed;
+  }
   CliScan scan(system.fs, args.quiet);
   cRegSearch* running = nullptr;
   bool stopped_here = false;
-  cRegSearch search(system.registry, scan, [&running, &stopped_here] {
+  cRegSearch search(registry, scan, [&running, &stopped_here] {
     if (Interrupted() && running != nullptr && !stopped_here) {
       stopped_here = true;
       running->StopSearch();

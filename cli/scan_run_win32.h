@@ -15,6 +15,9 @@ struct ScanRun {
   // kRegOk, or why the start key (--root and --key) could not be opened
   // under any root: then nothing was searched.
   RegStatus start_failure = kRegOk;
+  // With --walk snapshot: the message for a root whose snapshot could not
+  // be taken or read. Then nothing was searched.
+  std::string snapshot_failure;
 };
 
 // The message for a start key that could not be opened.

@@ -9,6 +9,8 @@ namespace qm {
 namespace {
 constexpr RegKey kFirstHandle = 0x1000;
 constexpr std::size_t kIndexThreshold = 16;
+// Deeper chains of links do not open, as a loop of links must not hang.
+constexpr int kMaxLinksFollowed = 16;
 }  // namespace
 
 struct MemoryRegistry::Node : std::enable_shared_from_this<Node> {
@@ -18,18 +20,41 @@ struct MemoryRegistry::Node : std::enable_shared_from_this<Node> {
   // Built once a key has many subkeys, so opening by name stays cheap.
   std::unordered_map<std::string, Node*> by_upper;
   std::vector<RegValue> values;
+  // Upper-case name to position, built once a key has many values (a
+  // loaded tree has keys with thousands); dropped when one is deleted.
+  std::unordered_map<std::string, std::size_t> value_index;
   RegStatus open_failure = kRegOk;
   // Upper-case value names whose deletion fails, with the status it answers.
   std::vector<std::pair<std::string, RegStatus>> delete_failures;
   std::vector<std::pair<std::string, RegStatus>> write_failures;
   bool deleted = false;
+  bool is_link = false;
+  RegKey link_root = kNoKey;
+  std::string link_path;
 
   std::vector<RegValue>::iterator FindValue(std::string_view name) {
     const std::string upper = text::UpperCase(name);
+    if (values.size() > kIndexThreshold) {
+      if (value_index.empty()) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+          value_index.emplace(text::UpperCase(values[i].name), i);
+        }
+      }
+      const auto it = value_index.find(upper);
+      return it == value_index.end() ? values.end() : values.begin() + it->second;
+    }
     for (auto it = values.begin(); it != values.end(); ++it) {
       if (text::UpperCase(it->name) == upper) return it;
     }
     return values.end();
+  }
+  void AddValue(RegValue value) {
+    if (!value_index.empty()) value_index.emplace(text::UpperCase(value.name), values.size());
+    values.push_back(std::move(value));
+  }
+  void EraseValue(std::vector<RegValue>::iterator it) {
+    values.erase(it);
+    value_index.clear();
   }
 
   Node* Find(std::string_view upper_name) const {
@@ -72,7 +97,16 @@ MemoryRegistry::Node* MemoryRegistry::Resolve(RegKey key) const {
   return slots_[key - kFirstHandle].get();
 }
 
-MemoryRegistry::Node* MemoryRegistry::Walk(Node* from, std::string_view path, bool create) {
+MemoryRegistry::Node* MemoryRegistry::Follow(Node* node, int links_followed) {
+  if (!node || !node->is_link) return node;
+  if (links_followed >= kMaxLinksFollowed) return nullptr;
+  Node* root = Resolve(node->link_root);
+  return root ? Walk(root, node->link_path, false, links_followed + 1) : nullptr;
+}
+
+// Building walks the tree as it is stored; reading follows links on the way.
+MemoryRegistry::Node* MemoryRegistry::Walk(Node* from, std::string_view path, bool create,
+                                           int links_followed) {
   Node* node = from;
   std::size_t pos = 0;
   while (node && pos <= path.size()) {
@@ -92,7 +126,7 @@ MemoryRegistry::Node* MemoryRegistry::Walk(Node* from, std::string_view path, bo
       node->IndexChild(next);
       ++key_count_;
     }
-    node = next;
+    node = create ? next : Follow(next, links_followed);
   }
   return node;
 }
@@ -106,17 +140,20 @@ void MemoryRegistry::CreateKey(RegKey root, std::string_view path) {
   Ensure(root, path);
 }
 
+RegKey MemoryRegistry::CreateKeyForBuilding(RegKey root, std::string_view path) {
+  Node* n = Ensure(root, path);
+  return n ? AddHandle(n) : kNoKey;
+}
+
 void MemoryRegistry::SetValue(RegKey root, std::string_view path, RegValue value) {
   Node* n = Ensure(root, path);
   if (!n) return;
-  const std::string upper = text::UpperCase(value.name);
-  for (auto& v : n->values) {
-    if (text::UpperCase(v.name) == upper) {
-      v = std::move(value);
-      return;
-    }
+  const auto it = n->FindValue(value.name);
+  if (it != n->values.end()) {
+    *it = std::move(value);
+  } else {
+    n->AddValue(std::move(value));
   }
-  n->values.push_back(std::move(value));
 }
 
 void MemoryRegistry::SetString(RegKey root, std::string_view path, std::string_view name,
@@ -183,6 +220,15 @@ void MemoryRegistry::MountCurrentUserUnderUsers(std::string_view sid) {
   users->children.push_back(user);
   users->IndexChild(user.get());
   ++key_count_;
+}
+
+void MemoryRegistry::SetLink(RegKey root, std::string_view path, RegKey target_root,
+                             std::string_view target_path) {
+  Node* n = Ensure(root, path);
+  if (!n) return;
+  n->is_link = true;
+  n->link_root = IsPredefinedRoot(target_root) ? CanonicalRoot(target_root) : kNoKey;
+  n->link_path = std::string(target_path);
 }
 
 bool MemoryRegistry::DeleteKey(RegKey root, std::string_view path) {
@@ -280,7 +326,7 @@ RegStatus MemoryRegistry::DeleteValue(RegKey key, std::string_view name) {
   }
   const auto it = n->FindValue(name);
   if (it == n->values.end()) return kRegFileNotFound;
-  n->values.erase(it);
+  n->EraseValue(it);
   return kRegOk;
 }
 
@@ -311,7 +357,7 @@ RegStatus MemoryRegistry::WriteValue(RegKey key, const RegValue& value) {
   if (it != n->values.end()) {
     *it = value;
   } else {
-    n->values.push_back(value);
+    n->AddValue(value);
   }
   return kRegOk;
 }

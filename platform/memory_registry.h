@@ -36,6 +36,11 @@ class MemoryRegistry final : public RegistryReader, public RegistryEditor {
   void SetBinary(RegKey root, std::string_view path, std::string_view name,
                  std::vector<std::uint8_t> data, std::uint32_t type = kRegBinary);
 
+  // Creates the key as stored, never through a link, and opens it; its
+  // values are then written with WriteValue and the handle closed with
+  // CloseKey. For loading a whole tree, one open per key.
+  [[nodiscard]] RegKey CreateKeyForBuilding(RegKey root, std::string_view path);
+
   // Makes opening this key (not its descendants through other handles)
   // answer `status`, as a key with a restrictive ACL does.
   void FailOpen(RegKey root, std::string_view path, RegStatus status);
@@ -54,6 +59,14 @@ class MemoryRegistry final : public RegistryReader, public RegistryEditor {
   // Makes HKEY_USERS\<sid> the same key as HKEY_CURRENT_USER, as on
   // Windows: a value reached through one root is the value of the other.
   void MountCurrentUserUnderUsers(std::string_view sid);
+  // Makes the key a symbolic link to `target_path` below `target_root`, as
+  // the system's links are: its parent lists it by its own name, and
+  // opening it (or a path through it) reaches the target, whose values and
+  // subkeys it then shows. A link to kNoKey leads nowhere. A link whose
+  // target is missing, or that leads
+  // through more links than the system follows, does not open.
+  void SetLink(RegKey root, std::string_view path, RegKey target_root,
+               std::string_view target_path);
 
   // How many handles are open now: every OpenKey must meet its CloseKey.
   [[nodiscard]] std::size_t OpenHandles() const { return open_count_; }
@@ -77,7 +90,8 @@ class MemoryRegistry final : public RegistryReader, public RegistryEditor {
  private:
   struct Node;
   Node* Resolve(RegKey key) const;
-  Node* Walk(Node* from, std::string_view path, bool create);
+  Node* Walk(Node* from, std::string_view path, bool create, int links_followed = 0);
+  Node* Follow(Node* node, int links_followed);
   Node* Ensure(RegKey root, std::string_view path);
   RegKey AddHandle(Node* node);
 

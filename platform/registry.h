@@ -118,6 +118,7 @@ inline constexpr RegKey kHkeyClassesRoot = 0x80000000u;
 inline constexpr RegKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
 inline constexpr RegKey kHkeyUsers = 0x80000003u;
+inline constexpr RegKey kHkeyPerformanceData = 0x80000004u;
 
 // A predefined root in its 32-bit form (0x80000000 to 0x80000006), whether
 // it came in that form or sign-extended to 64 bits as a Windows HKEY; any

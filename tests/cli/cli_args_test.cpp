@@ -43,6 +43,9 @@ TEST(CliArgs, UsageErrorsNameTheBadArgument) {
       {"backups list 1", "unexpected argument '1'"},
       {"records now", "unexpected argument 'now'"},
       {"--version x", "unexpected argument 'x'"},
+      {"scan --walk", "option '--walk' needs a value"},
+      {"scan --walk fast", "unknown walk 'fast' (auto, snapshot or live)"},
+      {"repair --walk Live", "unknown walk 'Live' (auto, snapshot or live)"},
   };
   for (const auto& c : cases) {
     const auto argv = Split(c.line);
@@ -91,6 +94,20 @@ TEST(CliArgs, ScanAndRepairOptions) {
     EXPECT_EQ(r.args->quiet, c.quiet) << c.line;
     EXPECT_EQ(r.args->backup, c.backup) << c.line;
     EXPECT_EQ(r.args->yes, c.yes) << c.line;
+  }
+}
+
+TEST(CliArgs, WalkChoices) {
+  const std::pair<const char*, WalkChoice> cases[] = {
+      {"scan", WalkChoice::kLive},
+      {"scan --walk live", WalkChoice::kLive},
+      {"repair --walk snapshot --yes", WalkChoice::kSnapshot},
+      {"scan --walk live --walk auto", WalkChoice::kAuto},
+  };
+  for (const auto& [line, walk] : cases) {
+    const ParseResult r = ParseArgs(Split(line));
+    ASSERT_TRUE(r.args.has_value()) << line << ": " << r.error;
+    EXPECT_EQ(r.args->walk, walk) << line;
   }
 }
 

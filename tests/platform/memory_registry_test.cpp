@@ -84,6 +84,30 @@ TEST(MemoryRegistry, KeysWithManySubkeysStayFindable) {
   reg.CloseKey(k);
 }
 
+TEST(MemoryRegistry, KeysWithManyValuesFindEachByNameAfterDeletesAndWrites) {
+  MemoryRegistry reg;
+  for (int i = 0; i < 40; ++i) reg.SetDword(kHkeyUsers, "Many", "v" + std::to_string(i), i);
+  RegKey k = kNoKey;
+  ASSERT_EQ(reg.OpenKeyForWrite(kHkeyUsers, "Many", &k), kRegOk);
+  RegValue v;
+  ASSERT_EQ(reg.QueryValue(k, "V3", v), kRegOk);
+  EXPECT_EQ(v.data, (std::vector<std::uint8_t>{3, 0, 0, 0}));
+  ASSERT_EQ(reg.DeleteValue(k, "V10"), kRegOk);
+  EXPECT_EQ(reg.QueryValue(k, "v10", v), kRegFileNotFound);
+  ASSERT_EQ(reg.QueryValue(k, "v39", v), kRegOk) << "found after the values moved up";
+  EXPECT_EQ(v.data, (std::vector<std::uint8_t>{39, 0, 0, 0}));
+  ASSERT_EQ(reg.WriteValue(k, RegValue{"V20", kRegBinary, {0xAB}}), kRegOk);
+  ASSERT_EQ(reg.WriteValue(k, RegValue{"new", kRegBinary, {0xCD}}), kRegOk);
+  ASSERT_EQ(reg.QueryValue(k, "v20", v), kRegOk);
+  EXPECT_EQ(v.data, (std::vector<std::uint8_t>{0xAB})) << "written over, not added";
+  ASSERT_EQ(reg.QueryValue(k, "NEW", v), kRegOk);
+  EXPECT_EQ(v.data, (std::vector<std::uint8_t>{0xCD}));
+  EXPECT_EQ(reg.EnumValue(k, 40, v), kRegNoMoreItems) << "39 kept, one added";
+  ASSERT_EQ(reg.EnumValue(k, 39, v), kRegOk);
+  EXPECT_EQ(v.name, "new");
+  reg.CloseKey(k);
+}
+
 TEST(ScopedRegKey, ClosesExactlyOnce) {
   MemoryRegistry reg;
   reg.CreateKey(kHkeyCurrentUser, "A");

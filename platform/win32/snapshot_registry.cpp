@@ -1,0 +1,252 @@
+#include "platform/win32/snapshot_registry.h"
+
+#include <span>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
+#include "platform/wine_registry_text.h"
+
+namespace qm::win32 {
+
+namespace {
+
+// Both providers number their handles from small values, so handles are
+// renumbered here; these stay far below the roots' 0x80000000.
+constexpr RegKey kFirstSlot = 0x10000;
+// A saved registry larger than this is read live rather than held twice.
+constexpr LONGLONG kMaxSnapshotBytes = LONGLONG{1} << 30;
+
+// RegSaveKeyW needs the backup privilege enabled in the token; an
+// administrator holds it disabled, others not at all (the save then fails
+// with ERROR_PRIVILEGE_NOT_HELD and the root is read live).
+void EnableBackupPrivilege() {
+  UniqueKernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Put())) {
+    return;
+  }
+  TOKEN_PRIVILEGES tp{};
+  tp.PrivilegeCount = 1;
+  tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (!LookupPrivilegeValueW(nullptr, SE_BACKUP_NAME, &tp.Privileges[0].Luid)) return;
+  AdjustTokenPrivileges(token.Get(), FALSE, &tp, sizeof(tp), nullptr, nullptr);
+}
+
+std::wstring TempFolder() {
+  std::wstring dir(MAX_PATH + 1, L'\0');
+  const DWORD n = GetTempPathW(static_cast<DWORD>(dir.size()), dir.data());
+  if (n == 0 || n >= dir.size()) return {};
+  dir.resize(n);
+  return dir;
+}
+
+// Saves the root under a name no other file has: RegSaveKeyW refuses to
+// write over an existing file, so a name taken meanwhile is tried anew.
+RegStatus SaveRoot(RegKey root, std::wstring& path) {
+  static LONG counter = 0;
+  const std::wstring dir = TempFolder();
+  if (dir.empty()) return static_cast<RegStatus>(GetLastError());
+  LONG rc = ERROR_FILE_EXISTS;
+  for (int attempt = 0; attempt < 8 && (rc == ERROR_FILE_EXISTS || rc == ERROR_ALREADY_EXISTS);
+       ++attempt) {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    path = dir + L"quillmar-snapshot-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(InterlockedIncrement(&counter)) + L"-" + std::to_wstring(now.QuadPart) +
+           L".tmp";
+    rc = RegSaveKeyW(ToHkey(root), path.c_str(), nullptr);
+    // A save that failed may still have left part of a file.
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_EXISTS && rc != ERROR_ALREADY_EXISTS) {
+      DeleteFileW(path.c_str());
+    }
+  }
+  return rc;
+}
+
+// The saved file's bytes. It is opened to be deleted when closed, and
+// deleted by name as well should that open fail.
+RegStatus ReadAndRemove(const std::wstring& path, std::vector<std::uint8_t>& bytes) {
+  UniqueFile file(CreateFileW(
+      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) {
+    const RegStatus rc = static_cast<RegStatus>(GetLastError());
+    DeleteFileW(path.c_str());
+    return rc;
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.Get(), &size)) return static_cast<RegStatus>(GetLastError());
+  if (size.QuadPart > kMaxSnapshotBytes) return ERROR_NOT_ENOUGH_MEMORY;
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  // The first read is just enough for the heading: a hive in another
+  // format (Windows' is hundreds of megabytes) is not read further.
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD got = 0;
+    const std::size_t chunk = done == 0 ? 64 : std::size_t{1} << 24;
+    const DWORD want = static_cast<DWORD>(std::min(bytes.size() - done, chunk));
+    if (!ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr)) {
+      return static_cast<RegStatus>(GetLastError());
+    }
+    if (got == 0) return ERROR_HANDLE_EOF;
+    if (done == 0 && !IsWineRegistryText(std::span(bytes.data(), got))) return ERROR_NOT_SUPPORTED;
+    done += got;
+  }
+  return bytes.empty() ? ERROR_NOT_SUPPORTED : kRegOk;
+}
+
+}  // namespace
+
+RootSnapshot TakeRootSnapshot(RegKey root) {
+  RootSnapshot out;
+  EnableBackupPrivilege();
+  std::wstring path;
+  out.status = SaveRoot(root, path);
+  if (out.status != kRegOk) {
+    out.detail = "RegSaveKeyW failed with " + std::to_string(out.status);
+    return out;
+  }
+  return ReadSavedRoot(path, root);
+}
+
+RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root) {
+  RootSnapshot out;
+  std::vector<std::uint8_t> bytes;
+  out.status = ReadAndRemove(path, bytes);
+  if (out.status == ERROR_NOT_SUPPORTED) {
+    out.detail = "the saved file is not Wine registry text";
+    return out;
+  }
+  if (out.status != kRegOk) {
+    out.detail = "the saved file did not read: " + std::to_string(out.status);
+    return out;
+  }
+  auto registry = std::make_unique<MemoryRegistry>();
+  const WineRegistryRead read = ReadWineRegistry(bytes, *registry, root);
+  if (!read.ok) {
+    out.status = ERROR_BADDB;
+    out.detail = "line " + std::to_string(read.line) + ": " + read.error;
+    return out;
+  }
+  if (read.links_unresolved != 0) {
+    out.status = ERROR_BADDB;
+    out.detail = std::to_string(read.links_unresolved) + " links lead out of the saved tree";
+    return out;
+  }
+  out.registry = std::move(registry);
+  return out;
+}
+
+SnapshotRegistry::SnapshotRegistry(SnapshotPolicy policy) : policy_(policy) {}
+
+SnapshotRegistry::~SnapshotRegistry() {
+  for (const Slot& s : slots_) {
+    if (s.provider) s.provider->CloseKey(s.inner);
+  }
+}
+
+SnapshotRegistry::Root& SnapshotRegistry::RootOf(RegKey root) {
+  Root& r = roots_[CanonicalRoot(root) - kRegRoots[0].handle];
+  if (r.source != Source::kNotOpened) return r;
+  RootSnapshot snap = TakeRootSnapshot(CanonicalRoot(root));
+  r.status = snap.status;
+  r.detail = std::move(snap.detail);
+  r.snapshot = std::move(snap.registry);
+  if (r.snapshot) {
+    r.source = Source::kSnapshot;
+  } else if (policy_ == SnapshotPolicy::kFallBackToLive ||
+             CanonicalRoot(root) == kHkeyPerformanceData) {
+    r.source = Source::kLive;
+  } else {
+    r.source = Source::kNone;
+  }
+  return r;
+}
+
+SnapshotRegistry::Source SnapshotRegistry::Prepare(RegKey root) {
+  return IsPredefinedRoot(root) ? RootOf(root).source : Source::kNotOpened;
+}
+
+RegistryReader* SnapshotRegistry::Route(RegKey key, RegKey* inner, RegStatus* failure) {
+  *failure = kRegInvalidHandle;
+  if (IsPredefinedRoot(key)) {
+    Root& r = RootOf(key);
+    *inner = CanonicalRoot(key);
+    if (r.source == Source::kSnapshot) return r.snapshot.get();
+    if (r.source == Source::kLive) return &live_;
+    *failure = r.status != kRegOk ? r.status : kRegFileNotFound;
+    return nullptr;
+  }
+  if (key < kFirstSlot || key - kFirstSlot >= slots_.size()) return nullptr;
+  const Slot& s = slots_[key - kFirstSlot];
+  *inner = s.inner;
+  return s.provider;
+}
+
+RegKey SnapshotRegistry::AddSlot(RegistryReader* provider, RegKey inner) {
+  std::size_t slot;
+  if (!free_slots_.empty()) {
+    slot = free_slots_.back();
+    free_slots_.pop_back();
+    slots_[slot] = {provider, inner};
+  } else {
+    slot = slots_.size();
+    slots_.push_back({provider, inner});
+  }
+  return kFirstSlot + slot;
+}
+
+RegStatus SnapshotRegistry::OpenKey(RegKey parent, std::string_view path, RegKey* out) {
+  *out = kNoKey;
+  RegKey inner = kNoKey;
+  RegStatus failure = kRegOk;
+  RegistryReader* provider = Route(parent, &inner, &failure);
+  if (!provider) return failure;
+  RegKey opened = kNoKey;
+  const RegStatus rc = provider->OpenKey(inner, path, &opened);
+  if (rc != kRegOk) return rc;
+  // The live registry may answer with a root's own handle (the
+  // performance data does): it stays that root's, never closed.
+  *out = IsPredefinedRoot(opened) ? opened : AddSlot(provider, opened);
+  return kRegOk;
+}
+
+RegStatus SnapshotRegistry::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
+  RegKey inner = kNoKey;
+  RegStatus failure = kRegOk;
+  RegistryReader* provider = Route(key, &inner, &failure);
+  return provider ? provider->EnumKey(inner, index, name) : failure;
+}
+
+RegStatus SnapshotRegistry::EnumValue(RegKey key, std::uint32_t index, RegValue& value) {
+  RegKey inner = kNoKey;
+  RegStatus failure = kRegOk;
+  RegistryReader* provider = Route(key, &inner, &failure);
+  return provider ? provider->EnumValue(inner, index, value) : failure;
+}
+
+void SnapshotRegistry::CloseKey(RegKey key) {
+  if (IsPredefinedRoot(key) || key < kFirstSlot || key - kFirstSlot >= slots_.size()) return;
+  Slot& s = slots_[key - kFirstSlot];
+  if (!s.provider) return;
+  s.provider->CloseKey(s.inner);
+  s = {};
+  free_slots_.push_back(key - kFirstSlot);
+}
+
+SnapshotRegistry::Source SnapshotRegistry::SourceOf(RegKey root) const {
+  if (!IsPredefinedRoot(root)) return Source::kNotOpened;
+  return roots_[CanonicalRoot(root) - kRegRoots[0].handle].source;
+}
+
+RegStatus SnapshotRegistry::SnapshotStatus(RegKey root) const {
+  if (!IsPredefinedRoot(root)) return kRegInvalidHandle;
+  return roots_[CanonicalRoot(root) - kRegRoots[0].handle].status;
+}
+
+const std::string& SnapshotRegistry::SnapshotDetail(RegKey root) const {
+  static const std::string kNone;
+  if (!IsPredefinedRoot(root)) return kNone;
+  return roots_[CanonicalRoot(root) - kRegRoots[0].handle].detail;
+}
+
+}  // namespace qm::win32
