@@ -2,7 +2,7 @@
 // scan and the last repair as the profile holds them. It only reads.
 #pragma once
 
-#include "platform/win32/win32_profile.h"
+#include "platform/win32/profile.h"
 #include "profile/records_figures.h"
 #include "shell/navigation_form.h"
 

@@ -45,7 +45,7 @@ class FormRepair::RepairViewImpl final : public RepairView, public MessageServic
   }
   void ColourRow(std::size_t index, RowColour colour) override {
     if (index < form_.row_colours_.size()) form_.row_colours_[index] = ToColorRef(colour);
-    ListView_RedrawItems(form_.list_, static_cast<int>(index), static_cast<int>(index));
+    ListView_RedrawItems(form_.lvwRegErrors_, static_cast<int>(index), static_cast<int>(index));
   }
   void Show(std::string_view text, int style) override {
     shell::ShowMessage(form_.Handle(), text, static_cast<UINT>(style));
@@ -121,11 +121,11 @@ bool FormRepair::OnLoad() {
 }
 
 void FormRepair::CreateList() {
-  list_ = shell::AddReportList(*this, "lvwRegErrors", {240, 2160, 11295, 4780},
-                               {{"错误", 1600}, {"根建", 3000}, {"键名", 3000}, {"键值", 3500}},
-                               LVS_EX_CHECKBOXES);
-  if (list_ == nullptr) return;
-  SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(kSong9)), FALSE);
+  lvwRegErrors_ = shell::AddReportList(
+      *this, "lvwRegErrors", {240, 2160, 11295, 4780},
+      {{"错误", 1600}, {"根建", 3000}, {"键名", 3000}, {"键值", 3500}}, LVS_EX_CHECKBOXES);
+  if (lvwRegErrors_ == nullptr) return;
+  SendMessageW(lvwRegErrors_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(kSong9)), FALSE);
 }
 
 // Row colours come through the list's custom-draw notifications. They are
@@ -134,9 +134,9 @@ void FormRepair::CreateList() {
 // lives in a window property), and a list sends two notifications for every
 // row inserted or ticked.
 bool FormRepair::OnChildMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
-  if (msg != WM_NOTIFY || list_ == nullptr) return false;
+  if (msg != WM_NOTIFY || lvwRegErrors_ == nullptr) return false;
   auto* hdr = reinterpret_cast<NMHDR*>(lp);
-  if (hdr->hwndFrom != list_ || hdr->code != NM_CUSTOMDRAW) return false;
+  if (hdr->hwndFrom != lvwRegErrors_ || hdr->code != NM_CUSTOMDRAW) return false;
   result = OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lp));
   return true;
 }
@@ -165,7 +165,7 @@ void FormRepair::OnBackgroundMove() {
 }
 
 bool FormRepair::RowChecked(std::size_t row) const {
-  return ListView_GetCheckState(list_, static_cast<int>(row)) != FALSE;
+  return ListView_GetCheckState(lvwRegErrors_, static_cast<int>(row)) != FALSE;
 }
 
 void FormRepair::TimerRunScan_Timer() {
@@ -236,13 +236,13 @@ void FormRepair::EnableRepair(bool on) {
 
 void FormRepair::RowsCleared() {
   pending_rows_.clear();
-  ListView_DeleteAllItems(list_);
+  ListView_DeleteAllItems(lvwRegErrors_);
   row_colours_.clear();
 }
 
 void FormRepair::SetRowText(std::size_t row, int column, const std::string& text) {
   std::wstring w = win32::Widen(text);
-  ListView_SetItemText(list_, static_cast<int>(row), column, w.data());
+  ListView_SetItemText(lvwRegErrors_, static_cast<int>(row), column, w.data());
 }
 
 // A row is listed a little later, with the others found meanwhile: the list
@@ -254,21 +254,21 @@ void FormRepair::RowAdded(const RegErrorRow& row) {
 
 void FormRepair::FlushRows() {
   if (pending_count_) SetCaption(*lblStatus_, *std::exchange(pending_count_, std::nullopt));
-  if (pending_rows_.empty() || list_ == nullptr) return;
-  SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+  if (pending_rows_.empty() || lvwRegErrors_ == nullptr) return;
+  SendMessageW(lvwRegErrors_, WM_SETREDRAW, FALSE, 0);
   for (const RegErrorRow& row : pending_rows_) InsertRow(row);
   pending_rows_.clear();
-  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  SendMessageW(lvwRegErrors_, WM_SETREDRAW, TRUE, 0);
 }
 
 void FormRepair::InsertRow(const RegErrorRow& row) {
-  const int index = ListView_GetItemCount(list_);
+  const int index = ListView_GetItemCount(lvwRegErrors_);
   std::wstring kind = win32::Widen(row.kind);
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   item.iItem = index;
   item.pszText = kind.data();
-  ListView_InsertItem(list_, &item);
+  ListView_InsertItem(lvwRegErrors_, &item);
   SetRowText(static_cast<std::size_t>(index), 1, row.root);
   SetRowText(static_cast<std::size_t>(index), 2, row.key);
   SetRowText(static_cast<std::size_t>(index), 3, row.value);
@@ -279,10 +279,10 @@ void FormRepair::RowsChecked() {
   FlushRows();
   // One repaint for all the marks: the list would otherwise invalidate each
   // row on its own, tens of thousands of times after a large scan.
-  SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-  const int count = ListView_GetItemCount(list_);
-  for (int i = 0; i < count; ++i) ListView_SetCheckState(list_, i, TRUE);
-  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  SendMessageW(lvwRegErrors_, WM_SETREDRAW, FALSE, 0);
+  const int count = ListView_GetItemCount(lvwRegErrors_);
+  for (int i = 0; i < count; ++i) ListView_SetCheckState(lvwRegErrors_, i, TRUE);
+  SendMessageW(lvwRegErrors_, WM_SETREDRAW, TRUE, 0);
 }
 
 void FormRepair::YieldToEvents() {

@@ -35,7 +35,7 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
 
   // For tests: the session and the list's check marks as the user sees them.
   [[nodiscard]] ScanSession& Session() { return *session_; }
-  [[nodiscard]] HWND List() const { return list_; }
+  [[nodiscard]] HWND List() const { return lvwRegErrors_; }
   [[nodiscard]] bool RowChecked(std::size_t row) const;
 
  private:
@@ -90,7 +90,7 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   button::win32::CommandWindow* CommandStop_ = nullptr;
   button::win32::CommandWindow* CommandRepair_ = nullptr;
   button::win32::CommandWindow* CommandReturn_ = nullptr;
-  HWND list_ = nullptr;
+  HWND lvwRegErrors_ = nullptr;
   std::vector<COLORREF> row_colours_;  // column 0's text colour per row
   // Rows found since the list was last brought up to date (see RowAdded).
   std::vector<RegErrorRow> pending_rows_;

@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "repair/backup_manager.h"
-#include "repair/win32/win32_backup_folder.h"
+#include "repair/win32/backup_folder.h"
 #include "shell/navigation_form.h"
 
 namespace qm::app {

@@ -70,14 +70,14 @@ bool FormScanner::LoadContents() {
     if (n != 6) add_box(n);
   }
 
-  label_select_all_ = &AddLabel({.name = "LabelSelectAll",
-                                 .twips = {9600, 6000, 390, 180},
-                                 .text = "全选",
-                                 .color = kDarkGrey,
-                                 .font = {.bold = true},
-                                 .autosize = true});
-  label_select_all_->Click = [this] { LabelSelectAll_Click(); };
-  label_select_all_->MouseMove = [this](int, int, int) { LabelSelectAll_MouseMove(); };
+  LabelSelectAll_ = &AddLabel({.name = "LabelSelectAll",
+                               .twips = {9600, 6000, 390, 180},
+                               .text = "全选",
+                               .color = kDarkGrey,
+                               .font = {.bold = true},
+                               .autosize = true});
+  LabelSelectAll_->Click = [this] { LabelSelectAll_Click(); };
+  LabelSelectAll_->MouseMove = [this](int, int, int) { LabelSelectAll_MouseMove(); };
 
   if (auto* scan_now = AddCommand({.name = "CommandScanNow", .twips = {8880, 6600, 1815, 495}})) {
     scan_now->Events().Click = Handler([this] { CommandScanNow_Click(); });
@@ -92,7 +92,7 @@ bool FormScanner::LoadContents() {
 
 void FormScanner::OnBackgroundMove() {
   NavigationForm::OnBackgroundMove();
-  SetUnderline(*label_select_all_, false);
+  SetUnderline(*LabelSelectAll_, false);
   ad_.ClearUnderline();
 }
 
@@ -113,7 +113,7 @@ void FormScanner::LabelSelectAll_Click() {
 }
 
 void FormScanner::LabelSelectAll_MouseMove() {
-  SetUnderline(*label_select_all_, true);
+  SetUnderline(*LabelSelectAll_, true);
 }
 
 }  // namespace qm::app

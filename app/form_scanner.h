@@ -27,7 +27,7 @@ class FormScanner final : public shell::NavigationForm {
   void LabelSelectAll_MouseMove();
 
   std::array<HWND, kCategoryCount> checks_{};
-  shell::Label* label_select_all_ = nullptr;
+  shell::Label* LabelSelectAll_ = nullptr;
   shell::AdLine ad_;
 };
 

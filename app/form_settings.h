@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/win32/win32_profile.h"
+#include "platform/win32/profile.h"
 #include "shell/navigation_form.h"
 
 namespace qm::app {

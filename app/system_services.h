@@ -6,14 +6,14 @@
 
 #include <string>
 
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_profile.h"
-#include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_registry_editor.h"
+#include "platform/win32/file_system.h"
+#include "platform/win32/profile.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/registry_editor.h"
 #include "repair/repair_run.h"
-#include "repair/win32/win32_backup_clock.h"
-#include "repair/win32/win32_backup_disk.h"
-#include "repair/win32/win32_code_page.h"
+#include "repair/win32/backup_clock.h"
+#include "repair/win32/backup_disk.h"
+#include "repair/win32/code_page.h"
 
 namespace qm::app {
 
@@ -24,7 +24,7 @@ struct SystemServices {
   win32::Win32RegistryEditor editor;
   win32::SystemBackupClock clock;
   win32::Win32BackupDisk disk;
-  win32::SystemAnsiCodePage code_page;
+  win32::Win32CodePage code_page;
   // The folder of the running program, where the profile and the backups
   // live; "." when the system does not say.
   std::string program_folder;

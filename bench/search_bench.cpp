@@ -21,8 +21,8 @@
 #include <windows.h>
 
 #include "bench/wine_tree.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_registry.h"
+#include "platform/win32/file_system.h"
+#include "platform/win32/registry.h"
 #endif
 
 namespace qm {

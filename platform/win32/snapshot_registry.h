@@ -16,7 +16,7 @@
 
 #include "platform/memory_registry.h"
 #include "platform/registry.h"
-#include "platform/win32/win32_registry.h"
+#include "platform/win32/registry.h"
 
 namespace qm::win32 {
 

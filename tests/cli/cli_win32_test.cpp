@@ -17,7 +17,7 @@
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
 #include "repair/reg_file.h"
-#include "repair/win32/win32_code_page.h"
+#include "repair/win32/code_page.h"
 #include "tests/platform/win32_test_tree.h"
 #include "tests/support/run_process.h"
 
@@ -463,7 +463,7 @@ TEST_F(CliWin32Test, BackupsRestoreExactlyAndVerifyTellsDifferences) {
     RegDeleteTreeW(HKEY_CURRENT_USER, win32::Widen(tree_.Path("Exact\\Gone")).c_str());
   };
 
-  win32::SystemAnsiCodePage code_page;
+  win32::Win32CodePage code_page;
   const RegFileBytes file = BuildRegFile(entries, code_page);
   EXPECT_EQ(file.format, RegFileFormat::kVersion5);
   fs::create_directories(fs::path(win32::Widen(BackupsFolder())));

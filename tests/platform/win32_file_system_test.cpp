@@ -1,9 +1,8 @@
-#include "platform/win32/win32_file_system.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "platform/text.h"
+#include "platform/win32/file_system.h"
 #include "platform/win32/wide.h"
 #include "scan/rules.h"
 

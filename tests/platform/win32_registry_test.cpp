@@ -1,5 +1,3 @@
-#include "platform/win32/win32_registry.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/registry.h"
 #include "scan/value_format.h"
 #include "tests/platform/win32_test_tree.h"
 

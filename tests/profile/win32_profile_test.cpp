@@ -1,5 +1,3 @@
-#include "platform/win32/win32_profile.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/profile.h"
 #include "platform/win32/wide.h"
 #include "profile/profile_store.h"
 #include "profile_test_support.h"

@@ -16,15 +16,15 @@
 
 #include "app/form_restore_and_backup.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/profile.h"
+#include "platform/win32/registry_editor.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_profile.h"
-#include "platform/win32/win32_registry_editor.h"
 #include "profile/profile_store.h"
 #include "repair/backup_writer.h"
 #include "repair/repair_run.h"
-#include "repair/win32/win32_backup_clock.h"
-#include "repair/win32/win32_backup_disk.h"
-#include "repair/win32/win32_code_page.h"
+#include "repair/win32/backup_clock.h"
+#include "repair/win32/backup_disk.h"
+#include "repair/win32/code_page.h"
 #include "scan/value_format.h"
 #include "tests/support/window_harness.h"
 
@@ -482,7 +482,7 @@ class RestoreRoundTrip : public BackupWindowTest {
     win32::Win32RegistryEditor registry;
     win32::Win32Profile profile;
     win32::Win32BackupDisk disk;
-    win32::SystemAnsiCodePage code_page;
+    win32::Win32CodePage code_page;
     win32::SystemBackupClock clock;
     SilentRepairView view;
     RepairServices services{registry, profile, view, view,

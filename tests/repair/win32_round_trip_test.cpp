@@ -10,15 +10,15 @@
 #include <map>
 
 #include "fakes.h"
+#include "platform/win32/file_system.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/registry_editor.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_registry_editor.h"
 #include "repair/repair_run.h"
-#include "repair/win32/win32_backup_clock.h"
-#include "repair/win32/win32_backup_disk.h"
-#include "repair/win32/win32_code_page.h"
+#include "repair/win32/backup_clock.h"
+#include "repair/win32/backup_disk.h"
+#include "repair/win32/code_page.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
 #include "scan/value_format.h"
@@ -137,7 +137,7 @@ struct Win32Run {
   testing::RecordingView view{log};
   testing::RecordingMessages messages{log};
   win32::Win32BackupDisk disk;
-  win32::SystemAnsiCodePage code_page;
+  win32::Win32CodePage code_page;
   win32::SystemBackupClock clock;
   RepairServices services;
 };
@@ -313,7 +313,7 @@ TEST_F(RoundTrip, ABackupImportsUnderAnotherCodePage) {
     Put(v);
     entries.push_back({v.root_name + "\\" + v.path, {win32::Narrow(v.name), v.type, v.data}});
   }
-  win32::SystemAnsiCodePage writer(GetACP() == 936 ? 1252 : 936);
+  win32::Win32CodePage writer(GetACP() == 936 ? 1252 : 936);
   const RegFileBytes file = BuildRegFile(entries, writer);
   const std::string path = folder_.Path() + "\\other code page.reg";
   win32::Win32BackupDisk disk;
@@ -578,7 +578,7 @@ TEST(Win32BackupDisk, PublishesCompleteFilesAndNeverReplacesOne) {
 TEST(Win32BackupDisk, TwoBackupsOfOneSecondGetTwoFiles) {
   ProgramFolder folder("qm-same-second");
   win32::Win32BackupDisk disk;
-  win32::SystemAnsiCodePage cp;
+  win32::Win32CodePage cp;
   testing::FixedClock clock({"2010/7/7", "7:33:11", false});
   const BackupPlace place{folder.Path(), disk, cp, clock};
   const BackupResult a = WriteBackupFile({}, place);
@@ -590,33 +590,33 @@ TEST(Win32BackupDisk, TwoBackupsOfOneSecondGetTwoFiles) {
             (std::vector<BYTE>{'R', 'E', 'G', 'E', 'D', 'I', 'T', '4', '\r', '\n'}));
 }
 
-TEST(SystemAnsiCodePage, HoldsOnlyWhatRoundTripsExactly) {
-  win32::SystemAnsiCodePage western(1252);
+TEST(Win32CodePage, HoldsOnlyWhatRoundTripsExactly) {
+  win32::Win32CodePage western(1252);
   EXPECT_EQ(western.Encode(u"A\u00E9\u20AC"), std::string("A\xE9\x80"));
   EXPECT_EQ(western.Encode(u"\u4E2D"), std::nullopt);
   EXPECT_EQ(western.Encode(u"\u0141"), std::nullopt) << "no best-fit look-alike";
   EXPECT_EQ(western.Encode(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
-  win32::SystemAnsiCodePage chinese(936);
+  win32::Win32CodePage chinese(936);
   EXPECT_EQ(chinese.Encode(u"\u4E2D"), std::string("\xD6\xD0"));
   EXPECT_EQ(chinese.Encode(u"\u0E01"), std::nullopt) << "Thai";
   // Reading back: a lead byte without its trail byte is no character.
   EXPECT_EQ(chinese.Decode("\xD6\xD0"), std::u16string(u"\u4E2D"));
   EXPECT_EQ(chinese.Decode("a\xD6"), std::nullopt);
   EXPECT_EQ(western.Decode("A\xE9\x80"), std::u16string(u"A\u00E9\u20AC"));
-  win32::SystemAnsiCodePage utf8(CP_UTF8);
+  win32::Win32CodePage utf8(CP_UTF8);
   EXPECT_EQ(utf8.Encode(u"\u4E2D"), std::string("\xE4\xB8\xAD"));
   EXPECT_EQ(utf8.Encode(std::u16string(1, u'\xD800')), std::nullopt);
 }
 
 // The second registration runs in a Simplified Chinese locale; without
 // this check a locale that silently failed would leave it testing 1252.
-TEST(SystemAnsiCodePage, IsTheOneTheTestRunAskedFor) {
+TEST(Win32CodePage, IsTheOneTheTestRunAskedFor) {
   char expected[16] = {};
   if (GetEnvironmentVariableA("QM_EXPECT_ACP", expected, sizeof expected) == 0) {
     GTEST_SKIP() << "no code page asked for";
   }
   EXPECT_EQ(std::to_string(GetACP()), expected);
-  EXPECT_EQ(win32::SystemAnsiCodePage().CodePage(), GetACP());
+  EXPECT_EQ(win32::Win32CodePage().CodePage(), GetACP());
 }
 
 TEST(SystemBackupClock, GivesTheRegionalDateAndTimeOfNow) {

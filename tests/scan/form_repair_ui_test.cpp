@@ -11,8 +11,8 @@
 
 #include "app/form_repair.h"
 #include "platform/memory_registry.h"
+#include "platform/win32/profile.h"
 #include "platform/win32/program_folder.h"
-#include "platform/win32/win32_profile.h"
 #include "profile/profile_store.h"
 #include "shell/app_urls.h"
 #include "testing/memory_file_system.h"

@@ -5,8 +5,8 @@
 
 #include <set>
 
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_registry.h"
+#include "platform/win32/file_system.h"
+#include "platform/win32/registry.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
 #include "tests/platform/win32_test_tree.h"

@@ -29,7 +29,7 @@ CASES = [
     ("profile/profile_store.cpp", '#include "repair/reg_file.h"', True),
     ("app/main.cpp", '#include "shell/form.h"', False),
     ("app/main.cpp", '#include "testing/software_canvas.h"', True),
-    ("cli/scan_run_win32.cpp", '#include "shell/services.h"', True),
+    ("cli/win32/scan_run.cpp", '#include "shell/services.h"', True),
     ("testing/memory_file_system.cpp", '#include "app/main.h"', True),
     ("tests/scan/rules_test.cpp", '#include "testing/memory_file_system.h"', False),
     ("demo/seed.cpp", '#include "scan/rules.h"', True),  # a folder the table does not know
@@ -44,9 +44,9 @@ CASES = [
     ("button/painting.cpp", "#include <commctrl.h>", True),
     ("scan/rules.cpp", '#include "platform/win32/wide.h"', True),
     ("platform/win32/wide.cpp", "#include <windows.h>", False),
-    ("repair/win32/win32_code_page.cpp", '#include "platform/win32/wide.h"', False),
+    ("repair/win32/code_page.cpp", '#include "platform/win32/wide.h"', False),
     ("scan/rules.cpp", "#include <string>", False),
-    ("cli/console_win32.cpp", "#include <windows.h>", False),
+    ("cli/win32/console.cpp", "#include <windows.h>", False),
     ("app/main.cpp", '#include "platform/win32/handles.h"', False),
 ]
 

@@ -7,11 +7,11 @@
 
 namespace qm::win32 {
 
-class SystemAnsiCodePage final : public AnsiCodePage {
+class Win32CodePage final : public AnsiCodePage {
  public:
   // The code page GetACP reports now, or another one for tests.
-  SystemAnsiCodePage() : SystemAnsiCodePage(GetACP()) {}
-  explicit SystemAnsiCodePage(UINT code_page) : code_page_(code_page) {}
+  Win32CodePage() : Win32CodePage(GetACP()) {}
+  explicit Win32CodePage(UINT code_page) : code_page_(code_page) {}
 
   [[nodiscard]] std::optional<std::string> Encode(std::u16string_view text) override;
   [[nodiscard]] std::optional<std::u16string> Decode(std::string_view bytes) override;

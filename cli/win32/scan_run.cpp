@@ -1,4 +1,4 @@
-#include "cli/scan_run_win32.h"
+#include "cli/win32/scan_run.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/system_services.h"
-#include "cli/console_win32.h"
+#include "cli/win32/console.h"
 #include "platform/win32/snapshot_registry.h"
 #include "profile/profile_store.h"
 #include "scan/reg_search.h"

@@ -1,4 +1,4 @@
-#include "platform/win32/win32_profile.h"
+#include "platform/win32/profile.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // quillmar-cli scan: the rows of the scan window's search.
-#include "cli/commands_win32.h"
-#include "cli/console_win32.h"
-#include "cli/scan_run_win32.h"
+#include "cli/win32/commands.h"
+#include "cli/win32/console.h"
+#include "cli/win32/scan_run.h"
 #include "scan/reg_search.h"
 
 namespace qm::cli {

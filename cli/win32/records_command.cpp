@@ -1,7 +1,7 @@
 // quillmar-cli records: the records window's three figures.
-#include "cli/commands_win32.h"
-#include "cli/console_win32.h"
-#include "platform/win32/win32_profile.h"
+#include "cli/win32/commands.h"
+#include "cli/win32/console.h"
+#include "platform/win32/profile.h"
 #include "profile/records_figures.h"
 
 namespace qm::cli {

@@ -1,4 +1,4 @@
-#include "repair/win32/win32_backup_clock.h"
+#include "repair/win32/backup_clock.h"
 
 #include <windows.h>
 

@@ -4,10 +4,10 @@
 
 #include "app/system_services.h"
 #include "cli/answer_line.h"
-#include "cli/commands_win32.h"
-#include "cli/console_win32.h"
 #include "cli/repair_report.h"
-#include "cli/scan_run_win32.h"
+#include "cli/win32/commands.h"
+#include "cli/win32/console.h"
+#include "cli/win32/scan_run.h"
 #include "platform/text.h"
 #include "profile/profile_store.h"
 #include "repair/repair_run.h"

@@ -1,4 +1,4 @@
-#include "repair/win32/win32_backup_disk.h"
+#include "repair/win32/backup_disk.h"
 
 #include <windows.h>
 

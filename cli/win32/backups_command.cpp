@@ -5,18 +5,18 @@
 #include <algorithm>
 #include <iterator>
 
-#include "cli/commands_win32.h"
-#include "cli/console_win32.h"
+#include "cli/win32/commands.h"
+#include "cli/win32/console.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/registry_editor.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_registry_editor.h"
 #include "repair/backup_restore.h"
 #include "repair/backup_writer.h"
 #include "repair/reg_file_reader.h"
-#include "repair/win32/win32_backup_folder.h"
-#include "repair/win32/win32_code_page.h"
+#include "repair/win32/backup_folder.h"
+#include "repair/win32/code_page.h"
 
 namespace qm::cli {
 
@@ -95,7 +95,7 @@ std::optional<RegFileContent> ReadBackup(win32::Win32BackupFolder& folder, const
   }
   std::vector<std::uint8_t> bytes;
   const std::uint32_t error = ReadWholeFile(path, bytes);
-  win32::SystemAnsiCodePage code_page;
+  win32::Win32CodePage code_page;
   RegFileReadResult read;
   if (error == 0) read = ReadRegFile(bytes, code_page);
   if (error != 0 || !read.content) {

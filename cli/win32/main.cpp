@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/cli_args.h"
-#include "cli/commands_win32.h"
-#include "cli/console_win32.h"
+#include "cli/win32/commands.h"
+#include "cli/win32/console.h"
 #include "platform/win32/wide.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/console_win32.h"
+#include "cli/win32/console.h"
 
 #include <windows.h>
 

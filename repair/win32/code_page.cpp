@@ -1,10 +1,10 @@
-#include "repair/win32/win32_code_page.h"
+#include "repair/win32/code_page.h"
 
 #include <vector>
 
 namespace qm::win32 {
 
-std::optional<std::string> SystemAnsiCodePage::Encode(std::u16string_view text) {
+std::optional<std::string> Win32CodePage::Encode(std::u16string_view text) {
   if (text.empty()) return std::string();
   const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
   const int chars = static_cast<int>(text.size());
@@ -34,7 +34,7 @@ std::optional<std::string> SystemAnsiCodePage::Encode(std::u16string_view text) 
   return out;
 }
 
-std::optional<std::u16string> SystemAnsiCodePage::Decode(std::string_view bytes) {
+std::optional<std::u16string> Win32CodePage::Decode(std::string_view bytes) {
   if (bytes.empty()) return std::u16string();
   const int size = static_cast<int>(bytes.size());
   // A lead byte without its trail byte, or a sequence the code page does

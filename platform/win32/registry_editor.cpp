@@ -1,8 +1,8 @@
-#include "platform/win32/win32_registry_editor.h"
+#include "platform/win32/registry_editor.h"
 
 #include "platform/text.h"
+#include "platform/win32/registry.h"
 #include "platform/win32/wide.h"
-#include "platform/win32/win32_registry.h"
 
 namespace qm::win32 {
 

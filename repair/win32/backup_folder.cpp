@@ -1,4 +1,4 @@
-#include "repair/win32/win32_backup_folder.h"
+#include "repair/win32/backup_folder.h"
 
 #include <windows.h>
 
