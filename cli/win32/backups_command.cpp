@@ -56,23 +56,6 @@ std::string ListText(const std::vector<BackupRow>& rows) {
   return out;
 }
 
-std::string TypeName(std::uint32_t type) {
-  static constexpr const char* kNames[] = {"REG_NONE",
-                                           "REG_SZ",
-                                           "REG_EXPAND_SZ",
-                                           "REG_BINARY",
-                                           "REG_DWORD",
-                                           "REG_DWORD_BIG_ENDIAN",
-                                           "REG_LINK",
-                                           "REG_MULTI_SZ",
-                                           "REG_RESOURCE_LIST",
-                                           "REG_FULL_RESOURCE_DESCRIPTOR",
-                                           "REG_RESOURCE_REQUIREMENTS_LIST",
-                                           "REG_QWORD"};
-  if (type < std::size(kNames)) return kNames[type];
-  return "type " + std::to_string(type);
-}
-
 // "KEY "name"" as in the file, "@" for the default value; an unpaired
 // surrogate shows as U+FFFD.
 std::string ValueText(const BackupEntry& e) {
@@ -127,7 +110,7 @@ int Restore(win32::Win32BackupFolder& folder, const std::string& path) {
     const ValueOutcome& o = outcomes[i];
     if (o.check == ValueCheck::kSame) {
       ++restored;
-      out += "restored      " + ValueText(e) + "  " + TypeName(e.value.type) + ", " +
+      out += "restored      " + ValueText(e) + "  " + RegTypeName(e.value.type) + ", " +
              std::to_string(e.value.data.size()) + " bytes\n";
       continue;
     }

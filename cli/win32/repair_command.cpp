@@ -76,14 +76,7 @@ bool Confirmed(const ScanRun& run) {
 
 int RepairCommand(const CliArgs& args) {
   ScanRun run = RunScan(args);
-  if (!run.snapshot_failure.empty()) {
-    Write(stderr, run.snapshot_failure);
-    return 3;
-  }
-  if (run.start_failure != kRegOk) {
-    Write(stderr, StartKeyFailureMessage(args, run.start_failure));
-    return 3;
-  }
+  if (ReportNothingSearched(args, run)) return 3;
   if (run.summary.reason > kSearchStopped) {
     Write(stdout, FormatReport(args.format, run.summary, run.rows));
     Write(stderr, "quillmar-cli: the scan failed; nothing was repaired.\n");

@@ -8,14 +8,7 @@ namespace qm::cli {
 
 int ScanCommand(const CliArgs& args) {
   const ScanRun run = RunScan(args);
-  if (!run.snapshot_failure.empty()) {
-    Write(stderr, run.snapshot_failure);
-    return 3;
-  }
-  if (run.start_failure != kRegOk) {
-    Write(stderr, StartKeyFailureMessage(args, run.start_failure));
-    return 3;
-  }
+  if (ReportNothingSearched(args, run)) return 3;
   Write(stdout, FormatReport(args.format, run.summary, run.rows));
   return run.summary.reason > kSearchStopped ? 3 : 0;
 }

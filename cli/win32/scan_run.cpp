@@ -93,6 +93,18 @@ std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
   return "quillmar-cli: the key " + where + " " + why + "; nothing was searched.\n";
 }
 
+bool ReportNothingSearched(const CliArgs& args, const ScanRun& run) {
+  if (!run.snapshot_failure.empty()) {
+    Write(stderr, run.snapshot_failure);
+    return true;
+  }
+  if (run.start_failure != kRegOk) {
+    Write(stderr, StartKeyFailureMessage(args, run.start_failure));
+    return true;
+  }
+  return false;
+}
+
 namespace {
 
 // With --walk snapshot every root to be walked is saved and read first, so

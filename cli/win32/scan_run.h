@@ -23,6 +23,10 @@ struct ScanRun {
 // The message for a start key that could not be opened.
 [[nodiscard]] std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status);
 
+// True when the run searched nothing (no snapshot, or no start key): then
+// the reason has been written to standard error and the command exits 3.
+[[nodiscard]] bool ReportNothingSearched(const CliArgs& args, const ScanRun& run);
+
 // Searches as the scan window does, with progress on standard error unless
 // args.quiet. A walk stopped by Ctrl+C stores ErrorCount and LastScanTime
 // in the profile, as the window's Stop does.

@@ -11,33 +11,13 @@
 #include "repair/code_page.h"
 #include "repair/reg_file.h"
 #include "repair/reg_file_reader.h"
+#include "testing/ascii_code_page.h"
 
 namespace {
 
 void Check(bool ok) {
   if (!ok) std::abort();
 }
-
-// Standing for a code page that lacks most characters.
-class AsciiCodePage final : public qm::AnsiCodePage {
- public:
-  std::optional<std::string> Encode(std::u16string_view text) override {
-    std::string out;
-    for (char16_t c : text) {
-      if (c >= 0x80) return std::nullopt;
-      out.push_back(static_cast<char>(c));
-    }
-    return out;
-  }
-  std::optional<std::u16string> Decode(std::string_view bytes) override {
-    std::u16string out;
-    for (char b : bytes) {
-      if (static_cast<unsigned char>(b) >= 0x80) return std::nullopt;
-      out.push_back(static_cast<char16_t>(b));
-    }
-    return out;
-  }
-};
 
 bool Same(const qm::BackupEntry& a, const qm::BackupEntry& b) {
   return a.key == b.key && a.value.name == b.value.name && a.value.type == b.value.type &&
@@ -89,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   // The first byte picks the code page; the rest is the file.
   qm::Windows1252CodePage western;
-  AsciiCodePage ascii;
+  qm::testing::AsciiCodePage ascii;
   qm::AnsiCodePage& cp = data[0] % 2 == 0 ? static_cast<qm::AnsiCodePage&>(western) : ascii;
   const std::span<const std::uint8_t> file(data + 1, size - 1);
 

@@ -15,6 +15,7 @@
 #include "repair/backup_clock.h"
 #include "repair/backup_disk.h"
 #include "repair/repair_run.h"
+#include "testing/ascii_code_page.h"
 
 namespace qm::testing {
 
@@ -101,28 +102,6 @@ class FixedClock final : public BackupClock {
  private:
   LocalDateTimeText now_;
   int reads_ = 0;
-};
-
-// A code page holding ASCII only, standing for any ANSI code page that
-// lacks a character the registry holds.
-class AsciiCodePage final : public AnsiCodePage {
- public:
-  std::optional<std::string> Encode(std::u16string_view text) override {
-    std::string out;
-    for (char16_t c : text) {
-      if (c >= 0x80) return std::nullopt;
-      out.push_back(static_cast<char>(c));
-    }
-    return out;
-  }
-  std::optional<std::u16string> Decode(std::string_view bytes) override {
-    std::u16string out;
-    for (char b : bytes) {
-      if (static_cast<unsigned char>(b) >= 0x80) return std::nullopt;
-      out.push_back(static_cast<char16_t>(b));
-    }
-    return out;
-  }
 };
 
 using EventLog = std::vector<std::string>;
