@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "button/button_types.h"
+#include "platform/win32/gdi_handles.h"
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
 #include "shell/form.h"
@@ -280,25 +281,18 @@ inline void Key(WORD vk) {
 class ScreenShot {
  public:
   ScreenShot(int left, int top, int width, int height) : w_(width), h_(height) {
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    const win32::UniqueWindowDc screen(nullptr);
+    const win32::UniqueMemoryDc mem(CreateCompatibleDC(screen.Get()));
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, width, height, screen, left, top, SRCCOPY);
+    const win32::UniqueBitmap bmp = win32::CreateDib32(mem.Get(), width, height, &bits);
+    // Black where the screen could not be read, so a check fails rather than crashes.
+    pixels_.assign(static_cast<std::size_t>(width) * height, 0);
+    if (!bmp || bits == nullptr) return;
+    const win32::Selection selected(mem.Get(), bmp.Get());
+    BitBlt(mem.Get(), 0, 0, width, height, screen.Get(), left, top, SRCCOPY);
     GdiFlush();
     pixels_.assign(static_cast<const DWORD*>(bits),
                    static_cast<const DWORD*>(bits) + width * height);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
   }
   // Of a form's whole client area.
   explicit ScreenShot(HWND hwnd)
@@ -316,12 +310,9 @@ class ScreenShot {
 
 // A pixel of a bitmap (a skin file or a resource picture).
 inline COLORREF BitmapPixel(HBITMAP bitmap, int x, int y) {
-  HDC mem = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  const COLORREF c = GetPixel(mem, x, y);
-  SelectObject(mem, old);
-  DeleteDC(mem);
-  return c;
+  const win32::UniqueMemoryDc mem(CreateCompatibleDC(nullptr));
+  const win32::Selection selected(mem.Get(), bitmap);
+  return GetPixel(mem.Get(), x, y);
 }
 
 inline bool Near(COLORREF a, COLORREF b, int tolerance = 6) {
