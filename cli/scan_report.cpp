@@ -6,70 +6,12 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/text.h"
 #include "scan/rules.h"
 
 namespace qm::cli {
 
 namespace {
-
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-
-// One character of UTF-8 text, or of WTF-8: registry names may hold an
-// unpaired UTF-16 surrogate, carried as its own three bytes (ED A0..BF xx).
-struct Decoded {
-  char32_t code = 0;
-  std::size_t length = 1;
-  bool valid = false;  // false: the byte at the start is no character's
-  [[nodiscard]] bool Surrogate() const { return valid && code >= 0xD800 && code <= 0xDFFF; }
-};
-
-Decoded DecodeAt(std::string_view s, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-  const unsigned char b = byte(0);
-  if (b < 0x80) return {b, 1, true};
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-  char32_t code = 0;
-  if (b >= 0xC2 && b <= 0xDF) {
-    length = 2;
-    code = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    length = 3;
-    code = b & 0x0F;
-    if (b == 0xE0) low = 0xA0;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    length = 4;
-    code = b & 0x07;
-    if (b == 0xF0) low = 0x90;
-    if (b == 0xF4) high = 0x8F;
-  } else {
-    return {};
-  }
-  if (i + length > s.size()) return {};
-  for (std::size_t k = 1; k < length; ++k) {
-    const unsigned char c = byte(k);
-    if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return {};
-    code = (code << 6) | (c & 0x3F);
-  }
-  return {code, length, true};
-}
-
-// The text with every byte that is no character's, and every unpaired
-// surrogate, as U+FFFD: output is always valid UTF-8.
-std::string ValidUtf8(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size();) {
-    const Decoded d = DecodeAt(s, i);
-    if (d.valid && !d.Surrogate()) {
-      out.append(s.substr(i, d.length));
-    } else {
-      out += kReplacement;
-    }
-    i += d.length;
-  }
-  return out;
-}
 
 void AppendUnicodeEscape(std::string& out, unsigned code) {
   char buf[8];
@@ -82,21 +24,22 @@ void AppendUnicodeEscape(std::string& out, unsigned code) {
 std::string JsonEscape(std::string_view s) {
   std::string out;
   out.reserve(s.size() + 2);
-  for (std::size_t i = 0; i < s.size();) {
-    const Decoded d = DecodeAt(s, i);
-    const char c = s[i];
-    i += d.length;
-    if (!d.valid) {
-      AppendUnicodeEscape(out, 0xFFFD);
+  for (std::size_t pos = 0; pos < s.size();) {
+    const std::size_t start = pos;
+    const char c = s[pos];
+    const char32_t cp = text::NextCodePoint(s, pos);
+    if (cp >= 0xD800 && cp <= 0xDFFF) {
+      // JSON strings are UTF-16 at heart: a registry name's unpaired
+      // surrogate (carried as WTF-8) has an escape.
+      AppendUnicodeEscape(out, static_cast<unsigned>(cp));
       continue;
     }
-    if (d.Surrogate()) {
-      // JSON strings are UTF-16 at heart: a lone surrogate has an escape.
-      AppendUnicodeEscape(out, static_cast<unsigned>(d.code));
+    if (cp == 0xFFFD && pos - start != 3) {
+      AppendUnicodeEscape(out, 0xFFFD);  // a byte that is no character's
       continue;
     }
-    if (d.length > 1) {
-      out.append(s.substr(i - d.length, d.length));
+    if (pos - start > 1) {
+      out.append(s.substr(start, pos - start));
       continue;
     }
     switch (c) {
@@ -127,7 +70,7 @@ std::string JsonEscape(std::string_view s) {
 }
 
 std::string CsvField(std::string_view raw) {
-  const std::string s = ValidUtf8(raw);
+  const std::string s = text::DisplayUtf8(raw);
   if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
   std::string out = "\"";
   for (const char c : s) {
@@ -139,7 +82,7 @@ std::string CsvField(std::string_view raw) {
 }
 
 std::string TextCell(std::string_view raw) {
-  const std::string s = ValidUtf8(raw);
+  const std::string s = text::DisplayUtf8(raw);
   std::string out;
   out.reserve(s.size());
   for (const char c : s) {

@@ -22,6 +22,17 @@ bool Checked(HWND box) {
   return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// Runs `work` once, soon after the modal window about to be shown has
+// started its own message loop.
+void SoonInsideTheModalLoop(std::function<void()> work) {
+  static std::function<void()> pending;
+  pending = std::move(work);
+  SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    pending();
+  });
+}
+
 TEST_F(MainWindowTest, OpensWithEveryBoxTickedFocusOnCheck6AndTheAdvertisementHidden) {
   FormScanner* main = OpenMain();
   ASSERT_NE(main, nullptr);
@@ -137,8 +148,7 @@ TEST_F(MainWindowTest, ScanWindowIsModalOverTheMainWindowUntilItCloses) {
     scan->CentreOver(owner);
     // While the modal loop runs, inspect, try the main window, then close
     // the scan window with its exit button.
-    static std::function<void()> during;
-    during = [&seen, scan, owner] {
+    SoonInsideTheModalLoop([&seen, scan, owner] {
       seen.owner_enabled = IsWindowEnabled(owner) != FALSE;
       seen.main_still_listed = LoadedForm(FormKind::Scanner) != nullptr;
       // The modal window is painted from its own skin.
@@ -154,16 +164,10 @@ TEST_F(MainWindowTest, ScanWindowIsModalOverTheMainWindowUntilItCloses) {
       }
       if (skin != nullptr) DeleteObject(skin);
       ClickAt(ElementCentre(*scan, "ImageExit"));
-    };
-    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      during();
     });
     scan->ShowModal();
   };
-  RECT b{};
-  GetWindowRect(main->FindChild("CommandScanNow"), &b);
-  ClickAt({(b.left + b.right) / 2, (b.top + b.bottom) / 2});
+  ClickCentre(main->FindChild("CommandScanNow"));
   EXPECT_TRUE(PumpUntil([] { return LoadedForm(FormKind::Repair) == nullptr; }));
   EXPECT_FALSE(seen.owner_enabled);
   EXPECT_EQ(seen.skin_pixels_matching, 4);
@@ -192,8 +196,7 @@ TEST_F(MainWindowTest, CloseRequestsToTheMainWindowCannotEndTheProgramUnderTheSc
   ScanWindowRecorder().run = [&](HWND owner) {
     Form* scan = LoadForm(std::make_unique<ModalScanWindow>(), owner);
     ASSERT_NE(scan, nullptr);
-    static std::function<void()> during;
-    during = [&, scan, owner] {
+    SoonInsideTheModalLoop([&, scan, owner] {
       for (const Request& r : requests) {
         if (r.post) {
           PostMessageW(owner, r.msg, r.wp, 0);
@@ -208,16 +211,10 @@ TEST_F(MainWindowTest, CloseRequestsToTheMainWindowCannotEndTheProgramUnderTheSc
         }
       }
       if (LoadedForm(FormKind::Repair) == scan) scan->Unload();
-    };
-    SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      during();
     });
     scan->ShowModal();
   };
-  RECT b{};
-  GetWindowRect(main->FindChild("CommandScanNow"), &b);
-  ClickAt({(b.left + b.right) / 2, (b.top + b.bottom) / 2});
+  ClickCentre(main->FindChild("CommandScanNow"));
   EXPECT_TRUE(PumpUntil([] { return LoadedForm(FormKind::Repair) == nullptr; }));
   EXPECT_EQ(survived,
             (std::vector<std::string>{"WM_CLOSE sent", "WM_CLOSE posted", "SC_CLOSE posted"}));
