@@ -5,6 +5,7 @@
 #include "shell/app_urls.h"
 #include "shell/exit_program.h"
 #include "shell/services.h"
+#include "shell_config.h"
 
 namespace qm::shell {
 
@@ -29,7 +30,7 @@ bool NavigationForm::OnLoad() {
   home.Click = [this] { LabelHomePage_Click(); };
   AddLabel({.name = "LabelVersion",
             .twips = {10440, 8040, 360, 180},
-            .text = "v2.6",
+            .text = QM_VERSION_LABEL,
             .color = RGB(128, 128, 128)});
   return LoadContents();
 }

@@ -5,9 +5,13 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -613,6 +617,80 @@ TEST_F(CliWin32Test, UsageErrorsNameTheArgumentAndExitTwo) {
   const CliRun help = RunCli("--help");
   EXPECT_EQ(help.code, 0u);
   EXPECT_NE(help.out.find("quillmar-cli repair [--backup|--no-backup] [--yes]"), std::string::npos);
+}
+
+// One program file's version resource, as Explorer's properties read it:
+// the fixed numbers and the strings of the file's first translation.
+struct VersionResource {
+  VS_FIXEDFILEINFO fixed{};
+  std::map<std::string, std::string> strings;
+};
+
+std::optional<VersionResource> ReadVersionResource(const std::string& file) {
+  const std::wstring path = win32::Widen(file);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<unsigned char> data(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return std::nullopt;
+  VersionResource resource;
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(data.data(), L"\\", &value, &length) || length < sizeof resource.fixed) {
+    return std::nullopt;
+  }
+  std::memcpy(&resource.fixed, value, sizeof resource.fixed);
+  // The strings count only under the language the translation table names.
+  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &value, &length) ||
+      length < 2 * sizeof(WORD)) {
+    return resource;
+  }
+  const auto* translation = static_cast<const WORD*>(value);
+  wchar_t block[64];
+  std::swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+  for (const wchar_t* name : {L"FileVersion", L"ProductVersion", L"ProductName", L"FileDescription",
+                              L"OriginalFilename", L"Comments"}) {
+    if (VerQueryValueW(data.data(), (std::wstring(block) + name).c_str(), &value, &length) &&
+        length > 0) {
+      resource.strings[win32::Narrow(name)] = win32::Narrow(static_cast<const wchar_t*>(value));
+    }
+  }
+  return resource;
+}
+
+TEST(ProgramVersionTest, BothProgramFilesCarryTheVersionQuillmarCliPrints) {
+  const CliRun run = RunCli("--version");
+  ASSERT_EQ(run.code, 0u) << run.err;
+  // "quillmar-cli 1.2.3" and a line end.
+  std::string version = run.out.substr(run.out.rfind(' ') + 1);
+  while (!version.empty() && std::isspace(static_cast<unsigned char>(version.back()))) {
+    version.pop_back();
+  }
+  unsigned major = 0, minor = 0, patch = 0;
+  ASSERT_EQ(std::sscanf(version.c_str(), "%u.%u.%u", &major, &minor, &patch), 3) << run.out;
+
+  for (const char* program : {"quillmar.exe", "quillmar-cli.exe"}) {
+    SCOPED_TRACE(program);
+    const auto resource = ReadVersionResource(Folder() + "\\" + program);
+    ASSERT_TRUE(resource.has_value());
+    for (const DWORD ms : {resource->fixed.dwFileVersionMS, resource->fixed.dwProductVersionMS}) {
+      EXPECT_EQ(HIWORD(ms), major);
+      EXPECT_EQ(LOWORD(ms), minor);
+    }
+    for (const DWORD ls : {resource->fixed.dwFileVersionLS, resource->fixed.dwProductVersionLS}) {
+      EXPECT_EQ(HIWORD(ls), patch);
+    }
+    auto text = [&](const char* name) {
+      const auto at = resource->strings.find(name);
+      return at == resource->strings.end() ? std::string("(none)") : at->second;
+    };
+    EXPECT_EQ(text("FileVersion"), version);
+    EXPECT_EQ(text("ProductVersion"), version);
+    EXPECT_EQ(text("ProductName"), "Quillmar");
+    EXPECT_EQ(text("OriginalFilename"), program);
+    EXPECT_NE(text("FileDescription"), "(none)");
+    EXPECT_EQ(text("Comments"), QM_TEST_HOME_PAGE_URL);
+  }
 }
 
 }  // namespace
