@@ -9,7 +9,6 @@ namespace qm::art {
 namespace {
 
 constexpr const wchar_t* kHeadFont = L"微软雅黑";
-constexpr const wchar_t* kBodyFont = L"宋体";
 
 void CaptionBar(Canvas& c) {
   for (int y = 0; y < kCaptionHeight; ++y) c.FillRect(0, y, c.Width(), 1, CaptionColor(y));
