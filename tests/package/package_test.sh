@@ -7,9 +7,9 @@
 # leftover, writing ro.ini and RegBackups beside itself; and nothing may be
 # written anywhere else on drive C:.
 #
-# Usage: package_test.sh CPACK_CONFIG PROBE_EXE WORK_DIR SOURCE_DIR
+# Usage: package_test.sh CPACK CPACK_CONFIG PROBE_EXE WORK_DIR SOURCE_DIR
 set -euo pipefail
-cpack_config=$1 probe_exe=$2 work=$3 src=$4
+cpack=$1 cpack_config=$2 probe_exe=$3 work=$4 src=$5
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s '-screen 0 1280x1024x24' bash "$0" "$@"
@@ -33,7 +33,7 @@ check() { # check DESCRIPTION COMMAND...
 
 echo "== the package"
 rm -rf "$work/cpack"
-cpack --config "$cpack_config" -B "$work/cpack" >"$work/cpack.log" || fail "cpack failed"
+"$cpack" --config "$cpack_config" -B "$work/cpack" >"$work/cpack.log" || fail "cpack failed"
 zips=("$work"/cpack/quillmar-*-win64.zip)
 check "CPack made one ZIP" test "${#zips[@]}" = 1 -a -f "${zips[0]}"
 zip=${zips[0]}
