@@ -87,22 +87,45 @@ std::size_t PathCharactersEnd(const std::string& t) {
 }
 
 // The end of every occurrence of a listed extension that ends a name, in
-// increasing order (no two occurrences end at the same place).
+// increasing order. Every extension starts with a dot and none is the
+// start of another, so each dot of the text ends at most one of them: one
+// pass over the dots finds them all, in order.
 std::vector<std::size_t> ExtensionEnds(const std::string& t) {
   std::vector<std::size_t> ends;
-  for (const std::string_view ext : kExtensions) {
-    for (std::size_t pos = t.find(ext); pos != std::string::npos; pos = t.find(ext, pos + 1)) {
-      if (EndsName(t, pos + ext.size())) ends.push_back(pos + ext.size());
+  for (std::size_t pos = t.find('.'); pos != std::string::npos; pos = t.find('.', pos + 1)) {
+    const std::string_view rest = std::string_view(t).substr(pos);
+    for (const std::string_view ext : kExtensions) {
+      if (rest.starts_with(ext)) {
+        if (EndsName(t, pos + ext.size())) ends.push_back(pos + ext.size());
+        break;
+      }
     }
   }
-  std::sort(ends.begin(), ends.end());
   return ends;
 }
 
-// One reading: the first `n` bytes of the text with every " %1" removed,
-// and, when `trim`, trailing blanks and dots too. Returned in the text's own
-// letters when asked for and possible, else upper-cased.
-std::string Reading(const DriveText& d, std::size_t n, bool trim, bool want_written) {
+// Whether `written` upper-cases to `upper`, without building its upper case
+// when it is ASCII (nearly always).
+bool UpperCasesTo(const std::string& written, const std::string& upper) {
+  if (written.size() != upper.size()) return text::UpperCase(written) == upper;
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    const auto c = static_cast<unsigned char>(written[i]);
+    if (c >= 0x80) return text::UpperCase(written) == upper;
+    const char u = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : static_cast<char>(c);
+    if (u != upper[i]) return false;
+  }
+  return true;
+}
+
+// One reading, upper-cased and in the text's own letters where it has them.
+struct Reading {
+  std::string upper;
+  std::string written;
+};
+
+// The first `n` bytes of the text with every " %1" removed, and, when
+// `trim`, trailing blanks and dots too.
+Reading ReadingOf(const DriveText& d, std::size_t n, bool trim) {
   std::string t = d.upper.substr(0, n);
   std::string o = d.parallel ? d.written.substr(0, n) : std::string();
   // Removing one fragment can join the text around it into another.
@@ -117,50 +140,67 @@ std::string Reading(const DriveText& d, std::size_t n, bool trim, bool want_writ
     t.resize(size);
     if (d.parallel) o.resize(size);
   }
-  if (!want_written) return t;
   // Characters whose upper case has another length would have shifted the
   // cuts; what is not the same path in other letters is not used.
-  return d.parallel && text::UpperCase(o) == t ? o : t;
+  if (!d.parallel || !UpperCasesTo(o, t)) o = t;
+  return {std::move(t), std::move(o)};
 }
 
-// The first reading ends after the earliest extension that ends a name, or
-// before the path characters end if that comes first.
-std::string FirstReading(std::string_view input, std::string_view drive, bool want_written) {
-  const DriveText d = FromDrive(input, drive, want_written);
-  if (!d.found) return d.upper;
-  std::size_t n = PathCharactersEnd(d.upper);
-  const std::vector<std::size_t> ends = ExtensionEnds(d.upper);
-  if (!ends.empty()) n = std::min(n, ends.front());
-  return Reading(d, n, false, want_written);
+// What every reading of a text is cut from, worked out once per text: the
+// rule asks for several readings of each find.
+struct TextCuts {
+  DriveText d;
+  std::size_t limit = 0;          // where the path characters end
+  std::vector<std::size_t> ends;  // where extensions end names
+  // The first reading ends after the earliest extension that ends a name,
+  // or before the path characters end if that comes first.
+  [[nodiscard]] std::size_t FirstEnd() const {
+    return ends.empty() ? limit : std::min(limit, ends.front());
+  }
+};
+
+TextCuts CutsOf(std::string_view input, std::string_view drive) {
+  TextCuts c;
+  c.d = FromDrive(input, drive, true);
+  if (!c.d.found) return c;
+  c.limit = PathCharactersEnd(c.d.upper);
+  c.ends = ExtensionEnds(c.d.upper);
+  return c;
 }
 
-}  // namespace
-
-std::string ExtractFilePath(std::string_view input, std::string_view drive) {
-  return FirstReading(input, drive, false);
+// Without the drive in the text, the first reading is the drive alone.
+Reading FirstReading(const TextCuts& c) {
+  if (!c.d.found) return {c.d.upper, c.d.upper};
+  return ReadingOf(c.d, c.FirstEnd(), false);
 }
 
-std::string ExtractFilePathAsWritten(std::string_view input, std::string_view drive) {
-  return FirstReading(input, drive, true);
-}
-
-std::vector<std::string> FurtherReadingsAsWritten(std::string_view input, std::string_view drive) {
-  const DriveText d = FromDrive(input, drive, true);
-  if (!d.found) return {};
-  const std::size_t limit = PathCharactersEnd(d.upper);
-  const std::vector<std::size_t> ends = ExtensionEnds(d.upper);
-  const std::string first =
-      Reading(d, ends.empty() ? limit : std::min(limit, ends.front()), false, true);
+std::vector<std::string> FurtherReadings(const TextCuts& c, const std::string& first) {
+  if (!c.d.found) return {};
   std::vector<std::string> readings;
   const auto add = [&](std::string r) {
     if (r == first || std::find(readings.begin(), readings.end(), r) != readings.end()) return;
     readings.push_back(std::move(r));
   };
   // Past the path characters' end no reading is a path.
-  for (std::size_t i = 1; i < ends.size() && ends[i] <= limit; ++i)
-    add(Reading(d, ends[i], false, true));
-  add(Reading(d, limit, true, true));
+  for (std::size_t i = 1; i < c.ends.size() && c.ends[i] <= c.limit; ++i)
+    add(ReadingOf(c.d, c.ends[i], false).written);
+  add(ReadingOf(c.d, c.limit, true).written);
   return readings;
+}
+
+}  // namespace
+
+std::string ExtractFilePath(std::string_view input, std::string_view drive) {
+  return FirstReading(CutsOf(input, drive)).upper;
+}
+
+std::string ExtractFilePathAsWritten(std::string_view input, std::string_view drive) {
+  return FirstReading(CutsOf(input, drive)).written;
+}
+
+std::vector<std::string> FurtherReadingsAsWritten(std::string_view input, std::string_view drive) {
+  const TextCuts cuts = CutsOf(input, drive);
+  return FurtherReadings(cuts, FirstReading(cuts).written);
 }
 
 bool PathExists(FileSystem& fs, std::string_view path) {
@@ -213,19 +253,21 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
                                                        std::string_view sKey,
                                                        std::string_view sValue, std::int32_t lFound,
                                                        std::string_view sValueName) const {
-  const std::string path = ExtractFilePath(sValue, drive_);
+  // One look at the text serves every reading of it.
+  const TextCuts cuts = CutsOf(sValue, drive_);
+  const Reading first = FirstReading(cuts);
   // The extension test is pure and cheap, so it runs before the file-system
   // query; the verdict is the same in either order.
-  if (!HasProgramExtension(path)) return std::nullopt;
+  if (!HasProgramExtension(first.upper)) return std::nullopt;
   // File names compare without case, so either spelling gets the same
   // answer; the one the registry holds is usually the one on disk, which
   // spares a file system that stores case (Wine's) a search of every
   // folder on the way for a name in other letters.
-  if (PathExists(fs_, ExtractFilePathAsWritten(sValue, drive_))) return std::nullopt;
+  if (PathExists(fs_, first.written)) return std::nullopt;
   // The text may name its file by a longer path (Example.com Kit\run.exe,
   // report.exe.log): it is missing only when no reading of it exists. Only
   // values that would be listed pay for these queries.
-  for (const std::string& reading : FurtherReadingsAsWritten(sValue, drive_)) {
+  for (const std::string& reading : FurtherReadings(cuts, first.written)) {
     if (PathExists(fs_, reading)) return std::nullopt;
   }
   RegErrorRow row{std::string(KindText(lFound)),
