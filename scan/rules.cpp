@@ -81,9 +81,19 @@ DriveText FromDrive(std::string_view input, std::string_view drive, bool want_wr
 
 // Where the path characters end: at the first cut character, or at a
 // colon from the third character on (the drive's own is the second).
+// One pass with a table: every find is looked at, and the library's
+// find_first_of searches the set once per character of the text.
 std::size_t PathCharactersEnd(const std::string& t) {
-  std::size_t end = std::min(t.find_first_of(kCutCharacters), t.size());
-  return std::min(end, std::min(t.find(':', 2), t.size()));
+  static const auto kCut = [] {
+    std::array<bool, 256> cut{};
+    for (const char c : kCutCharacters) cut[static_cast<unsigned char>(c)] = true;
+    return cut;
+  }();
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const auto c = static_cast<unsigned char>(t[i]);
+    if (kCut[c] || (c == ':' && i >= 2)) return i;
+  }
+  return t.size();
 }
 
 // The end of every occurrence of a listed extension that ends a name, in
@@ -174,17 +184,24 @@ Reading FirstReading(const TextCuts& c) {
   return ReadingOf(c.d, c.FirstEnd(), false);
 }
 
-std::vector<std::string> FurtherReadings(const TextCuts& c, const std::string& first) {
+std::vector<std::string> FurtherReadings(const TextCuts& c, const Reading& first) {
   if (!c.d.found) return {};
   std::vector<std::string> readings;
   const auto add = [&](std::string r) {
-    if (r == first || std::find(readings.begin(), readings.end(), r) != readings.end()) return;
+    if (r == first.written || std::find(readings.begin(), readings.end(), r) != readings.end())
+      return;
     readings.push_back(std::move(r));
   };
   // Past the path characters' end no reading is a path.
   for (std::size_t i = 1; i < c.ends.size() && c.ends[i] <= c.limit; ++i)
     add(ReadingOf(c.d, c.ends[i], false).written);
-  add(ReadingOf(c.d, c.limit, true).written);
+  // The whole run, trimmed, is the first reading again when that already
+  // ends where the run ends, on a character trimming keeps (the usual
+  // quoted command line): it need not be cut again to be left out.
+  const bool same_as_first =
+      c.FirstEnd() == c.limit && !first.upper.empty() &&
+      std::string_view(" \t.").find(first.upper.back()) == std::string_view::npos;
+  if (!same_as_first) add(ReadingOf(c.d, c.limit, true).written);
   return readings;
 }
 
@@ -200,7 +217,7 @@ std::string ExtractFilePathAsWritten(std::string_view input, std::string_view dr
 
 std::vector<std::string> FurtherReadingsAsWritten(std::string_view input, std::string_view drive) {
   const TextCuts cuts = CutsOf(input, drive);
-  return FurtherReadings(cuts, FirstReading(cuts).written);
+  return FurtherReadings(cuts, FirstReading(cuts));
 }
 
 bool PathExists(FileSystem& fs, std::string_view path) {
@@ -267,7 +284,7 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
   // The text may name its file by a longer path (Example.com Kit\run.exe,
   // report.exe.log): it is missing only when no reading of it exists. Only
   // values that would be listed pay for these queries.
-  for (const std::string& reading : FurtherReadings(cuts, first.written)) {
+  for (const std::string& reading : FurtherReadings(cuts, first)) {
     if (PathExists(fs_, reading)) return std::nullopt;
   }
   RegErrorRow row{std::string(KindText(lFound)),
