@@ -63,20 +63,35 @@ struct DriveText {
   bool found = false;
 };
 
-DriveText FromDrive(std::string_view input, std::string_view drive, bool want_written) {
-  DriveText d;
-  d.upper = text::UpperCase(input);
-  d.parallel = want_written && d.upper.size() == input.size();
-  const std::string upper_drive = text::UpperCase(drive);
+// text::UpperCase into a buffer that keeps its room: ASCII text (nearly
+// every text) is upper-cased in place, anything else as UpperCase does it.
+void UpperInto(std::string& out, std::string_view in) {
+  if (!std::all_of(in.begin(), in.end(),
+                   [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    out = text::UpperCase(in);
+    return;
+  }
+  out.assign(in);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+}
+
+void FromDriveInto(DriveText& d, std::string_view input, std::string_view drive) {
+  UpperInto(d.upper, input);
+  d.parallel = d.upper.size() == input.size();
+  d.found = false;
+  d.written.clear();
+  std::string upper_drive;
+  UpperInto(upper_drive, drive);
   const std::size_t at = d.upper.find(upper_drive);
   if (at == std::string::npos || upper_drive.empty()) {
     d.upper = upper_drive;
-    return d;
+    return;
   }
   d.found = true;
   d.upper.erase(0, at);
-  if (d.parallel) d.written = std::string(input.substr(at));
-  return d;
+  if (d.parallel) d.written.assign(input.substr(at));
 }
 
 // Where the path characters end: at the first cut character, or at a
@@ -100,8 +115,8 @@ std::size_t PathCharactersEnd(const std::string& t) {
 // increasing order. Every extension starts with a dot and none is the
 // start of another, so each dot of the text ends at most one of them: one
 // pass over the dots finds them all, in order.
-std::vector<std::size_t> ExtensionEnds(const std::string& t) {
-  std::vector<std::size_t> ends;
+void ExtensionEndsInto(std::vector<std::size_t>& ends, const std::string& t) {
+  ends.clear();
   for (std::size_t pos = t.find('.'); pos != std::string::npos; pos = t.find('.', pos + 1)) {
     const std::string_view rest = std::string_view(t).substr(pos);
     for (const std::string_view ext : kExtensions) {
@@ -111,7 +126,6 @@ std::vector<std::size_t> ExtensionEnds(const std::string& t) {
       }
     }
   }
-  return ends;
 }
 
 // Whether `written` upper-cases to `upper`, without building its upper case
@@ -135,9 +149,15 @@ struct Reading {
 
 // The first `n` bytes of the text with every " %1" removed, and, when
 // `trim`, trailing blanks and dots too.
-Reading ReadingOf(const DriveText& d, std::size_t n, bool trim) {
-  std::string t = d.upper.substr(0, n);
-  std::string o = d.parallel ? d.written.substr(0, n) : std::string();
+void ReadingInto(Reading& r, const DriveText& d, std::size_t n, bool trim) {
+  std::string& t = r.upper;
+  std::string& o = r.written;
+  t.assign(d.upper, 0, n);
+  if (d.parallel) {
+    o.assign(d.written, 0, n);
+  } else {
+    o.clear();
+  }
   // Removing one fragment can join the text around it into another.
   for (auto pos = t.find(kRemovedFragment); pos != std::string::npos;
        pos = t.find(kRemovedFragment, pos >= 2 ? pos - 2 : 0)) {
@@ -153,7 +173,12 @@ Reading ReadingOf(const DriveText& d, std::size_t n, bool trim) {
   // Characters whose upper case has another length would have shifted the
   // cuts; what is not the same path in other letters is not used.
   if (!d.parallel || !UpperCasesTo(o, t)) o = t;
-  return {std::move(t), std::move(o)};
+}
+
+Reading ReadingOf(const DriveText& d, std::size_t n, bool trim) {
+  Reading r;
+  ReadingInto(r, d, n, trim);
+  return r;
 }
 
 // What every reading of a text is cut from, worked out once per text: the
@@ -169,19 +194,35 @@ struct TextCuts {
   }
 };
 
+void CutsInto(TextCuts& c, std::string_view input, std::string_view drive) {
+  FromDriveInto(c.d, input, drive);
+  c.limit = 0;
+  c.ends.clear();
+  if (!c.d.found) return;
+  c.limit = PathCharactersEnd(c.d.upper);
+  ExtensionEndsInto(c.ends, c.d.upper);
+}
+
 TextCuts CutsOf(std::string_view input, std::string_view drive) {
   TextCuts c;
-  c.d = FromDrive(input, drive, true);
-  if (!c.d.found) return c;
-  c.limit = PathCharactersEnd(c.d.upper);
-  c.ends = ExtensionEnds(c.d.upper);
+  CutsInto(c, input, drive);
   return c;
 }
 
 // Without the drive in the text, the first reading is the drive alone.
+void FirstReadingInto(Reading& r, const TextCuts& c) {
+  if (!c.d.found) {
+    r.upper = c.d.upper;
+    r.written = c.d.upper;
+    return;
+  }
+  ReadingInto(r, c.d, c.FirstEnd(), false);
+}
+
 Reading FirstReading(const TextCuts& c) {
-  if (!c.d.found) return {c.d.upper, c.d.upper};
-  return ReadingOf(c.d, c.FirstEnd(), false);
+  Reading r;
+  FirstReadingInto(r, c);
+  return r;
 }
 
 std::vector<std::string> FurtherReadings(const TextCuts& c, const Reading& first) {
@@ -266,13 +307,27 @@ std::string_view KindText(std::int32_t lFound) {
   }
 }
 
+// Where the rule cuts a find's text: kept from one find to the next, so
+// that their strings keep the room they have grown to.
+struct InvalidReferenceRule::Buffers {
+  TextCuts cuts;
+  Reading first;
+};
+
+InvalidReferenceRule::InvalidReferenceRule(FileSystem& fs)
+    : fs_(fs), drive_(SystemDrive(fs)), buffers_(std::make_unique<Buffers>()) {}
+
+InvalidReferenceRule::~InvalidReferenceRule() = default;
+
 std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey,
                                                        std::string_view sKey,
                                                        std::string_view sValue, std::int32_t lFound,
-                                                       std::string_view sValueName) const {
+                                                       std::string_view sValueName) {
   // One look at the text serves every reading of it.
-  const TextCuts cuts = CutsOf(sValue, drive_);
-  const Reading first = FirstReading(cuts);
+  TextCuts& cuts = buffers_->cuts;
+  Reading& first = buffers_->first;
+  CutsInto(cuts, sValue, drive_);
+  FirstReadingInto(first, cuts);
   // The extension test is pure and cheap, so it runs before the file-system
   // query; the verdict is the same in either order.
   if (!HasProgramExtension(first.upper)) return std::nullopt;
