@@ -362,9 +362,11 @@ void FormRepair::SyncListToRows() {
   const std::size_t count = session_->Rows().Count();
   if (row_colours_.size() > count) row_colours_.resize(count);
   // Only the rows that came into view are drawn, and the view stays where
-  // the user scrolled it.
+  // the user scrolled it; rows that went are drawn over.
+  const auto before = static_cast<std::size_t>(ListView_GetItemCount(lvwRegErrors_));
   ListView_SetItemCountEx(lvwRegErrors_, static_cast<int>(count),
                           LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  if (count < before) InvalidateRect(lvwRegErrors_, nullptr, TRUE);
 }
 
 void FormRepair::RowsChecked() {
