@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "app/system_services.h"
@@ -40,7 +42,8 @@ class FormRepair::RepairViewImpl final : public RepairView, public MessageServic
   void SetStatusText(std::string_view text) override { form_.SetCurrentKey(std::string(text)); }
   void SetRepairCount(std::string_view text) override { form_.SetRepairCount(std::string(text)); }
   void MarkRow(std::size_t index, std::string_view text, RowColour colour) override {
-    form_.SetRowText(index, 0, std::string(text));
+    auto& rows = form_.session_->Rows().Rows();
+    if (index < rows.size()) rows[index].kind = std::string(text);
     ColourRow(index, colour);
   }
   void ColourRow(std::size_t index, RowColour colour) override {
@@ -121,24 +124,124 @@ bool FormRepair::OnLoad() {
 }
 
 void FormRepair::CreateList() {
-  lvwRegErrors_ = shell::AddReportList(
-      *this, "lvwRegErrors", {240, 2160, 11295, 4780},
-      {{"错误", 1600}, {"根建", 3000}, {"键名", 3000}, {"键值", 3500}}, LVS_EX_CHECKBOXES);
+  lvwRegErrors_ =
+      shell::AddReportList(*this, "lvwRegErrors", {240, 2160, 11295, 4780},
+                           {{"错误", 1600}, {"根建", 3000}, {"键名", 3000}, {"键值", 3500}},
+                           LVS_EX_CHECKBOXES, LVS_OWNERDATA);
   if (lvwRegErrors_ == nullptr) return;
   SendMessageW(lvwRegErrors_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(kSong9)), FALSE);
+  // The check boxes are the rows' marks: with the state image in the
+  // callback mask the list asks for it wherever it draws or is asked for a
+  // state, from this process or another.
+  ListView_SetCallbackMask(lvwRegErrors_, LVIS_STATEIMAGEMASK);
+  // A list of owner data does not keep the marks it is told to set, so the
+  // request to set one (from a tool or a test driving the window) is caught
+  // on its way in. A plain window-procedure subclass: under Wine the one
+  // through a window property costs a round trip to the server per message.
+  SetWindowLongPtrW(lvwRegErrors_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  list_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      lvwRegErrors_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormRepair::ListProc)));
 }
 
-// Row colours come through the list's custom-draw notifications. They are
-// answered in the window's own procedure, not through a subclass: under Wine
-// every subclassed message costs a round trip to the server (the subclass
-// lives in a window property), and a list sends two notifications for every
-// row inserted or ticked.
+LRESULT CALLBACK FormRepair::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<FormRepair*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr || self->list_proc_ == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg == LVM_SETITEMSTATE && lp != 0) {
+    const auto& item = *reinterpret_cast<const LVITEMW*>(lp);
+    if (item.stateMask & LVIS_STATEIMAGEMASK) {
+      self->SetRowsChecked(static_cast<int>(wp), item.state & LVIS_STATEIMAGEMASK);
+    }
+  }
+  return CallWindowProcW(self->list_proc_, hwnd, msg, wp, lp);
+}
+
+// The list's notifications are answered in the window's own procedure, not
+// through a subclass: under Wine every subclassed message costs a round trip
+// to the server, and the list sends several for every row it draws.
 bool FormRepair::OnChildMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
   if (msg != WM_NOTIFY || lvwRegErrors_ == nullptr) return false;
   auto* hdr = reinterpret_cast<NMHDR*>(lp);
-  if (hdr->hwndFrom != lvwRegErrors_ || hdr->code != NM_CUSTOMDRAW) return false;
-  result = OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lp));
+  if (hdr->hwndFrom != lvwRegErrors_) return false;
+  result = OnListNotify(*hdr);
   return true;
+}
+
+LRESULT FormRepair::OnListNotify(NMHDR& hdr) {
+  switch (hdr.code) {
+    case NM_CUSTOMDRAW:
+      return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(hdr));
+    case LVN_GETDISPINFOW:
+      AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(hdr).item);
+      return 0;
+    case LVN_ITEMCHANGED: {
+      // A mark set for all rows at once reaches the list's own handling and
+      // comes back here; so would a mark the list set itself.
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(hdr);
+      if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_STATEIMAGEMASK)) {
+        SetRowsChecked(change.iItem, change.uNewState & LVIS_STATEIMAGEMASK);
+      }
+      return 0;
+    }
+    case NM_CLICK: {
+      // The list leaves ticking a check box of owner data to its owner.
+      const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(hdr);
+      LVHITTESTINFO hit{};
+      hit.pt = click.ptAction;
+      if (ListView_SubItemHitTest(lvwRegErrors_, &hit) >= 0 &&
+          (hit.flags & LVHT_ONITEMSTATEICON) != 0) {
+        ToggleRow(hit.iItem);
+      }
+      return 0;
+    }
+    case LVN_KEYDOWN:
+      if (reinterpret_cast<const NMLVKEYDOWN&>(hdr).wVKey == VK_SPACE) {
+        ToggleRow(ListView_GetNextItem(lvwRegErrors_, -1, LVNI_FOCUSED));
+      }
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void FormRepair::AnswerDisplayInfo(LVITEMW& item) {
+  if (session_ == nullptr || item.iItem < 0) return;
+  const auto& rows = session_->Rows().Rows();
+  const auto index = static_cast<std::size_t>(item.iItem);
+  if (index >= rows.size()) return;
+  const RegErrorRow& row = rows[index];
+  if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
+    const std::string* cells[] = {&row.kind, &row.root, &row.key, &row.value};
+    const std::string* text =
+        item.iSubItem >= 0 && item.iSubItem < 4 ? cells[item.iSubItem] : nullptr;
+    const std::wstring w = text != nullptr ? win32::Widen(*text) : std::wstring();
+    const std::size_t n = std::min(w.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+    w.copy(item.pszText, n);
+    item.pszText[n] = L'\0';
+  }
+  if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_STATEIMAGEMASK)) {
+    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(row.checked ? 2 : 1);
+  }
+}
+
+void FormRepair::ToggleRow(int row) {
+  const auto& rows = session_->Rows().Rows();
+  if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) return;
+  SetRowsChecked(row, INDEXTOSTATEIMAGEMASK(rows[static_cast<std::size_t>(row)].checked ? 1 : 2));
+}
+
+// Image 1 is the empty box, 2 the ticked one; row -1 stands for every row.
+void FormRepair::SetRowsChecked(int row, UINT state_image) {
+  if (session_ == nullptr) return;
+  const UINT image = state_image >> 12;
+  if (image != 1 && image != 2) return;
+  const std::size_t count = session_->Rows().Count();
+  if (row < 0) {
+    for (std::size_t i = 0; i < count; ++i) session_->UserChecked(i, image == 2);
+    InvalidateRect(lvwRegErrors_, nullptr, FALSE);
+  } else if (static_cast<std::size_t>(row) < count) {
+    session_->UserChecked(static_cast<std::size_t>(row), image == 2);
+    ListView_RedrawItems(lvwRegErrors_, row, row);
+  }
 }
 
 LRESULT FormRepair::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
@@ -164,6 +267,7 @@ void FormRepair::OnBackgroundMove() {
   ad_.ClearUnderline();
 }
 
+// What the list shows, asked of the list: it answers from the model.
 bool FormRepair::RowChecked(std::size_t row) const {
   return ListView_GetCheckState(lvwRegErrors_, static_cast<int>(row)) != FALSE;
 }
@@ -196,9 +300,8 @@ void FormRepair::CommandReturn_Click() {
 
 void FormRepair::CommandRepair_Click() {
   if (session_->Walking() || repairing_) return;
-  // The user's marks are in the list; the run works on the model's rows.
-  auto& rows = session_->Rows().Rows();
-  for (std::size_t i = 0; i < rows.size(); ++i) rows[i].checked = RowChecked(i);
+  // The marks the list shows are the rows' own: the run reads them there.
+  const auto& rows = session_->Rows().Rows();
   row_colours_.assign(rows.size(), GetSysColor(COLOR_WINDOWTEXT));
   repairing_ = true;
   RepairServices services = system_->Repair(system_->profile, *repair_view_, *repair_view_);
@@ -235,54 +338,41 @@ void FormRepair::EnableRepair(bool on) {
 }
 
 void FormRepair::RowsCleared() {
-  pending_rows_.clear();
-  ListView_DeleteAllItems(lvwRegErrors_);
+  rows_pending_ = false;
   row_colours_.clear();
-}
-
-void FormRepair::SetRowText(std::size_t row, int column, const std::string& text) {
-  std::wstring w = win32::Widen(text);
-  ListView_SetItemText(lvwRegErrors_, static_cast<int>(row), column, w.data());
+  SyncListToRows();
 }
 
 // A row is listed a little later, with the others found meanwhile: the list
 // repaints once per batch instead of once per row, which during a scan that
 // finds many would cost more than the walk itself.
-void FormRepair::RowAdded(const RegErrorRow& row) {
-  pending_rows_.push_back(row);
+void FormRepair::RowAdded(const RegErrorRow&) {
+  rows_pending_ = true;
 }
 
 void FormRepair::FlushRows() {
   if (pending_count_) SetCaption(*lblStatus_, *std::exchange(pending_count_, std::nullopt));
-  if (pending_rows_.empty() || lvwRegErrors_ == nullptr) return;
-  SendMessageW(lvwRegErrors_, WM_SETREDRAW, FALSE, 0);
-  for (const RegErrorRow& row : pending_rows_) InsertRow(row);
-  pending_rows_.clear();
-  SendMessageW(lvwRegErrors_, WM_SETREDRAW, TRUE, 0);
+  if (!rows_pending_) return;
+  rows_pending_ = false;
+  SyncListToRows();
 }
 
-void FormRepair::InsertRow(const RegErrorRow& row) {
-  const int index = ListView_GetItemCount(lvwRegErrors_);
-  std::wstring kind = win32::Widen(row.kind);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = index;
-  item.pszText = kind.data();
-  ListView_InsertItem(lvwRegErrors_, &item);
-  SetRowText(static_cast<std::size_t>(index), 1, row.root);
-  SetRowText(static_cast<std::size_t>(index), 2, row.key);
-  SetRowText(static_cast<std::size_t>(index), 3, row.value);
-  row_colours_.push_back(GetSysColor(COLOR_WINDOWTEXT));
+void FormRepair::SyncListToRows() {
+  if (lvwRegErrors_ == nullptr || session_ == nullptr) return;
+  const std::size_t count = session_->Rows().Count();
+  if (row_colours_.size() > count) row_colours_.resize(count);
+  // Only the rows that came into view are drawn, and the view stays where
+  // the user scrolled it; rows that went are drawn over.
+  const auto before = static_cast<std::size_t>(ListView_GetItemCount(lvwRegErrors_));
+  ListView_SetItemCountEx(lvwRegErrors_, static_cast<int>(count),
+                          LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  if (count < before) InvalidateRect(lvwRegErrors_, nullptr, TRUE);
 }
 
 void FormRepair::RowsChecked() {
   FlushRows();
-  // One repaint for all the marks: the list would otherwise invalidate each
-  // row on its own, tens of thousands of times after a large scan.
-  SendMessageW(lvwRegErrors_, WM_SETREDRAW, FALSE, 0);
-  const int count = ListView_GetItemCount(lvwRegErrors_);
-  for (int i = 0; i < count; ++i) ListView_SetCheckState(lvwRegErrors_, i, TRUE);
-  SendMessageW(lvwRegErrors_, WM_SETREDRAW, TRUE, 0);
+  // The marks are the model's, already set: the list only shows them anew.
+  InvalidateRect(lvwRegErrors_, nullptr, FALSE);
 }
 
 void FormRepair::YieldToEvents() {

@@ -70,9 +70,17 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   [[nodiscard]] std::chrono::steady_clock::time_point Now() override;
 
   void CreateList();
-  void InsertRow(const RegErrorRow& row);
   void FlushRows();
-  void SetRowText(std::size_t row, int column, const std::string& text);
+  // Tells the list how many rows the error list holds now, for when rows
+  // were added or removed; the list asks for what it shows of them.
+  void SyncListToRows();
+  // The list answers through the model: its cells and check marks are the
+  // error list's, and ticking one changes the model, never the list alone.
+  [[nodiscard]] LRESULT OnListNotify(NMHDR& hdr);
+  void AnswerDisplayInfo(LVITEMW& item);
+  void ToggleRow(int row);
+  void SetRowsChecked(int row, UINT state_image);
+  static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   bool OnChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   [[nodiscard]] LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
 
@@ -91,9 +99,12 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   button::win32::CommandWindow* CommandRepair_ = nullptr;
   button::win32::CommandWindow* CommandReturn_ = nullptr;
   HWND lvwRegErrors_ = nullptr;
-  std::vector<COLORREF> row_colours_;  // column 0's text colour per row
-  // Rows found since the list was last brought up to date (see RowAdded).
-  std::vector<RegErrorRow> pending_rows_;
+  WNDPROC list_proc_ = nullptr;  // the list's own procedure, below ListProc
+  // Column 0's text colour per row once a repair has coloured them; rows
+  // past its end are in the window text colour.
+  std::vector<COLORREF> row_colours_;
+  // Rows were found since the list was last brought up to date (see RowAdded).
+  bool rows_pending_ = false;
   std::optional<std::string> pending_count_;  // lblStatus's text, likewise
   std::chrono::steady_clock::time_point last_yield_{};
   std::chrono::steady_clock::time_point last_rows_{};

@@ -16,11 +16,6 @@ int HandlerCode(int rc) {
 }
 }  // namespace
 
-std::string_view StripNull(std::string_view text) {
-  const auto nul = text.find('\0');
-  return nul == std::string_view::npos ? text : text.substr(0, nul);
-}
-
 cRegSearch::cRegSearch(RegistryReader& registry, SearchListener& listener,
                        std::function<void()> yield)
     : registry_(registry), listener_(listener), yield_(std::move(yield)) {}

@@ -63,48 +63,101 @@ struct DriveText {
   bool found = false;
 };
 
-DriveText FromDrive(std::string_view input, std::string_view drive, bool want_written) {
-  DriveText d;
-  d.upper = text::UpperCase(input);
-  d.parallel = want_written && d.upper.size() == input.size();
-  const std::string upper_drive = text::UpperCase(drive);
+// text::UpperCase into a buffer that keeps its room: ASCII text (nearly
+// every text) is upper-cased in place, anything else as UpperCase does it.
+void UpperInto(std::string& out, std::string_view in) {
+  if (!std::all_of(in.begin(), in.end(),
+                   [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    out = text::UpperCase(in);
+    return;
+  }
+  out.assign(in);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+}
+
+void FromDriveInto(DriveText& d, std::string_view input, std::string_view drive) {
+  UpperInto(d.upper, input);
+  d.parallel = d.upper.size() == input.size();
+  d.found = false;
+  d.written.clear();
+  std::string upper_drive;
+  UpperInto(upper_drive, drive);
   const std::size_t at = d.upper.find(upper_drive);
   if (at == std::string::npos || upper_drive.empty()) {
     d.upper = upper_drive;
-    return d;
+    return;
   }
   d.found = true;
   d.upper.erase(0, at);
-  if (d.parallel) d.written = std::string(input.substr(at));
-  return d;
+  if (d.parallel) d.written.assign(input.substr(at));
 }
 
 // Where the path characters end: at the first cut character, or at a
 // colon from the third character on (the drive's own is the second).
+// One pass with a table: every find is looked at, and the library's
+// find_first_of searches the set once per character of the text.
 std::size_t PathCharactersEnd(const std::string& t) {
-  std::size_t end = std::min(t.find_first_of(kCutCharacters), t.size());
-  return std::min(end, std::min(t.find(':', 2), t.size()));
+  static const auto kCut = [] {
+    std::array<bool, 256> cut{};
+    for (const char c : kCutCharacters) cut[static_cast<unsigned char>(c)] = true;
+    return cut;
+  }();
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const auto c = static_cast<unsigned char>(t[i]);
+    if (kCut[c] || (c == ':' && i >= 2)) return i;
+  }
+  return t.size();
 }
 
 // The end of every occurrence of a listed extension that ends a name, in
-// increasing order (no two occurrences end at the same place).
-std::vector<std::size_t> ExtensionEnds(const std::string& t) {
-  std::vector<std::size_t> ends;
-  for (const std::string_view ext : kExtensions) {
-    for (std::size_t pos = t.find(ext); pos != std::string::npos; pos = t.find(ext, pos + 1)) {
-      if (EndsName(t, pos + ext.size())) ends.push_back(pos + ext.size());
+// increasing order. Every extension starts with a dot and none is the
+// start of another, so each dot of the text ends at most one of them: one
+// pass over the dots finds them all, in order.
+void ExtensionEndsInto(std::vector<std::size_t>& ends, const std::string& t) {
+  ends.clear();
+  for (std::size_t pos = t.find('.'); pos != std::string::npos; pos = t.find('.', pos + 1)) {
+    const std::string_view rest = std::string_view(t).substr(pos);
+    for (const std::string_view ext : kExtensions) {
+      if (rest.starts_with(ext)) {
+        if (EndsName(t, pos + ext.size())) ends.push_back(pos + ext.size());
+        break;
+      }
     }
   }
-  std::sort(ends.begin(), ends.end());
-  return ends;
 }
 
-// One reading: the first `n` bytes of the text with every " %1" removed,
-// and, when `trim`, trailing blanks and dots too. Returned in the text's own
-// letters when asked for and possible, else upper-cased.
-std::string Reading(const DriveText& d, std::size_t n, bool trim, bool want_written) {
-  std::string t = d.upper.substr(0, n);
-  std::string o = d.parallel ? d.written.substr(0, n) : std::string();
+// Whether `written` upper-cases to `upper`, without building its upper case
+// when it is ASCII (nearly always).
+bool UpperCasesTo(const std::string& written, const std::string& upper) {
+  if (written.size() != upper.size()) return text::UpperCase(written) == upper;
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    const auto c = static_cast<unsigned char>(written[i]);
+    if (c >= 0x80) return text::UpperCase(written) == upper;
+    const char u = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : static_cast<char>(c);
+    if (u != upper[i]) return false;
+  }
+  return true;
+}
+
+// One reading, upper-cased and in the text's own letters where it has them.
+struct Reading {
+  std::string upper;
+  std::string written;
+};
+
+// The first `n` bytes of the text with every " %1" removed, and, when
+// `trim`, trailing blanks and dots too.
+void ReadingInto(Reading& r, const DriveText& d, std::size_t n, bool trim) {
+  std::string& t = r.upper;
+  std::string& o = r.written;
+  t.assign(d.upper, 0, n);
+  if (d.parallel) {
+    o.assign(d.written, 0, n);
+  } else {
+    o.clear();
+  }
   // Removing one fragment can join the text around it into another.
   for (auto pos = t.find(kRemovedFragment); pos != std::string::npos;
        pos = t.find(kRemovedFragment, pos >= 2 ? pos - 2 : 0)) {
@@ -117,50 +170,95 @@ std::string Reading(const DriveText& d, std::size_t n, bool trim, bool want_writ
     t.resize(size);
     if (d.parallel) o.resize(size);
   }
-  if (!want_written) return t;
   // Characters whose upper case has another length would have shifted the
   // cuts; what is not the same path in other letters is not used.
-  return d.parallel && text::UpperCase(o) == t ? o : t;
+  if (!d.parallel || !UpperCasesTo(o, t)) o = t;
 }
 
-// The first reading ends after the earliest extension that ends a name, or
-// before the path characters end if that comes first.
-std::string FirstReading(std::string_view input, std::string_view drive, bool want_written) {
-  const DriveText d = FromDrive(input, drive, want_written);
-  if (!d.found) return d.upper;
-  std::size_t n = PathCharactersEnd(d.upper);
-  const std::vector<std::size_t> ends = ExtensionEnds(d.upper);
-  if (!ends.empty()) n = std::min(n, ends.front());
-  return Reading(d, n, false, want_written);
+Reading ReadingOf(const DriveText& d, std::size_t n, bool trim) {
+  Reading r;
+  ReadingInto(r, d, n, trim);
+  return r;
+}
+
+// What every reading of a text is cut from, worked out once per text: the
+// rule asks for several readings of each find.
+struct TextCuts {
+  DriveText d;
+  std::size_t limit = 0;          // where the path characters end
+  std::vector<std::size_t> ends;  // where extensions end names
+  // The first reading ends after the earliest extension that ends a name,
+  // or before the path characters end if that comes first.
+  [[nodiscard]] std::size_t FirstEnd() const {
+    return ends.empty() ? limit : std::min(limit, ends.front());
+  }
+};
+
+void CutsInto(TextCuts& c, std::string_view input, std::string_view drive) {
+  FromDriveInto(c.d, input, drive);
+  c.limit = 0;
+  c.ends.clear();
+  if (!c.d.found) return;
+  c.limit = PathCharactersEnd(c.d.upper);
+  ExtensionEndsInto(c.ends, c.d.upper);
+}
+
+TextCuts CutsOf(std::string_view input, std::string_view drive) {
+  TextCuts c;
+  CutsInto(c, input, drive);
+  return c;
+}
+
+// Without the drive in the text, the first reading is the drive alone.
+void FirstReadingInto(Reading& r, const TextCuts& c) {
+  if (!c.d.found) {
+    r.upper = c.d.upper;
+    r.written = c.d.upper;
+    return;
+  }
+  ReadingInto(r, c.d, c.FirstEnd(), false);
+}
+
+Reading FirstReading(const TextCuts& c) {
+  Reading r;
+  FirstReadingInto(r, c);
+  return r;
+}
+
+std::vector<std::string> FurtherReadings(const TextCuts& c, const Reading& first) {
+  if (!c.d.found) return {};
+  std::vector<std::string> readings;
+  const auto add = [&](std::string r) {
+    if (r == first.written || std::find(readings.begin(), readings.end(), r) != readings.end())
+      return;
+    readings.push_back(std::move(r));
+  };
+  // Past the path characters' end no reading is a path.
+  for (std::size_t i = 1; i < c.ends.size() && c.ends[i] <= c.limit; ++i)
+    add(ReadingOf(c.d, c.ends[i], false).written);
+  // The whole run, trimmed, is the first reading again when that already
+  // ends where the run ends, on a character trimming keeps (the usual
+  // quoted command line): it need not be cut again to be left out.
+  const bool same_as_first =
+      c.FirstEnd() == c.limit && !first.upper.empty() &&
+      std::string_view(" \t.").find(first.upper.back()) == std::string_view::npos;
+  if (!same_as_first) add(ReadingOf(c.d, c.limit, true).written);
+  return readings;
 }
 
 }  // namespace
 
 std::string ExtractFilePath(std::string_view input, std::string_view drive) {
-  return FirstReading(input, drive, false);
+  return FirstReading(CutsOf(input, drive)).upper;
 }
 
 std::string ExtractFilePathAsWritten(std::string_view input, std::string_view drive) {
-  return FirstReading(input, drive, true);
+  return FirstReading(CutsOf(input, drive)).written;
 }
 
 std::vector<std::string> FurtherReadingsAsWritten(std::string_view input, std::string_view drive) {
-  const DriveText d = FromDrive(input, drive, true);
-  if (!d.found) return {};
-  const std::size_t limit = PathCharactersEnd(d.upper);
-  const std::vector<std::size_t> ends = ExtensionEnds(d.upper);
-  const std::string first =
-      Reading(d, ends.empty() ? limit : std::min(limit, ends.front()), false, true);
-  std::vector<std::string> readings;
-  const auto add = [&](std::string r) {
-    if (r == first || std::find(readings.begin(), readings.end(), r) != readings.end()) return;
-    readings.push_back(std::move(r));
-  };
-  // Past the path characters' end no reading is a path.
-  for (std::size_t i = 1; i < ends.size() && ends[i] <= limit; ++i)
-    add(Reading(d, ends[i], false, true));
-  add(Reading(d, limit, true, true));
-  return readings;
+  const TextCuts cuts = CutsOf(input, drive);
+  return FurtherReadings(cuts, FirstReading(cuts));
 }
 
 bool PathExists(FileSystem& fs, std::string_view path) {
@@ -209,23 +307,39 @@ std::string_view KindText(std::int32_t lFound) {
   }
 }
 
+// Where the rule cuts a find's text: kept from one find to the next, so
+// that their strings keep the room they have grown to.
+struct InvalidReferenceRule::Buffers {
+  TextCuts cuts;
+  Reading first;
+};
+
+InvalidReferenceRule::InvalidReferenceRule(FileSystem& fs)
+    : fs_(fs), drive_(SystemDrive(fs)), buffers_(std::make_unique<Buffers>()) {}
+
+InvalidReferenceRule::~InvalidReferenceRule() = default;
+
 std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey,
                                                        std::string_view sKey,
                                                        std::string_view sValue, std::int32_t lFound,
-                                                       std::string_view sValueName) const {
-  const std::string path = ExtractFilePath(sValue, drive_);
+                                                       std::string_view sValueName) {
+  // One look at the text serves every reading of it.
+  TextCuts& cuts = buffers_->cuts;
+  Reading& first = buffers_->first;
+  CutsInto(cuts, sValue, drive_);
+  FirstReadingInto(first, cuts);
   // The extension test is pure and cheap, so it runs before the file-system
   // query; the verdict is the same in either order.
-  if (!HasProgramExtension(path)) return std::nullopt;
+  if (!HasProgramExtension(first.upper)) return std::nullopt;
   // File names compare without case, so either spelling gets the same
   // answer; the one the registry holds is usually the one on disk, which
   // spares a file system that stores case (Wine's) a search of every
   // folder on the way for a name in other letters.
-  if (PathExists(fs_, ExtractFilePathAsWritten(sValue, drive_))) return std::nullopt;
+  if (PathExists(fs_, first.written)) return std::nullopt;
   // The text may name its file by a longer path (Example.com Kit\run.exe,
   // report.exe.log): it is missing only when no reading of it exists. Only
   // values that would be listed pay for these queries.
-  for (const std::string& reading : FurtherReadingsAsWritten(sValue, drive_)) {
+  for (const std::string& reading : FurtherReadings(cuts, first)) {
     if (PathExists(fs_, reading)) return std::nullopt;
   }
   RegErrorRow row{std::string(KindText(lFound)),

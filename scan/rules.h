@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,18 +55,25 @@ namespace qm {
 // The rule for one find of the search.
 class InvalidReferenceRule {
  public:
-  explicit InvalidReferenceRule(FileSystem& fs) : fs_(fs), drive_(SystemDrive(fs)) {}
+  explicit InvalidReferenceRule(FileSystem& fs);
+  ~InvalidReferenceRule();
+  InvalidReferenceRule(const InvalidReferenceRule&) = delete;
+  InvalidReferenceRule& operator=(const InvalidReferenceRule&) = delete;
 
   [[nodiscard]] const std::string& Drive() const { return drive_; }
   // The row to list when the find is an invalid reference. sValueName is
-  // the value's own name, as SearchFound reports it.
+  // the value's own name, as SearchFound reports it. Not const: the rule
+  // cuts the text in buffers of its own, kept for the next find (one
+  // thread at a time).
   [[nodiscard]] std::optional<RegErrorRow> Judge(std::string_view sRootKey, std::string_view sKey,
                                                  std::string_view sValue, std::int32_t lFound,
-                                                 std::string_view sValueName = {}) const;
+                                                 std::string_view sValueName = {});
 
  private:
+  struct Buffers;
   FileSystem& fs_;
   std::string drive_;
+  std::unique_ptr<Buffers> buffers_;
 };
 
 }  // namespace qm

@@ -7,10 +7,10 @@
 namespace qm::shell {
 
 HWND AddReportList(Form& form, std::string_view name, TwipsRect place,
-                   std::initializer_list<ReportColumn> columns, DWORD ex_style) {
+                   std::initializer_list<ReportColumn> columns, DWORD ex_style, DWORD style) {
   const HWND list = form.AddChild(
-      name, WC_LISTVIEWW, WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-      0, place);
+      name, WC_LISTVIEWW,
+      WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | style, 0, place);
   if (list == nullptr) return nullptr;
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | ex_style);
   int index = 0;

@@ -20,9 +20,10 @@ struct ReportColumn {
 };
 
 // Adds the list to `form` at `place` with the columns in order; `ex_style`
-// takes list-view extended styles such as LVS_EX_CHECKBOXES. nullptr when
-// the list could not be created.
+// takes list-view extended styles such as LVS_EX_CHECKBOXES, `style` further
+// window styles such as LVS_OWNERDATA (which cannot be set later). nullptr
+// when the list could not be created.
 HWND AddReportList(Form& form, std::string_view name, TwipsRect place,
-                   std::initializer_list<ReportColumn> columns, DWORD ex_style);
+                   std::initializer_list<ReportColumn> columns, DWORD ex_style, DWORD style = 0);
 
 }  // namespace qm::shell

@@ -362,6 +362,73 @@ TEST_F(InMemoryScanWindowTest, ManyRowsAreAllListedCountedAndTickedWhenTheScanEn
   EXPECT_EQ(form_->Session().Rows().Count(), 2501u);
 }
 
+// Where a row's check box is drawn, in the list's client coordinates.
+RECT CheckBoxRect(HWND list, int row) {
+  RECT item{};
+  RECT label{};
+  ListView_GetItemRect(list, row, &item, LVIR_BOUNDS);
+  ListView_GetSubItemRect(list, row, 0, LVIR_LABEL, &label);
+  return {item.left, item.top, label.left, item.bottom};
+}
+
+// How many pixels of a row's check box are dark: the tick is drawn dark.
+int DarkPixelsInCheckBox(HWND list, int row) {
+  UpdateWindow(list);
+  Pump(100);
+  const RECT box = CheckBoxRect(list, row);
+  POINT at{box.left, box.top};
+  ClientToScreen(list, &at);
+  const ScreenShot shot(at.x, at.y, box.right - box.left, box.bottom - box.top);
+  int n = 0;
+  for (int y = 0; y < box.bottom - box.top; ++y) {
+    for (int x = 0; x < box.right - box.left; ++x) {
+      const COLORREF c = shot.At(x, y);
+      if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 150) ++n;
+    }
+  }
+  return n;
+}
+
+TEST_F(InMemoryScanWindowTest, TheMouseAndSpaceTickTheRowsThemselvesAndTheBoxesShowThem) {
+  reg_.SetString(kHkeyCurrentUser, "Software\\Run", "gone2", "\"C:\\Gone\\b.exe\" /y");
+  Open(reg_);
+  ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 60000));
+  const HWND list = form_->List();
+  ASSERT_EQ(ListView_GetItemCount(list), 2);
+  const auto& rows = form_->Session().Rows().Rows();
+  const auto marks = [&] {
+    return std::to_string(rows[0].checked) + std::to_string(rows[1].checked) +
+           std::to_string(form_->RowChecked(0)) + std::to_string(form_->RowChecked(1));
+  };
+  ASSERT_EQ(marks(), "1111");
+  const int ticked_dark = DarkPixelsInCheckBox(list, 0);
+
+  // A click on row 0's box clears its mark, in the rows and on the screen.
+  const RECT box = CheckBoxRect(list, 0);
+  LVHITTESTINFO hit{{(box.left + box.right) / 2, (box.top + box.bottom) / 2}, 0, -1, 0, 0};
+  ASSERT_GE(ListView_SubItemHitTest(list, &hit), 0);
+  ASSERT_TRUE(hit.flags & LVHT_ONITEMSTATEICON);
+  ClickClient(list, hit.pt.x, hit.pt.y);
+  EXPECT_EQ(marks(), "0101");
+  EXPECT_LT(DarkPixelsInCheckBox(list, 0), ticked_dark) << "the box is drawn empty";
+  EXPECT_EQ(DarkPixelsInCheckBox(list, 1), ticked_dark) << "the other box stays ticked";
+
+  // The keyboard: a click on row 1's text selects it, space clears its
+  // mark, the up arrow selects row 0 and space ticks it again.
+  RECT label{};
+  ListView_GetSubItemRect(list, 1, 2, LVIR_LABEL, &label);
+  ClickClient(list, (label.left + label.right) / 2, (label.top + label.bottom) / 2);
+  EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 1);
+  EXPECT_EQ(marks(), "0101") << "a click beside the box leaves the marks";
+  Key(VK_SPACE);
+  EXPECT_EQ(marks(), "0000");
+  Key(VK_UP);
+  EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
+  Key(VK_SPACE);
+  EXPECT_EQ(marks(), "1010");
+  EXPECT_EQ(DarkPixelsInCheckBox(list, 0), ticked_dark);
+}
+
 TEST_F(InMemoryScanWindowTest, StartAgainEmptiesTheListAndCloseRequestsWaitForTheScan) {
   // The close request is posted from inside the second walk, with most of
   // its keys still ahead and time for the window's next look at its

@@ -101,6 +101,27 @@ TEST(ExtractFilePath, AsWrittenIsTheSamePathInTheTextsOwnLetters) {
   }
 }
 
+TEST(FurtherReadingsAsWritten, AreTheLongerCutsAndTheTrimmedRunButNeverTheFirstAgain) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> readings;
+  };
+  const Case cases[] = {
+      {"\"C:\\Apps\\run.exe\" /x", {}},
+      {"C:\\Apps\\Example.com Kit\\run.exe /x", {"C:\\Apps\\Example.com Kit\\run.exe"}},
+      {"C:\\Logs\\report.exe.log", {"C:\\Logs\\report.exe.log"}},
+      // Trailing blanks and dots leave the run, also where removing " %1"
+      // has laid them bare.
+      {"C:\\Apps\\My Tool ", {"C:\\Apps\\My Tool"}},
+      {"C:\\Apps\\run. %1", {"C:\\Apps\\run"}},
+      {"C:\\Apps\\run.exe %1", {}},
+      {"no drive here", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FurtherReadingsAsWritten(c.text, "C:"), c.readings) << c.text;
+  }
+}
+
 TEST(HasProgramExtension, AcceptsExactlyTheThirteen) {
   for (const char* p : {"C:\\A.EXE", "C:\\A.SYS", "C:\\A.DLL", "C:\\A.OCX", "C:\\A.OCA",
                         "C:\\A.VXD", "C:\\A.AX", "C:\\A.COM", "C:\\A.CPL", "C:\\A.TLB", "C:\\A.SCR",
