@@ -1,0 +1,57 @@
+// Windows paths answered from a Linux folder tree: a Wine prefix's drives
+// or a mounted Windows installation. Each component of the path is matched
+// without regard to case, as Windows matches names, and folder listings are
+// kept for the scan's lifetime, since its queries revisit the same folders.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "platform/file_system.h"
+
+namespace qm::posix {
+
+class LinuxFileSystem final : public FileSystem {
+ public:
+  // `drives` maps an upper-case drive letter to the Linux folder that is its
+  // root. `system_directory` is the Windows path of the system folder
+  // ("C:\windows\system32"); the 32-bit system folder beside it
+  // (SysWOW64), when present, is the alternate one.
+  LinuxFileSystem(std::map<char, std::string> drives, std::string system_directory);
+  ~LinuxFileSystem() override;
+
+  // Answers as GetFileAttributesW does: exists; kErrFileNotFound when the
+  // last component is missing; kErrPathNotFound when a folder on the way
+  // is (or is a file, or the drive is unknown); kErrAccessDenied when a
+  // folder cannot be listed, which the rules take as "cannot be checked".
+  [[nodiscard]] PathQuery QueryPath(std::string_view path) override;
+  [[nodiscard]] std::string SystemDirectory() override { return system_directory_; }
+  [[nodiscard]] std::string AlternateSystemDirectory() override { return alternate_; }
+
+  // The Linux path a Windows path names, in the letters found on disk, or
+  // empty when it does not resolve.
+  [[nodiscard]] std::string LinuxPath(std::string_view path);
+
+ private:
+  struct Listing;
+  struct Resolved {
+    std::string path;  // the Linux path, valid when error == 0
+    std::uint32_t error = 0;
+  };
+  Resolved Resolve(std::string_view windows_path);
+  const Listing& ListingOf(const std::string& folder);
+
+  std::map<char, std::string> drives_;
+  std::string system_directory_;
+  std::string alternate_;
+  std::unordered_map<std::string, std::unique_ptr<Listing>> listings_;
+};
+
+// The drives of a Wine prefix: C: is DIR/drive_c, the others are the
+// links in DIR/dosdevices ("d:" and so on).
+[[nodiscard]] std::map<char, std::string> WinePrefixDrives(const std::string& prefix);
+
+}  // namespace qm::posix
