@@ -13,8 +13,9 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: quillmar-cli scan --prefix DIR [--format text|json|csv] [--root NAME]\n"
-    "                         [--key PATH] [--quiet]\n"
+    "Usage: quillmar-cli scan (--prefix DIR | --offline DIR [--user NAME])\n"
+    "                         [--format text|json|csv] [--root NAME] [--key PATH]\n"
+    "                         [--quiet]\n"
     "       quillmar-cli --help | --version\n"
     "\n"
     "scan     searches the registry for values that name a program file on the\n"
@@ -23,6 +24,12 @@ constexpr const char* kUsage =
     "                       with C: as DIR/drive_c and the other drives as\n"
     "                       DIR/dosdevices gives them. Names on the drives match\n"
     "                       without regard to case, as under Windows.\n"
+    "         --offline DIR the root of a Windows installation that is not\n"
+    "                       running (a mounted disk): the hives in\n"
+    "                       Windows/System32/config and each profile's\n"
+    "                       NTUSER.DAT and UsrClass.dat, with C: as DIR.\n"
+    "         --user NAME   the profile shown as HKEY_CURRENT_USER (default: the\n"
+    "                       one there is)\n"
     "         --root NAME   one root, e.g. HKEY_CURRENT_USER (default: all seven)\n"
     "         --key PATH    the key to start from below the root(s)\n"
     "         --quiet       no progress on standard error\n"
@@ -65,7 +72,8 @@ int main(int argc, char** argv) {
       Write(stdout, "quillmar-cli " QM_VERSION "\n");
       return 0;
     case Command::kScan:
-      if (args.source == Source::kLive) return UsageError("'scan' needs '--prefix DIR'");
+      if (args.source == Source::kLive)
+        return UsageError("'scan' needs '--prefix DIR' or '--offline DIR'");
       if (args.walk != WalkChoice::kLive) {
         return UsageError("'--walk' reads the running system's registry, which Linux has not");
       }

@@ -1,5 +1,6 @@
 #include "cli/linux/source.h"
 
+#include "platform/linux/offline_windows.h"
 #include "platform/linux/wine_prefix.h"
 
 namespace qm::cli {
@@ -12,6 +13,17 @@ class PrefixSource final : public RegistrySource {
   explicit PrefixSource(const std::string& dir)
       : files_(posix::WinePrefixDrives(dir), "C:\\windows\\system32") {}
   posix::WinePrefixRegistry registry;
+  RegistryReader& Reader() override { return registry.Reader(); }
+  posix::LinuxFileSystem& Files() override { return files_; }
+
+ private:
+  posix::LinuxFileSystem files_;
+};
+
+class OfflineSource final : public RegistrySource {
+ public:
+  explicit OfflineSource(const std::string& dir) : files_({{'C', dir}}, "C:\\Windows\\System32") {}
+  posix::OfflineWindows registry;
   RegistryReader& Reader() override { return registry.Reader(); }
   posix::LinuxFileSystem& Files() override { return files_; }
 
