@@ -46,6 +46,17 @@ SourceOpened OpenSource(const CliArgs& args) {
     opened.source = std::move(prefix);
     return opened;
   }
+  if (args.source == Source::kOffline) {
+    auto offline = std::make_unique<OfflineSource>(args.source_dir);
+    if (!offline->registry.Load(offline->Files(), args.user)) {
+      opened.error =
+          "quillmar-cli: the installation's registry cannot be read: " + offline->registry.error() +
+          "; nothing was searched.\n";
+      return opened;
+    }
+    opened.source = std::move(offline);
+    return opened;
+  }
   opened.error =
       "quillmar-cli: this build reads a Wine prefix (--prefix DIR) or a Windows "
       "installation (--offline DIR)\n";

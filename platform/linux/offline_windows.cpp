@@ -91,8 +91,8 @@ bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
   };
   for (const char* name : {"SOFTWARE", "SYSTEM", "DEFAULT"}) {
     if (hive(name).empty()) {
-      return Fail(std::string(kConfigFolder) + "\\" + name + " is not there: not the root of a " +
-                  "Windows installation");
+      return Fail("the folder has no Windows\\System32\\config\\" + std::string(name) +
+                  ": it is not the root of a Windows installation");
     }
   }
   if (!load(hive("SOFTWARE"), kHkeyLocalMachine, "SOFTWARE")) return false;
@@ -145,7 +145,11 @@ bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
   }
   // HKEY_CLASSES_ROOT: the machine's classes, and the current user's over
   // them, where a user's registration wins.
-  if (!load(hive("SOFTWARE"), kHkeyClassesRoot, {}, "Classes")) return false;
+  ScopedKey<MemoryRegistry> classes(*tree_);
+  if (tree_->OpenKey(kHkeyLocalMachine, "SOFTWARE\\Classes", classes.Put()) == kRegOk &&
+      !load(hive("SOFTWARE"), kHkeyClassesRoot, {}, "Classes")) {
+    return false;
+  }
   if (chosen != nullptr && !chosen->usrclass.empty() &&
       !load(chosen->usrclass, kHkeyClassesRoot, {})) {
     return false;
