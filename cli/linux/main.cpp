@@ -5,10 +5,8 @@
 #include <vector>
 
 #include "cli/cli_args.h"
+#include "cli/linux/commands.h"
 #include "cli/linux/console.h"
-#include "cli/linux/source.h"
-#include "cli/scan_search.h"
-#include "scan/reg_search.h"
 
 namespace {
 
@@ -16,6 +14,9 @@ constexpr const char* kUsage =
     "Usage: quillmar-cli scan (--prefix DIR | --offline DIR [--user NAME])\n"
     "                         [--format text|json|csv] [--root NAME] [--key PATH]\n"
     "                         [--quiet]\n"
+    "       quillmar-cli repair --offline DIR [--user NAME] [--backup|--no-backup]\n"
+    "                           [--yes] [--format text|json] [--root NAME]\n"
+    "                           [--key PATH] [--quiet]\n"
     "       quillmar-cli --help | --version\n"
     "\n"
     "scan     searches the registry for values that name a program file on the\n"
@@ -33,28 +34,18 @@ constexpr const char* kUsage =
     "         --root NAME   one root, e.g. HKEY_CURRENT_USER (default: all seven)\n"
     "         --key PATH    the key to start from below the root(s)\n"
     "         --quiet       no progress on standard error\n"
+    "repair   scans, then deletes every value found: first a backup in\n"
+    "         DIR/RegBackups (C:\\RegBackups when Windows runs; --no-backup for\n"
+    "         none), then each changed hive is written whole beside the original\n"
+    "         and renamed over it, the original kept as NAME.quillmar-orig the\n"
+    "         first time. A hive not closed cleanly (Windows hibernated or shut\n"
+    "         down with fast start-up) is never written: exit 3, nothing changed.\n"
+    "         Without --yes it asks first on a terminal, else exits 2.\n"
     "JSON and CSV rows also carry key_path, value_name and type.\n"
-    "Exit status: 0 success; 2 usage error; 3 the registry could not be read, the\n"
-    "scan failed, or the start key does not exist or cannot be opened.\n";
-
-int ScanCommand(const qm::cli::CliArgs& args) {
-  using namespace qm::cli;
-  SourceOpened opened = OpenSource(args);
-  if (!opened.source) {
-    Write(stderr, opened.error);
-    return 3;
-  }
-  const ScanProgress progress{IsTerminal(stderr),
-                              [](std::string_view text) { Write(stderr, text); }, Interrupted};
-  const ScanRun run =
-      SearchRegistry(opened.source->Reader(), opened.source->Files(), args, progress);
-  if (run.start_failure != qm::kRegOk) {
-    Write(stderr, StartKeyFailureMessage(args, run.start_failure));
-    return 3;
-  }
-  Write(stdout, FormatReport(args.format, run.summary, run.rows));
-  return run.summary.reason > qm::kSearchStopped ? 3 : 0;
-}
+    "Exit status: 0 success; 1 some value was not repaired; 2 usage error or no\n"
+    "terminal to confirm a repair; 3 the registry could not be read, the scan\n"
+    "failed, the start key does not exist or cannot be opened, a hive may not be\n"
+    "written, or the backup could not be written.\n";
 
 }  // namespace
 
@@ -79,7 +70,13 @@ int main(int argc, char** argv) {
       }
       CatchInterrupts();
       return ScanCommand(args);
+    case Command::kRepair:
+      if (args.source != Source::kOffline) {
+        return UsageError("'repair' needs '--offline DIR'");
+      }
+      CatchInterrupts();
+      return RepairOfflineCommand(args);
     default:
-      return UsageError("only 'scan' runs on Linux yet");
+      return UsageError("only 'scan' and 'repair' run on Linux");
   }
 }

@@ -25,6 +25,7 @@ class OfflineSource final : public RegistrySource {
   explicit OfflineSource(const std::string& dir) : files_({{'C', dir}}, "C:\\Windows\\System32") {}
   posix::OfflineWindows registry;
   RegistryReader& Reader() override { return registry.Reader(); }
+  posix::OfflineWindows* Offline() override { return &registry; }
   posix::LinuxFileSystem& Files() override { return files_; }
 
  private:

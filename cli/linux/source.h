@@ -7,6 +7,7 @@
 
 #include "cli/cli_args.h"
 #include "platform/linux/linux_file_system.h"
+#include "platform/linux/offline_windows.h"
 #include "platform/registry.h"
 
 namespace qm::cli {
@@ -16,6 +17,8 @@ class RegistrySource {
   virtual ~RegistrySource() = default;
   [[nodiscard]] virtual RegistryReader& Reader() = 0;
   [[nodiscard]] virtual posix::LinuxFileSystem& Files() = 0;
+  // The installation's hives, for a repair or a restore; null for a prefix.
+  [[nodiscard]] virtual posix::OfflineWindows* Offline() { return nullptr; }
 };
 
 struct SourceOpened {

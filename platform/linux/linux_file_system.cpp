@@ -73,6 +73,10 @@ LinuxFileSystem::LinuxFileSystem(std::map<char, std::string> drives, std::string
 
 LinuxFileSystem::~LinuxFileSystem() = default;
 
+void LinuxFileSystem::ForgetListings() {
+  listings_.clear();
+}
+
 const LinuxFileSystem::Listing& LinuxFileSystem::ListingOf(const std::string& folder) {
   auto& slot = listings_[folder];
   if (slot) return *slot;

@@ -34,6 +34,9 @@ class LinuxFileSystem final : public FileSystem {
   // The Linux path a Windows path names, in the letters found on disk, or
   // empty when it does not resolve.
   [[nodiscard]] std::string LinuxPath(std::string_view path);
+  // Drops the folder listings kept so far, after this program has added a
+  // file or folder.
+  void ForgetListings();
 
  private:
   struct Listing;

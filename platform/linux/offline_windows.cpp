@@ -42,6 +42,150 @@ bool IsUserSid(std::string_view sid) {
 
 }  // namespace
 
+// Keys opened through the editor keep the path they were opened by, as the
+// root shows it, so that each change finds the hive and the key it names.
+class OfflineWindows::ChangeRecorder final : public RegistryEditor {
+ public:
+  explicit ChangeRecorder(OfflineWindows& owner) : o_(owner) {}
+
+  RegStatus OpenKeyForQuery(RegKey parent, std::string_view path, RegKey* out) override {
+    return Open(parent, path, out, false);
+  }
+  RegStatus OpenKeyForWrite(RegKey parent, std::string_view path, RegKey* out) override {
+    return Open(parent, path, out, false);
+  }
+  RegStatus CreateKeyForWrite(RegKey parent, std::string_view path, RegKey* out) override {
+    return Open(parent, path, out, true);
+  }
+  RegStatus QueryValue(RegKey key, std::string_view name, RegValue& value) override {
+    return o_.tree_->QueryValue(key, name, value);
+  }
+  RegStatus DeleteValue(RegKey key, std::string_view name) override {
+    const auto it = opened_.find(key);
+    if (it == opened_.end()) return kRegInvalidHandle;
+    const auto place = PlaceFor(it->second, name);
+    // A key no hive holds (a volatile one, a root's own values) cannot be
+    // changed on disk.
+    if (!place) return kRegAccessDenied;
+    const RegStatus rc = o_.tree_->DeleteValue(key, name);
+    if (rc != kRegOk) return rc;
+    o_.changes_[place->file].push_back(
+        {HiveChange::Kind::kDeleteValue, place->inner, RegValue{std::string(name), kRegNone, {}}});
+    return kRegOk;
+  }
+  RegStatus WriteValue(RegKey key, const RegValue& value) override {
+    const auto it = opened_.find(key);
+    if (it == opened_.end()) return kRegInvalidHandle;
+    const auto place = PlaceFor(it->second, value.name);
+    if (!place) return kRegAccessDenied;
+    const RegStatus rc = o_.tree_->WriteValue(key, value);
+    if (rc != kRegOk) return rc;
+    o_.changes_[place->file].push_back({HiveChange::Kind::kSetValue, place->inner, value});
+    return kRegOk;
+  }
+  void CloseKey(RegKey key) override {
+    opened_.erase(key);
+    o_.tree_->CloseKey(key);
+  }
+
+ private:
+  struct Opened {
+    RegKey root;
+    std::string path;
+  };
+
+  RegStatus Open(RegKey parent, std::string_view path, RegKey* out, bool create) {
+    *out = kNoKey;
+    Opened at;
+    if (IsPredefinedRoot(parent)) {
+      at = {CanonicalRoot(parent), std::string(path)};
+    } else {
+      const auto it = opened_.find(parent);
+      if (it == opened_.end()) return kRegInvalidHandle;
+      at = it->second;
+      if (!path.empty()) at.path += (at.path.empty() ? "" : "\\") + std::string(path);
+    }
+    // The tree holds HKEY_CURRENT_CONFIG where the running system keeps it.
+    RegKey tree_root = at.root;
+    std::string tree_path = at.path;
+    if (at.root == kHkeyCurrentConfig) {
+      tree_root = kHkeyLocalMachine;
+      tree_path = "SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current" +
+                  (at.path.empty() ? "" : "\\" + at.path);
+    }
+    const RegStatus rc = create ? o_.tree_->CreateKeyForWrite(tree_root, tree_path, out)
+                                : o_.tree_->OpenKeyForWrite(tree_root, tree_path, out);
+    if (rc == kRegOk) opened_[*out] = std::move(at);
+    return rc;
+  }
+
+  // A class key that the current user's classes hold is theirs; any other
+  // is the machine's, as the merged view shows them.
+  std::optional<Place> PlaceFor(const Opened& at, std::string_view name) {
+    bool in_user = false;
+    if (at.root == kHkeyClassesRoot && !o_.current_sid_.empty()) {
+      ScopedKey<MemoryRegistry> user(*o_.tree_);
+      RegValue v;
+      in_user = o_.tree_->OpenKey(kHkeyUsers, o_.current_sid_ + "_Classes\\" + at.path,
+                                  user.Put()) == kRegOk &&
+                o_.tree_->QueryValue(user.Get(), name, v) == kRegOk;
+    }
+    return o_.PlaceOf(at.root, at.path, in_user);
+  }
+
+  OfflineWindows& o_;
+  std::map<RegKey, Opened> opened_;
+};
+
+OfflineWindows::~OfflineWindows() = default;
+
+RegistryEditor& OfflineWindows::Editor() {
+  if (!recorder_) recorder_ = std::make_unique<ChangeRecorder>(*this);
+  return *recorder_;
+}
+
+void OfflineWindows::AddMount(RegKey root, std::string prefix, std::string file,
+                              std::string inner) {
+  Mount m{root, std::move(prefix), std::move(file), std::move(inner)};
+  // The longest prefix is found first.
+  auto at = mounts_.begin();
+  while (at != mounts_.end() && at->prefix.size() >= m.prefix.size()) ++at;
+  mounts_.insert(at, std::move(m));
+}
+
+std::optional<OfflineWindows::Place> OfflineWindows::PlaceOf(RegKey root, std::string_view path,
+                                                             bool in_user_classes) const {
+  root = CanonicalRoot(root);
+  if (root == kHkeyClassesRoot) {
+    if (in_user_classes && !user_classes_.empty()) return Place{user_classes_, std::string(path)};
+    return Place{software_, path.empty() ? "Classes" : "Classes\\" + std::string(path)};
+  }
+  const std::string upper = text::UpperCase(path);
+  for (const Mount& m : mounts_) {
+    if (m.root != root) continue;
+    const std::string prefix = text::UpperCase(m.prefix);
+    if (!prefix.empty() && upper != prefix &&
+        upper.compare(0, prefix.size() + 1, prefix + "\\") != 0) {
+      continue;
+    }
+    std::string rest(path.substr(std::min(path.size(), prefix.size())));
+    if (!rest.empty() && rest[0] == '\\') rest.erase(0, 1);
+    std::string inner = m.inner;
+    if (!rest.empty()) inner += (inner.empty() ? "" : "\\") + rest;
+    return Place{m.file, inner};
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> OfflineWindows::HivesOf(RegKey root, std::string_view path) const {
+  std::vector<std::string> files;
+  for (const bool user : {true, false}) {
+    const auto place = PlaceOf(root, path, user);
+    if (place && (files.empty() || files.front() != place->file)) files.push_back(place->file);
+  }
+  return files;
+}
+
 OfflineWindows::OfflineWindows() : tree_(std::make_unique<MemoryRegistry>()), view_(*tree_) {
   view_.Map(kHkeyCurrentConfig, kHkeyLocalMachine,
             "SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current");
@@ -109,6 +253,13 @@ bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
   char set_name[32];
   std::snprintf(set_name, sizeof set_name, "SYSTEM\\ControlSet%03u", set);
   tree_->SetLink(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet", kHkeyLocalMachine, set_name);
+  software_ = hive("SOFTWARE");
+  const std::string set_key = std::string(set_name).substr(7);  // past "SYSTEM\"
+  AddMount(kHkeyLocalMachine, "SOFTWARE", software_, "");
+  AddMount(kHkeyLocalMachine, "SYSTEM", hive("SYSTEM"), "");
+  AddMount(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet", hive("SYSTEM"), set_key);
+  AddMount(kHkeyCurrentConfig, "", hive("SYSTEM"), set_key + "\\Hardware Profiles\\Current");
+  AddMount(kHkeyUsers, ".DEFAULT", hive("DEFAULT"), "");
 
   if (!FindProfiles(files)) return false;
   std::string names;
@@ -130,7 +281,17 @@ bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
 
   if (!load(hive("DEFAULT"), kHkeyUsers, ".DEFAULT")) return false;
   for (const OfflineProfile& p : profiles_) {
+    AddMount(kHkeyUsers, p.sid, p.ntuser, "");
+    if (!p.usrclass.empty()) {
+      AddMount(kHkeyUsers, p.sid + "_Classes", p.usrclass, "");
+      AddMount(kHkeyUsers, p.sid + "\\Software\\Classes", p.usrclass, "");
+    }
     if (&p == chosen) {
+      AddMount(kHkeyCurrentUser, "", p.ntuser, "");
+      if (!p.usrclass.empty()) {
+        AddMount(kHkeyCurrentUser, "Software\\Classes", p.usrclass, "");
+        user_classes_ = p.usrclass;
+      }
       if (!load(p.ntuser, kHkeyCurrentUser, {})) return false;
       tree_->MountCurrentUserUnderUsers(p.sid);
     } else if (!load(p.ntuser, kHkeyUsers, p.sid)) {

@@ -1,0 +1,13 @@
+// The commands of quillmar-cli on Linux.
+#pragma once
+
+#include "cli/cli_args.h"
+
+namespace qm::cli {
+
+[[nodiscard]] int ScanCommand(const CliArgs& args);
+// repair --offline: the scan, then the repair of every row through the
+// installation's hives.
+[[nodiscard]] int RepairOfflineCommand(const CliArgs& args);
+
+}  // namespace qm::cli
