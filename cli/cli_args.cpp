@@ -86,9 +86,28 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
   return {std::move(args), {}};
 }
 
-ParseResult ParseBackups(std::span<const std::string> argv) {
+ParseResult ParseBackups(std::span<const std::string> all) {
   CliArgs args;
   args.command = Command::kBackups;
+  // --offline DIR and --user NAME may stand anywhere after the command.
+  std::vector<std::string> words;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (i > 0 && (all[i] == "--offline" || all[i] == "--user")) {
+      if (i + 1 >= all.size()) return Fail("option '" + all[i] + "' needs a value");
+      if (all[i] == "--offline") {
+        args.source = Source::kOffline;
+        args.source_dir = all[++i];
+      } else {
+        args.user = all[++i];
+      }
+      continue;
+    }
+    words.push_back(all[i]);
+  }
+  if (!args.user.empty() && args.source != Source::kOffline) {
+    return Fail("'--user' needs '--offline DIR'");
+  }
+  const std::span<const std::string> argv(words);
   if (argv.size() == 1) return {std::move(args), {}};
   const std::string& action = argv[1];
   if (action == "list") {

@@ -6,7 +6,7 @@ set -euo pipefail
 need=(cmake g++ make googletest libgtest-dev
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
       wine64 xvfb xauth fonts-wqy-microhei imagemagick x11-apps xdotool jq
-      clang-format python3 libhivex-dev libhivex-bin)
+      clang-format python3 libhivex-dev libhivex-bin libwin-hivex-perl)
 
 missing=()
 for p in "${need[@]}"; do

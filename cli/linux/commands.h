@@ -9,5 +9,8 @@ namespace qm::cli {
 // repair --offline: the scan, then the repair of every row through the
 // installation's hives.
 [[nodiscard]] int RepairOfflineCommand(const CliArgs& args);
+// backups list|restore --offline: the backups in the installation's
+// C:\RegBackups, and a restore of one into its hives.
+[[nodiscard]] int BackupsOfflineCommand(const CliArgs& args);
 
 }  // namespace qm::cli

@@ -17,6 +17,7 @@ constexpr const char* kUsage =
     "       quillmar-cli repair --offline DIR [--user NAME] [--backup|--no-backup]\n"
     "                           [--yes] [--format text|json] [--root NAME]\n"
     "                           [--key PATH] [--quiet]\n"
+    "       quillmar-cli backups [list | restore ID|NAME] --offline DIR [--user NAME]\n"
     "       quillmar-cli --help | --version\n"
     "\n"
     "scan     searches the registry for values that name a program file on the\n"
@@ -41,6 +42,9 @@ constexpr const char* kUsage =
     "         first time. A hive not closed cleanly (Windows hibernated or shut\n"
     "         down with fast start-up) is never written: exit 3, nothing changed.\n"
     "         Without --yes it asks first on a terminal, else exits 2.\n"
+    "backups  lists the backups in DIR/RegBackups, or restores one into the\n"
+    "         hives: each value with its exact type and bytes, keys that are gone\n"
+    "         made again, each changed hive replaced as a repair replaces it.\n"
     "JSON and CSV rows also carry key_path, value_name and type.\n"
     "Exit status: 0 success; 1 some value was not repaired; 2 usage error or no\n"
     "terminal to confirm a repair; 3 the registry could not be read, the scan\n"
@@ -76,7 +80,12 @@ int main(int argc, char** argv) {
       }
       CatchInterrupts();
       return RepairOfflineCommand(args);
+    case Command::kBackups:
+      if (args.source != Source::kOffline) {
+        return UsageError("'backups' needs '--offline DIR'");
+      }
+      return BackupsOfflineCommand(args);
     default:
-      return UsageError("only 'scan' and 'repair' run on Linux");
+      return UsageError("only 'scan', 'repair' and 'backups' run on Linux");
   }
 }

@@ -63,7 +63,7 @@ class OfflineWindows::ChangeRecorder final : public RegistryEditor {
   RegStatus DeleteValue(RegKey key, std::string_view name) override {
     const auto it = opened_.find(key);
     if (it == opened_.end()) return kRegInvalidHandle;
-    const auto place = PlaceFor(it->second, name);
+    const auto place = PlaceFor(it->second, &name);
     // A key no hive holds (a volatile one, a root's own values) cannot be
     // changed on disk.
     if (!place) return kRegAccessDenied;
@@ -76,7 +76,7 @@ class OfflineWindows::ChangeRecorder final : public RegistryEditor {
   RegStatus WriteValue(RegKey key, const RegValue& value) override {
     const auto it = opened_.find(key);
     if (it == opened_.end()) return kRegInvalidHandle;
-    const auto place = PlaceFor(it->second, value.name);
+    const auto place = PlaceFor(it->second, nullptr);
     if (!place) return kRegAccessDenied;
     const RegStatus rc = o_.tree_->WriteValue(key, value);
     if (rc != kRegOk) return rc;
@@ -119,16 +119,17 @@ class OfflineWindows::ChangeRecorder final : public RegistryEditor {
     return rc;
   }
 
-  // A class key that the current user's classes hold is theirs; any other
-  // is the machine's, as the merged view shows them.
-  std::optional<Place> PlaceFor(const Opened& at, std::string_view name) {
+  // In the merged classes a value that the current user's classes hold is
+  // theirs, and so is a value written to a class key they hold; any other
+  // is the machine's. `deleted` names the value to delete, null for a write.
+  std::optional<Place> PlaceFor(const Opened& at, const std::string_view* deleted) {
     bool in_user = false;
     if (at.root == kHkeyClassesRoot && !o_.current_sid_.empty()) {
       ScopedKey<MemoryRegistry> user(*o_.tree_);
       RegValue v;
       in_user = o_.tree_->OpenKey(kHkeyUsers, o_.current_sid_ + "_Classes\\" + at.path,
                                   user.Put()) == kRegOk &&
-                o_.tree_->QueryValue(user.Get(), name, v) == kRegOk;
+                (deleted == nullptr || o_.tree_->QueryValue(user.Get(), *deleted, v) == kRegOk);
     }
     return o_.PlaceOf(at.root, at.path, in_user);
   }

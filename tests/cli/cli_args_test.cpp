@@ -51,6 +51,8 @@ TEST(CliArgs, UsageErrorsNameTheBadArgument) {
       {"scan --prefix /p --offline /mnt", "'--prefix' and '--offline' exclude each other"},
       {"scan --user ann", "'--user' needs '--offline DIR'"},
       {"scan --prefix /p --user ann", "'--user' needs '--offline DIR'"},
+      {"backups restore 1 --offline", "option '--offline' needs a value"},
+      {"backups restore 1 --user ann", "'--user' needs '--offline DIR'"},
   };
   for (const auto& c : cases) {
     const auto argv = Split(c.line);
