@@ -9,7 +9,7 @@
 #include <functional>
 #include <iterator>
 
-#include "tests/support/hive_fixture.h"
+#include "testing/hive_fixture.h"
 
 namespace qm::posix {
 namespace {

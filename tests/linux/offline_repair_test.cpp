@@ -14,7 +14,7 @@
 #include "platform/text.h"
 #include "repair/code_page.h"
 #include "repair/reg_file_reader.h"
-#include "tests/support/hive_fixture.h"
+#include "testing/hive_fixture.h"
 
 namespace qm {
 namespace {

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "platform/text.h"
-#include "tests/support/hive_fixture.h"
+#include "testing/hive_fixture.h"
 
 namespace qm::posix {
 namespace {
