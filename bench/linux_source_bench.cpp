@@ -134,6 +134,8 @@ int Main(long long keys, const fs::path& work) {
       std::fprintf(stderr, "%s\n", registry.error().c_str());
       return 1;
     }
+    std::printf("prefix read in %.3f s\n",
+                std::chrono::duration<double>(Clock::now() - start).count());
     posix::LinuxFileSystem files(posix::WinePrefixDrives(prefix), "C:\\windows\\system32");
     Report("--prefix (text files read, then searched)",
            Search(registry.Reader(), files, kHkeyLocalMachine, start), in_memory);
@@ -156,6 +158,8 @@ int Main(long long keys, const fs::path& work) {
       std::fprintf(stderr, "%s\n", offline.error().c_str());
       return 1;
     }
+    std::printf("hives read in %.3f s\n",
+                std::chrono::duration<double>(Clock::now() - start).count());
     Report("--offline (hives read, then searched)",
            Search(offline.Reader(), files, kHkeyLocalMachine, start), in_memory);
   }

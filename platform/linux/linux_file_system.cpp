@@ -10,12 +10,16 @@
 
 namespace qm::posix {
 
+struct LinuxFileSystem::Entry {
+  std::string name;
+  unsigned char type = DT_UNKNOWN;  // as readdir gives it
+};
+
 struct LinuxFileSystem::Listing {
   int error = 0;  // errno of opendir, 0 when listed
-  // Upper-cased name to the names on disk with that spelling, the exact
-  // spelling first when asked for; Linux allows names that differ only in
-  // case, Windows sees the first.
-  std::unordered_map<std::string, std::vector<std::string>> names;
+  // Upper-cased name to the names on disk with that spelling: Linux allows
+  // names that differ only in case, which Windows cannot tell apart.
+  std::unordered_map<std::string, std::vector<Entry>> names;
 };
 
 namespace {
@@ -50,6 +54,17 @@ std::vector<std::string> Components(std::string_view rest) {
   return parts;
 }
 
+// Whether Win32 would leave the path as it is: a drive, then components
+// none of which is empty, "." or "..", and no trailing dot or blank.
+bool IsPlain(std::string_view p) {
+  if (p.size() < 4 || p[2] != '\\') return false;
+  if (p.find("\\\\") != std::string_view::npos || p.find("\\.") != std::string_view::npos) {
+    return false;
+  }
+  const char end = p.back();
+  return end != '.' && end != ' ' && end != '\\';
+}
+
 bool IsFolder(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -75,6 +90,7 @@ LinuxFileSystem::~LinuxFileSystem() = default;
 
 void LinuxFileSystem::ForgetListings() {
   listings_.clear();
+  folders_.clear();
 }
 
 const LinuxFileSystem::Listing& LinuxFileSystem::ListingOf(const std::string& folder) {
@@ -89,10 +105,37 @@ const LinuxFileSystem::Listing& LinuxFileSystem::ListingOf(const std::string& fo
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    slot->names[text::UpperCase(name)].emplace_back(name);
+    slot->names[text::UpperCase(name)].push_back({std::string(name), entry->d_type});
   }
   ::closedir(dir);
   return *slot;
+}
+
+const LinuxFileSystem::Entry* LinuxFileSystem::Find(const std::string& folder,
+                                                    const std::string& part,
+                                                    const std::string& upper,
+                                                    std::uint32_t& error) {
+  const Listing& listing = ListingOf(folder);
+  if (listing.error == ENOENT || listing.error == ENOTDIR) {
+    error = kErrPathNotFound;
+    return nullptr;
+  }
+  if (listing.error != 0) {
+    error = kErrAccessDenied;
+    return nullptr;
+  }
+  const auto found = listing.names.find(upper);
+  if (found == listing.names.end()) {
+    error = kErrFileNotFound;
+    return nullptr;
+  }
+  // The exact spelling wins over one in other letters, as Wine's lookup
+  // tries it first.
+  const Entry* chosen = &found->second.front();
+  for (const Entry& e : found->second) {
+    if (e.name == part) chosen = &e;
+  }
+  return chosen;
 }
 
 LinuxFileSystem::Resolved LinuxFileSystem::Resolve(std::string_view windows_path) {
@@ -101,30 +144,71 @@ LinuxFileSystem::Resolved LinuxFileSystem::Resolve(std::string_view windows_path
   if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
   const auto drive = drives_.find(letter);
   if (drive == drives_.end()) return {{}, kErrPathNotFound};
-  const std::vector<std::string> parts = Components(windows_path.substr(2));
-  std::string path = drive->second;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    const bool last = i + 1 == parts.size();
-    const Listing& listing = ListingOf(path);
-    if (listing.error == ENOENT || listing.error == ENOTDIR) return {{}, kErrPathNotFound};
-    if (listing.error != 0) return {{}, kErrAccessDenied};
-    const auto found = listing.names.find(text::UpperCase(parts[i]));
-    if (found == listing.names.end()) return {{}, last ? kErrFileNotFound : kErrPathNotFound};
-    // The exact spelling wins over one in other letters, as Wine's lookup
-    // tries it first.
-    const std::vector<std::string>& names = found->second;
-    std::string chosen = names.front();
-    for (const std::string& n : names) {
-      if (n == parts[i]) chosen = n;
+  // Most paths are already in the form Win32 makes of them; their folder
+  // is then found by the upper-cased text itself, without splitting it.
+  const Resolved* folder = nullptr;
+  std::string last, last_upper;
+  if (IsPlain(windows_path)) {
+    std::string upper = text::UpperCase(windows_path);
+    const std::size_t cut = windows_path.rfind('\\');
+    if (upper.size() == windows_path.size()) {
+      const auto it = folders_.find(upper.substr(0, cut));
+      if (it != folders_.end()) {
+        folder = &it->second;
+        last = std::string(windows_path.substr(cut + 1));
+        last_upper = upper.substr(cut + 1);
+      }
     }
-    path += "/" + chosen;
   }
-  return {path, 0};
+  if (folder == nullptr) {
+    const std::vector<std::string> parts = Components(windows_path.substr(2));
+    if (parts.empty()) return {drive->second, 0};
+    std::vector<std::string> uppers;
+    uppers.reserve(parts.size());
+    for (const std::string& p : parts) uppers.push_back(text::UpperCase(p));
+    // The folder is resolved once per scan: most queries name files in
+    // folders queried before.
+    std::string key{letter, ':'};
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) key += "\\" + uppers[i];
+    auto cached = folders_.find(key);
+    if (cached == folders_.end()) {
+      Resolved walked{drive->second, 0};
+      for (std::size_t i = 0; i + 1 < parts.size() && walked.error == 0; ++i) {
+        std::uint32_t error = 0;
+        const Entry* e = Find(walked.path, parts[i], uppers[i], error);
+        if (e == nullptr) {
+          walked = {{}, error == kErrFileNotFound ? kErrPathNotFound : error};
+        } else {
+          walked.path += "/" + e->name;
+        }
+      }
+      cached = folders_.emplace(std::move(key), std::move(walked)).first;
+    }
+    folder = &cached->second;
+    last = parts.back();
+    last_upper = uppers.back();
+  }
+  if (folder->error != 0) return {{}, folder->error};
+  // A folder not listed yet is usually asked about once: a name in the
+  // letters the registry gives, the one Wine also tries first, is found
+  // with one call rather than a listing.
+  if (listings_.find(folder->path) == listings_.end()) {
+    std::string exact = folder->path + "/" + last;
+    struct stat st {};
+    if (::stat(exact.c_str(), &st) == 0) return {std::move(exact), 0};
+  }
+  std::uint32_t error = 0;
+  const Entry* e = Find(folder->path, last, last_upper, error);
+  if (e == nullptr) return {{}, error};
+  // Only a link (or a file system that does not say) needs a look at what
+  // the name leads to.
+  return {folder->path + "/" + e->name, 0, e->type == DT_LNK || e->type == DT_UNKNOWN};
 }
 
 PathQuery LinuxFileSystem::QueryPath(std::string_view path) {
   const Resolved r = Resolve(path);
   if (r.error != 0) return {false, r.error};
+  if (!r.check_target) return {true, 0};
   // A listed name that is a broken link names nothing.
   struct stat st {};
   if (::stat(r.path.c_str(), &st) != 0) {

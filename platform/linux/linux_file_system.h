@@ -39,18 +39,26 @@ class LinuxFileSystem final : public FileSystem {
   void ForgetListings();
 
  private:
+  struct Entry;
   struct Listing;
   struct Resolved {
     std::string path;  // the Linux path, valid when error == 0
     std::uint32_t error = 0;
+    bool check_target = false;  // a link, which may lead nowhere
   };
   Resolved Resolve(std::string_view windows_path);
   const Listing& ListingOf(const std::string& folder);
+  // The entry of `folder` named `part` in any letter case; null with
+  // `error` set when there is none or the folder cannot be listed.
+  const Entry* Find(const std::string& folder, const std::string& part, const std::string& upper,
+                    std::uint32_t& error);
 
   std::map<char, std::string> drives_;
   std::string system_directory_;
   std::string alternate_;
   std::unordered_map<std::string, std::unique_ptr<Listing>> listings_;
+  // Upper-cased Windows folder ("C\\PROGRAM FILES") to its resolution.
+  std::unordered_map<std::string, Resolved> folders_;
 };
 
 // The drives of a Wine prefix: C: is DIR/drive_c, the others are the
