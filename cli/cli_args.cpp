@@ -24,7 +24,8 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
   bool backup_given = false;
   for (std::size_t i = 1; i < argv.size(); ++i) {
     const std::string& a = argv[i];
-    const bool takes_value = a == "--format" || a == "--root" || a == "--key" || a == "--walk";
+    const bool takes_value = a == "--format" || a == "--root" || a == "--key" || a == "--walk" ||
+                             a == "--prefix" || a == "--offline" || a == "--user";
     if (takes_value && i + 1 >= argv.size()) return Fail("option '" + a + "' needs a value");
     if (a == "--quiet") {
       args.quiet = true;
@@ -56,6 +57,15 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
       } else {
         return Fail("unknown walk '" + w + "' (auto, snapshot or live)");
       }
+    } else if (a == "--prefix" || a == "--offline") {
+      const Source source = a == "--prefix" ? Source::kPrefix : Source::kOffline;
+      if (args.source != Source::kLive && args.source != source) {
+        return Fail("'--prefix' and '--offline' exclude each other");
+      }
+      args.source = source;
+      args.source_dir = argv[++i];
+    } else if (a == "--user") {
+      args.user = argv[++i];
     } else if (repair && (a == "--backup" || a == "--no-backup")) {
       const BackupChoice choice = a == "--backup" ? BackupChoice::kOn : BackupChoice::kOff;
       if (backup_given && choice != args.backup) {
@@ -69,12 +79,35 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
       return Fail("unexpected argument '" + a + "'");
     }
   }
+  // Only an offline installation has several profiles to choose from.
+  if (!args.user.empty() && args.source != Source::kOffline) {
+    return Fail("'--user' needs '--offline DIR'");
+  }
   return {std::move(args), {}};
 }
 
-ParseResult ParseBackups(std::span<const std::string> argv) {
+ParseResult ParseBackups(std::span<const std::string> all) {
   CliArgs args;
   args.command = Command::kBackups;
+  // --offline DIR and --user NAME may stand anywhere after the command.
+  std::vector<std::string> words;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (i > 0 && (all[i] == "--offline" || all[i] == "--user")) {
+      if (i + 1 >= all.size()) return Fail("option '" + all[i] + "' needs a value");
+      if (all[i] == "--offline") {
+        args.source = Source::kOffline;
+        args.source_dir = all[++i];
+      } else {
+        args.user = all[++i];
+      }
+      continue;
+    }
+    words.push_back(all[i]);
+  }
+  if (!args.user.empty() && args.source != Source::kOffline) {
+    return Fail("'--user' needs '--offline DIR'");
+  }
+  const std::span<const std::string> argv(words);
   if (argv.size() == 1) return {std::move(args), {}};
   const std::string& action = argv[1];
   if (action == "list") {

@@ -18,6 +18,10 @@ enum class BackupsAction { kList, kRestore, kVerify, kDelete };
 // How the scan reads the registry: from a snapshot of each root where one
 // can be taken and read (auto), only so (snapshot), or call by call (live).
 enum class WalkChoice { kAuto, kSnapshot, kLive };
+// Whose registry: the running system's, a Wine prefix's text files
+// (--prefix DIR) or the hives of a Windows installation not running
+// (--offline DIR), the last two read by the Linux build.
+enum class Source { kLive, kPrefix, kOffline };
 
 struct CliArgs {
   Command command = Command::kHelp;
@@ -28,6 +32,9 @@ struct CliArgs {
   bool quiet = false;
   // Live until a snapshot also holds the volatile keys the live walk sees.
   WalkChoice walk = WalkChoice::kLive;
+  Source source = Source::kLive;
+  std::string source_dir;  // the prefix or the installation's root
+  std::string user;        // --user: the profile shown as HKEY_CURRENT_USER
   // repair
   BackupChoice backup = BackupChoice::kProfile;
   bool yes = false;

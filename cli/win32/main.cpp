@@ -72,6 +72,9 @@ int wmain(int argc, wchar_t** argv) {
   const ParseResult parsed = ParseArgs(words);
   if (!parsed.args) return UsageError(parsed.error);
   const CliArgs& args = *parsed.args;
+  if (args.source != Source::kLive) {
+    return UsageError("'--prefix' and '--offline' are read by quillmar-cli on Linux");
+  }
   CatchInterrupts();
   switch (args.command) {
     case Command::kHelp:

@@ -4,6 +4,7 @@
 
 #include "app/system_services.h"
 #include "cli/answer_line.h"
+#include "cli/repair_console.h"
 #include "cli/repair_report.h"
 #include "cli/win32/commands.h"
 #include "cli/win32/console.h"
@@ -16,53 +17,6 @@
 namespace qm::cli {
 
 namespace {
-
-// The profile as the run sees it: BackupBeforeFix answers what the command
-// line chose; every other read and every write reaches ro.ini.
-class BackupChoiceProfile final : public PrivateProfile {
- public:
-  BackupChoiceProfile(PrivateProfile& file, std::optional<bool> backup)
-      : file_(file), backup_(backup) {}
-  [[nodiscard]] ProfileRead GetString(std::string_view file, std::string_view section,
-                                      std::string_view key, std::size_t buffer_chars) override {
-    if (backup_ && text::EqualsNoCase(section, kSettingsSection) &&
-        text::EqualsNoCase(key, kBackupBeforeFixKey)) {
-      return {*backup_ ? "1" : "0", 1};
-    }
-    return file_.GetString(file, section, key, buffer_chars);
-  }
-  [[nodiscard]] bool WriteString(std::string_view file, std::string_view section,
-                                 std::string_view key, std::string_view value) override {
-    return file_.WriteString(file, section, key, value);
-  }
-
- private:
-  PrivateProfile& file_;
-  std::optional<bool> backup_;
-};
-
-// The status line goes to standard error; the marks and messages are in
-// the report printed at the end.
-class ConsoleRepairView final : public RepairView, public MessageService {
- public:
-  explicit ConsoleRepairView(bool quiet) : quiet_(quiet) {}
-  void SetStatusText(std::string_view text) override {
-    if (!quiet_) Write(stderr, std::string(text) + "\n");
-  }
-  void SetRepairCount(std::string_view) override {}
-  void MarkRow(std::size_t, std::string_view, RowColour) override {}
-  void ColourRow(std::size_t, RowColour) override {}
-  void Show(std::string_view, int) override {}
-
- private:
-  bool quiet_;
-};
-
-std::optional<bool> BackupOverride(BackupChoice choice) {
-  if (choice == BackupChoice::kOn) return true;
-  if (choice == BackupChoice::kOff) return false;
-  return std::nullopt;
-}
 
 // Lists the rows and asks on the terminal; true on "y" or "yes".
 bool Confirmed(const ScanRun& run) {
@@ -111,7 +65,7 @@ int RepairCommand(const CliArgs& args) {
 
   app::SystemServices system;
   BackupChoiceProfile profile(system.profile, BackupOverride(args.backup));
-  ConsoleRepairView view(args.quiet);
+  ConsoleRepairView view(args.quiet, [](std::string_view text) { Write(stderr, text); });
   RepairServices services = system.Repair(profile, view, view);
   const RepairReport report = RunRepair(run.rows.Rows(), services);
   Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, report));

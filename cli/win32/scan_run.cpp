@@ -2,71 +2,16 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
 #include <string>
 
 #include "app/system_services.h"
 #include "cli/win32/console.h"
 #include "platform/win32/snapshot_registry.h"
 #include "profile/profile_store.h"
-#include "scan/reg_search.h"
-#include "scan/rules.h"
 
 namespace qm::cli {
 
 namespace {
-
-// Judges the finds as the scan window does and reports progress.
-class CliScan final : public SearchListener {
- public:
-  CliScan(FileSystem& fs, bool quiet)
-      : rule_(fs), quiet_(quiet), tty_(IsConsole(STD_ERROR_HANDLE)) {}
-
-  int SearchFound(std::string_view root, std::string_view key, std::string_view value,
-                  std::int32_t found, std::string_view name) override {
-    if (auto row = rule_.Judge(root, key, value, found, name)) {
-      row->type = search_ != nullptr ? search_->FoundType() : kRegNone;
-      rows_.Append(std::move(*row));
-    }
-    return 0;
-  }
-  int SearchKeyChanged(std::string_view full) override {
-    ++keys_;
-    const auto now = std::chrono::steady_clock::now();
-    // A terminal gets one line rewritten ten times a second; a log file
-    // gets a line a second.
-    const auto pace = tty_ ? std::chrono::milliseconds(100) : std::chrono::milliseconds(1000);
-    if (!quiet_ && now - last_ >= pace) {
-      last_ = now;
-      std::string line = std::to_string(keys_) + " keys, " + std::to_string(rows_.Count()) +
-                         " rows  " + std::string(full);
-      // Cut at a character's start, and shown as a text cell is, so the
-      // line stays one line of valid UTF-8.
-      std::size_t cut = std::min<std::size_t>(line.size(), 100);
-      while (cut > 0 && cut < line.size() && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
-        --cut;
-      line = TextCell(std::string_view(line).substr(0, cut));
-      Write(stderr, tty_ ? "\r" + line + "\x1b[K" : line + "\n");
-    }
-    return 0;
-  }
-  void SearchFinished(std::int32_t reason) override {
-    reason_ = reason;
-    if (!quiet_ && tty_) Write(stderr, "\r\x1b[K");
-  }
-
-  InvalidReferenceRule rule_;
-  const cRegSearch* search_ = nullptr;  // the walk reporting to this
-  ErrorList rows_;
-  long long keys_ = 0;
-  int reason_ = 0;
-
- private:
-  bool quiet_;
-  bool tty_;
-  std::chrono::steady_clock::time_point last_{};
-};
 
 // What the window's Stop writes: the rows found so far, then the time.
 void WriteStopFigures(app::SystemServices& system, std::size_t rows) {
@@ -78,20 +23,6 @@ void WriteStopFigures(app::SystemServices& system, std::size_t rows) {
 }
 
 }  // namespace
-
-std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
-  std::string where;
-  if (args.root != 0) {
-    where = std::string(RootKeyName(static_cast<RegKey>(static_cast<std::uint32_t>(args.root))));
-    if (!args.key.empty()) where += "\\" + args.key;
-  } else {
-    where = args.key.empty() ? std::string("any root") : args.key + " (below any root)";
-  }
-  const std::string why = status == kRegFileNotFound
-                              ? "does not exist"
-                              : "cannot be opened (error " + std::to_string(status) + ")";
-  return "quillmar-cli: the key " + where + " " + why + "; nothing was searched.\n";
-}
 
 bool ReportNothingSearched(const CliArgs& args, const ScanRun& run) {
   if (!run.snapshot_failure.empty()) {
@@ -135,34 +66,10 @@ ScanRun RunScan(const CliArgs& args) {
     failed.snapshot_failure = SnapshotFailure(args, snapshot);
     if (!failed.snapshot_failure.empty()) return failed;
   }
-  CliScan scan(system.fs, args.quiet);
-  cRegSearch* running = nullptr;
-  bool stopped_here = false;
-  cRegSearch search(registry, scan, [&running, &stopped_here] {
-    if (Interrupted() && running != nullptr && !stopped_here) {
-      stopped_here = true;
-      running->StopSearch();
-    }
-  });
-  running = &search;
-  scan.search_ = &search;
-  search.RootKey(args.root);
-  search.SubKey(args.key);
-  search.SearchFlags(kSearchValueNames | kSearchValueData);
-  search.SearchString(scan.rule_.Drive());
-  search.DoSearch();
-
-  ScanRun run;
-  run.interrupted = stopped_here;
-  // No start key opened, though one was tried: what --root and --key name
-  // is not there to search (a walk stopped before it began tried none).
-  run.start_failure = search.StartKeysOpened() == 0 ? search.StartKeyFailure() : kRegOk;
-  if (run.interrupted) WriteStopFigures(system, scan.rows_.Count());
-  scan.rows_.CheckAll();
-  run.rows = std::move(scan.rows_);
-  // The walk reports each key it reaches below a start key; the start
-  // keys are searched too.
-  run.summary = {scan.rule_.Drive(), scan.reason_, scan.keys_ + search.StartKeysOpened()};
+  const ScanProgress progress{IsConsole(STD_ERROR_HANDLE),
+                              [](std::string_view text) { Write(stderr, text); }, Interrupted};
+  ScanRun run = SearchRegistry(registry, system.fs, args, progress);
+  if (run.interrupted) WriteStopFigures(system, run.rows.Count());
   return run;
 }
 

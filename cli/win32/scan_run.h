@@ -2,26 +2,9 @@
 #pragma once
 
 #include "cli/cli_args.h"
-#include "cli/scan_report.h"
-#include "platform/registry.h"
-#include "scan/error_list.h"
+#include "cli/scan_search.h"
 
 namespace qm::cli {
-
-struct ScanRun {
-  ErrorList rows;  // every row checked
-  ScanSummary summary;
-  bool interrupted = false;  // Ctrl+C stopped the walk
-  // kRegOk, or why the start key (--root and --key) could not be opened
-  // under any root: then nothing was searched.
-  RegStatus start_failure = kRegOk;
-  // With --walk snapshot: the message for a root whose snapshot could not
-  // be taken or read. Then nothing was searched.
-  std::string snapshot_failure;
-};
-
-// The message for a start key that could not be opened.
-[[nodiscard]] std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status);
 
 // True when the run searched nothing (no snapshot, or no start key): then
 // the reason has been written to standard error and the command exits 3.

@@ -46,6 +46,13 @@ TEST(CliArgs, UsageErrorsNameTheBadArgument) {
       {"scan --walk", "option '--walk' needs a value"},
       {"scan --walk fast", "unknown walk 'fast' (auto, snapshot or live)"},
       {"repair --walk Live", "unknown walk 'Live' (auto, snapshot or live)"},
+      {"scan --prefix", "option '--prefix' needs a value"},
+      {"repair --offline", "option '--offline' needs a value"},
+      {"scan --prefix /p --offline /mnt", "'--prefix' and '--offline' exclude each other"},
+      {"scan --user ann", "'--user' needs '--offline DIR'"},
+      {"scan --prefix /p --user ann", "'--user' needs '--offline DIR'"},
+      {"backups restore 1 --offline", "option '--offline' needs a value"},
+      {"backups restore 1 --user ann", "'--user' needs '--offline DIR'"},
   };
   for (const auto& c : cases) {
     const auto argv = Split(c.line);

@@ -1,0 +1,99 @@
+#include "cli/linux/backup_disk.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "platform/file_system.h"
+
+namespace qm::cli {
+
+namespace {
+
+// The Windows codes the writer tells apart.
+std::uint32_t WindowsError(int e) {
+  switch (e) {
+    case EEXIST:
+      return kErrAlreadyExists;
+    case ENOSPC:
+      return kErrDiskFull;
+    case ENOENT:
+      return kErrPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return kErrAccessDenied;
+    default:
+      return 31;  // a device that does not work
+  }
+}
+
+}  // namespace
+
+std::string LinuxBackupDisk::NewPath(std::string_view path) {
+  const std::size_t cut = path.rfind('\\');
+  if (cut == std::string_view::npos) return {};
+  const std::string folder = files_.LinuxPath(path.substr(0, cut));
+  if (folder.empty()) return {};
+  // A name already there in other letters is the same name on Windows.
+  const std::string existing = files_.LinuxPath(path);
+  return existing.empty() ? folder + "/" + std::string(path.substr(cut + 1)) : existing;
+}
+
+PathState LinuxBackupDisk::Inspect(std::string_view path) {
+  const PathQuery q = files_.QueryPath(path);
+  if (!q.exists) {
+    if (q.error == kErrFileNotFound || q.error == kErrPathNotFound) return {PathKind::kMissing, 0};
+    return {PathKind::kUnknown, q.error};
+  }
+  struct stat st {};
+  if (::stat(files_.LinuxPath(path).c_str(), &st) != 0) {
+    return {PathKind::kUnknown, WindowsError(errno)};
+  }
+  return {S_ISDIR(st.st_mode) ? PathKind::kFolder : PathKind::kFile, 0};
+}
+
+std::uint32_t LinuxBackupDisk::CreateFolder(std::string_view path) {
+  const std::string target = NewPath(path);
+  if (target.empty()) return kErrPathNotFound;
+  const std::uint32_t rc = ::mkdir(target.c_str(), 0755) == 0 ? 0 : WindowsError(errno);
+  files_.ForgetListings();
+  return rc;
+}
+
+std::uint32_t LinuxBackupDisk::PublishNewFile(std::string_view path,
+                                              std::span<const std::uint8_t> bytes) {
+  const std::string target = NewPath(path);
+  if (target.empty()) return kErrPathNotFound;
+  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (fd < 0) return WindowsError(errno);
+  files_.ForgetListings();
+  std::size_t done = 0;
+  int failure = 0;
+  while (done < bytes.size() && failure == 0) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) failure = n < 0 ? errno : ENOSPC;
+    done += n > 0 ? static_cast<std::size_t>(n) : 0;
+  }
+  if (failure == 0 && ::fsync(fd) != 0) failure = errno;
+  if (::close(fd) != 0 && failure == 0) failure = errno;
+  if (failure != 0) {
+    // No half-written backup is ever left to be listed or restored.
+    ::unlink(target.c_str());
+    return WindowsError(failure);
+  }
+  return 0;
+}
+
+LocalDateTimeText LinuxBackupClock::Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  return FixedDateTimeText({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                            local.tm_min, local.tm_sec});
+}
+
+}  // namespace qm::cli

@@ -1,0 +1,162 @@
+// quillmar-cli repair --offline: the scan, a backup on the installation's
+// drive, the deletions in the loaded tree, and then each changed hive
+// written whole and put in place of the original.
+#include <set>
+
+#include "cli/answer_line.h"
+#include "cli/linux/backup_disk.h"
+#include "cli/linux/commands.h"
+#include "cli/linux/console.h"
+#include "cli/linux/source.h"
+#include "cli/repair_console.h"
+#include "cli/repair_report.h"
+#include "cli/scan_search.h"
+#include "platform/linux/hive_file.h"
+#include "repair/code_page.h"
+#include "repair/row_value.h"
+#include "scan/reg_search.h"
+
+namespace qm::cli {
+
+namespace {
+
+// Offline there is no ro.ini: BackupBeforeFix is on unless --no-backup,
+// and the repair's count is not recorded.
+class NoProfile final : public PrivateProfile {
+ public:
+  [[nodiscard]] ProfileRead GetString(std::string_view, std::string_view section,
+                                      std::string_view key, std::size_t) override {
+    if (text::EqualsNoCase(section, kSettingsSection) &&
+        text::EqualsNoCase(key, kBackupBeforeFixKey)) {
+      return {"1", 1};
+    }
+    return {};
+  }
+  [[nodiscard]] bool WriteString(std::string_view, std::string_view, std::string_view,
+                                 std::string_view) override {
+    return true;
+  }
+};
+
+// The hives the rows live in, each once.
+std::set<std::string> HivesOfRows(const posix::OfflineWindows& offline, const ErrorList& rows) {
+  std::set<std::string> hives;
+  for (const RegErrorRow& row : rows.Rows()) {
+    for (std::string& file : offline.HivesOf(RootKeyFromName(row.root), row.key_path)) {
+      hives.insert(std::move(file));
+    }
+  }
+  return hives;
+}
+
+// The message for the first hive that must not be written, or empty.
+std::string UnwritableHive(const std::set<std::string>& hives) {
+  for (const std::string& file : hives) {
+    const posix::HiveHeader header = posix::ReadHiveHeader(file);
+    if (!header.read) return "quillmar-cli: " + header.error + "; nothing was changed.\n";
+    if (header.clean) continue;
+    return "quillmar-cli: the hive " + file +
+           " was not closed cleanly (its two sequence numbers differ): Windows was "
+           "hibernated or shut down with fast start-up, and changes are still in its log "
+           "files. Boot Windows and shut it down fully (turn fast start-up off, or hold Shift "
+           "while choosing Shut down), then repair again. Nothing was changed.\n";
+  }
+  return {};
+}
+
+bool Confirmed(const ScanRun& run) {
+  Write(stderr, FormatReport(ReportFormat::kText, run.summary, run.rows) + "Delete these " +
+                    std::to_string(run.rows.Count()) + " registry values? [y/N] ");
+  const std::optional<std::string> answer = ReadAnswerLine(stdin);
+  return answer && IsYes(*answer);
+}
+
+}  // namespace
+
+int RepairOfflineCommand(const CliArgs& args) {
+  SourceOpened opened = OpenSource(args);
+  if (!opened.source) {
+    Write(stderr, opened.error);
+    return 3;
+  }
+  posix::OfflineWindows& offline = *opened.source->Offline();
+  const ScanProgress progress{IsTerminal(stderr),
+                              [](std::string_view text) { Write(stderr, text); }, Interrupted};
+  ScanRun run = SearchRegistry(opened.source->Reader(), opened.source->Files(), args, progress);
+  if (run.start_failure != kRegOk) {
+    Write(stderr, StartKeyFailureMessage(args, run.start_failure));
+    return 3;
+  }
+  if (run.summary.reason > kSearchStopped || run.interrupted) {
+    Write(stdout, FormatReport(args.format, run.summary, run.rows));
+    Write(stderr, run.interrupted ? "quillmar-cli: the scan was stopped; nothing was repaired.\n"
+                                  : "quillmar-cli: the scan failed; nothing was repaired.\n");
+    return run.interrupted ? 1 : 3;
+  }
+  if (run.rows.Count() == 0) {
+    Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, RepairReport{}));
+    return 0;
+  }
+  // Before anything is written, the backup included: a hive with changes
+  // still in its logs would lose them, or be ruined, if written now.
+  const std::set<std::string> hives = HivesOfRows(offline, run.rows);
+  if (const std::string refused = UnwritableHive(hives); !refused.empty()) {
+    Write(stderr, refused);
+    return 3;
+  }
+  if (!args.yes) {
+    if (!IsTerminal(stdin)) {
+      Write(stderr,
+            "quillmar-cli: standard input is not a terminal, so nobody can confirm "
+            "deleting " +
+                std::to_string(run.rows.Count()) +
+                " registry values; nothing was deleted. Give --yes to repair "
+                "without asking.\n");
+      return 2;
+    }
+    if (!Confirmed(run)) {
+      Write(stderr, "Nothing was deleted.\n");
+      return 0;
+    }
+  }
+
+  NoProfile none;
+  BackupChoiceProfile profile(none, BackupOverride(args.backup));
+  ConsoleRepairView view(args.quiet, [](std::string_view text) { Write(stderr, text); });
+  LinuxBackupDisk disk(opened.source->Files());
+  Windows1252CodePage code_page;
+  LinuxBackupClock clock;
+  // The backup lies in C:\RegBackups of the installation, where the
+  // system's registry editor can import it once Windows runs again.
+  RepairServices services{offline.Editor(), profile, view, view,
+                          BackupPlace{"C:", disk, code_page, clock}};
+  RepairReport report = RunRepair(run.rows.Rows(), services);
+  if (!report.stopped) {
+    // The tree has the deletions; each changed hive now gets them. A hive
+    // that cannot be written leaves its rows not repaired.
+    std::set<std::string> failed;
+    for (const auto& [file, changes] : offline.Changes()) {
+      const posix::HiveWriteResult w = posix::WriteHive(file, changes);
+      if (w.ok) continue;
+      Write(stderr, "quillmar-cli: " + w.error + "; the hive is as it was.\n");
+      failed.insert(file);
+    }
+    for (std::size_t i = 0; i < report.rows.size(); ++i) {
+      if (report.rows[i] != RowOutcome::kRepaired) continue;
+      const RegErrorRow& row = run.rows.Rows()[i];
+      for (const std::string& file : offline.HivesOf(RootKeyFromName(row.root), row.key_path)) {
+        if (failed.count(file) != 0) report.rows[i] = RowOutcome::kFailed;
+      }
+    }
+    report.repaired = report.failed = report.skipped = 0;
+    for (RowOutcome o : report.rows) {
+      report.repaired += o == RowOutcome::kRepaired;
+      report.failed += o == RowOutcome::kFailed;
+      report.skipped += o == RowOutcome::kSkipped;
+    }
+  }
+  Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, report));
+  return RepairExitStatus(report);
+}
+
+}  // namespace qm::cli

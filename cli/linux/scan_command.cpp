@@ -1,0 +1,29 @@
+// quillmar-cli scan on Linux: the rows of the scan window's search over a
+// prefix's or an installation's registry.
+#include "cli/linux/commands.h"
+#include "cli/linux/console.h"
+#include "cli/linux/source.h"
+#include "cli/scan_search.h"
+#include "scan/reg_search.h"
+
+namespace qm::cli {
+
+int ScanCommand(const CliArgs& args) {
+  SourceOpened opened = OpenSource(args);
+  if (!opened.source) {
+    Write(stderr, opened.error);
+    return 3;
+  }
+  const ScanProgress progress{IsTerminal(stderr),
+                              [](std::string_view text) { Write(stderr, text); }, Interrupted};
+  const ScanRun run =
+      SearchRegistry(opened.source->Reader(), opened.source->Files(), args, progress);
+  if (run.start_failure != qm::kRegOk) {
+    Write(stderr, StartKeyFailureMessage(args, run.start_failure));
+    return 3;
+  }
+  Write(stdout, FormatReport(args.format, run.summary, run.rows));
+  return run.summary.reason > qm::kSearchStopped ? 3 : 0;
+}
+
+}  // namespace qm::cli

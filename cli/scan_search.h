@@ -1,0 +1,48 @@
+// The scan window's search and rules over any registry and file system,
+// shared by the Windows program and the Linux one.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "cli/cli_args.h"
+#include "cli/scan_report.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "scan/error_list.h"
+
+namespace qm::cli {
+
+struct ScanRun {
+  ErrorList rows;  // every row checked
+  ScanSummary summary;
+  bool interrupted = false;  // Ctrl+C stopped the walk
+  // kRegOk, or why the start key (--root and --key) could not be opened
+  // under any root: then nothing was searched.
+  RegStatus start_failure = kRegOk;
+  // With --walk snapshot: the message for a root whose snapshot could not
+  // be taken or read. Then nothing was searched.
+  std::string snapshot_failure;
+};
+
+// The message for a start key that could not be opened.
+[[nodiscard]] std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status);
+
+// Where the walk's progress goes. `tty` picks the pace and the rewritten
+// line of a terminal over a line a second for a log; `write` gets each
+// piece of text for standard error. No progress at all with args.quiet.
+struct ScanProgress {
+  bool tty = false;
+  std::function<void(std::string_view)> write;
+  // Asked at every key: true stops the walk, as Ctrl+C does.
+  std::function<bool()> interrupted;
+};
+
+// Searches `registry` for values naming a missing program file on `fs`'s
+// system drive, from the roots and key that args give, as the scan window
+// does. The rows come back checked, in the order found.
+[[nodiscard]] ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const CliArgs& args,
+                                     const ScanProgress& progress);
+
+}  // namespace qm::cli

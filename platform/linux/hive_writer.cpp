@@ -1,0 +1,177 @@
+#include "platform/linux/hive_writer.h"
+
+#include <fcntl.h>
+#include <hivex.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace qm::posix {
+
+namespace {
+
+struct HiveCloser {
+  void operator()(hive_h* h) const { hivex_close(h); }
+};
+using Hive = std::unique_ptr<hive_h, HiveCloser>;
+
+struct FreeDeleter {
+  void operator()(void* p) const { std::free(p); }
+};
+
+HiveWriteResult Failed(std::string message) {
+  const int e = errno;
+  if (e != 0) message += std::string(" (") + std::strerror(e) + ")";
+  return {false, std::move(message)};
+}
+
+// The key at `path`, created on the way when `create`; 0 when missing.
+hive_node_h KeyAt(hive_h* h, const std::string& path, bool create) {
+  hive_node_h node = hivex_root(h);
+  std::size_t pos = 0;
+  while (node != 0 && pos < path.size()) {
+    std::size_t end = path.find('\\', pos);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(pos, end - pos);
+    pos = end + 1;
+    if (part.empty()) continue;
+    errno = 0;
+    hive_node_h child = hivex_node_get_child(h, node, part.c_str());
+    if (child == 0 && errno == 0 && create) child = hivex_node_add_child(h, node, part.c_str());
+    node = child;
+  }
+  return node;
+}
+
+// Replaces the key's values with all but the one named: hivex sets a
+// key's whole value list at once.
+bool DeleteValue(hive_h* h, hive_node_h node, const std::string& name) {
+  std::unique_ptr<hive_value_h, FreeDeleter> values(hivex_node_values(h, node));
+  if (!values) return false;
+  struct Kept {
+    std::unique_ptr<char, FreeDeleter> key, data;
+    std::uint32_t type = 0;
+    std::size_t len = 0;
+  };
+  std::vector<Kept> kept;
+  bool found = false;
+  for (const hive_value_h* v = values.get(); *v != 0; ++v) {
+    Kept k;
+    k.key.reset(hivex_value_key(h, *v));
+    if (!k.key) return false;
+    if (strcasecmp(k.key.get(), name.c_str()) == 0) {
+      found = true;
+      continue;
+    }
+    k.data.reset(hivex_value_value(h, *v, reinterpret_cast<hive_type*>(&k.type), &k.len));
+    if (!k.data) return false;
+    kept.push_back(std::move(k));
+  }
+  if (!found) return true;
+  std::vector<hive_set_value> set;
+  for (Kept& k : kept) {
+    set.push_back({k.key.get(), static_cast<hive_type>(k.type), k.len, k.data.get()});
+  }
+  return hivex_node_set_values(h, node, set.size(), set.data(), 0) == 0;
+}
+
+bool SetValue(hive_h* h, hive_node_h node, const RegValue& value) {
+  hive_set_value v{const_cast<char*>(value.name.c_str()), static_cast<hive_type>(value.type),
+                   value.data.size(),
+                   const_cast<char*>(reinterpret_cast<const char*>(value.data.data()))};
+  return hivex_node_set_value(h, node, &v, 0) == 0;
+}
+
+bool SyncFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+bool SyncFolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return SyncFile(slash == std::string::npos ? "." : path.substr(0, slash + 1));
+}
+
+// A copy of the file at `to`, flushed; never over an existing one.
+bool CopyWhole(const std::string& from, const std::string& to) {
+  const int in = ::open(from.c_str(), O_RDONLY);
+  if (in < 0) return false;
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (out < 0) {
+    ::close(in);
+    return false;
+  }
+  bool ok = true;
+  char buf[1 << 16];
+  for (ssize_t n; ok && (n = ::read(in, buf, sizeof buf)) != 0;) {
+    ok = n > 0;
+    for (ssize_t done = 0; ok && done < n;) {
+      const ssize_t w = ::write(out, buf + done, static_cast<std::size_t>(n - done));
+      ok = w > 0;
+      done += w > 0 ? w : 0;
+    }
+  }
+  ok = ok && ::fsync(out) == 0;
+  ok = (::close(out) == 0) && ok;
+  ::close(in);
+  if (!ok) ::unlink(to.c_str());
+  return ok;
+}
+
+}  // namespace
+
+HiveWriteResult WriteHive(const std::string& file, const std::vector<HiveChange>& changes,
+                          const HiveFileSteps& steps) {
+  errno = 0;
+  Hive h(hivex_open(file.c_str(), HIVEX_OPEN_WRITE));
+  if (!h) return Failed(file + " does not open for writing");
+  for (const HiveChange& c : changes) {
+    const bool set = c.kind == HiveChange::Kind::kSetValue;
+    errno = 0;
+    const hive_node_h node = KeyAt(h.get(), c.path, set);
+    if (node == 0) {
+      if (!set && errno == 0) continue;  // its key is gone: so is the value
+      return Failed(file + ": the key " + c.path + " cannot be " + (set ? "made" : "read"));
+    }
+    if (!(set ? SetValue(h.get(), node, c.value) : DeleteValue(h.get(), node, c.value.name))) {
+      return Failed(file + ": the value '" + c.value.name + "' of " + c.path + " cannot be " +
+                    (set ? "written" : "deleted"));
+    }
+  }
+  const std::string fresh = file + ".quillmar-new";
+  ::unlink(fresh.c_str());
+  errno = 0;
+  if (hivex_commit(h.get(), fresh.c_str(), 0) != 0 || !SyncFile(fresh)) {
+    const HiveWriteResult r = Failed(fresh + " cannot be written whole");
+    ::unlink(fresh.c_str());
+    return r;
+  }
+  const std::string original = file + kOriginalSuffix;
+  struct stat st {};
+  errno = 0;
+  if (::stat(original.c_str(), &st) != 0 && !CopyWhole(file, original)) {
+    const HiveWriteResult r = Failed(original + " cannot be kept");
+    ::unlink(fresh.c_str());
+    return r;
+  }
+  const auto rename = steps.rename ? steps.rename : [](const char* from, const char* to) {
+    return ::rename(from, to);
+  };
+  errno = 0;
+  if (rename(fresh.c_str(), file.c_str()) != 0) {
+    const HiveWriteResult r = Failed(fresh + " cannot be renamed over " + file);
+    ::unlink(fresh.c_str());
+    return r;
+  }
+  SyncFolderOf(file);
+  return {true, {}};
+}
+
+}  // namespace qm::posix

@@ -1,0 +1,323 @@
+#include "platform/linux/offline_windows.h"
+
+#include <cstdio>
+
+#include "platform/linux/hive_file.h"
+#include "platform/text.h"
+
+namespace qm::posix {
+
+namespace {
+
+constexpr RegKey kHkeyCurrentConfig = 0x80000005u;
+constexpr RegKey kHkeyDynData = 0x80000006u;
+constexpr std::string_view kProfileList =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+// The few variables ProfileImagePath uses, as the system expands them.
+std::string Expand(std::string_view path) {
+  struct Var {
+    std::string_view name;
+    std::string_view value;
+  };
+  static constexpr Var kVars[] = {
+      {"%SYSTEMDRIVE%", "C:"}, {"%SYSTEMROOT%", "C:\\Windows"}, {"%WINDIR%", "C:\\Windows"}};
+  std::string out(path);
+  for (const Var& v : kVars) {
+    for (std::size_t at = text::UpperCase(out).find(v.name); at != std::string::npos;
+         at = text::UpperCase(out).find(v.name)) {
+      out.replace(at, v.name.size(), v.value);
+    }
+  }
+  return out;
+}
+
+std::string StringData(const RegValue& v) {
+  return text::Utf16LeToUtf8(v.data.data(), v.data.size(), true);
+}
+
+bool IsUserSid(std::string_view sid) {
+  return sid.substr(0, 9) == "S-1-5-21-";
+}
+
+}  // namespace
+
+// Keys opened through the editor keep the path they were opened by, as the
+// root shows it, so that each change finds the hive and the key it names.
+class OfflineWindows::ChangeRecorder final : public RegistryEditor {
+ public:
+  explicit ChangeRecorder(OfflineWindows& owner) : o_(owner) {}
+
+  RegStatus OpenKeyForQuery(RegKey parent, std::string_view path, RegKey* out) override {
+    return Open(parent, path, out, false);
+  }
+  RegStatus OpenKeyForWrite(RegKey parent, std::string_view path, RegKey* out) override {
+    return Open(parent, path, out, false);
+  }
+  RegStatus CreateKeyForWrite(RegKey parent, std::string_view path, RegKey* out) override {
+    return Open(parent, path, out, true);
+  }
+  RegStatus QueryValue(RegKey key, std::string_view name, RegValue& value) override {
+    return o_.tree_->QueryValue(key, name, value);
+  }
+  RegStatus DeleteValue(RegKey key, std::string_view name) override {
+    const auto it = opened_.find(key);
+    if (it == opened_.end()) return kRegInvalidHandle;
+    const auto place = PlaceFor(it->second, &name);
+    // A key no hive holds (a volatile one, a root's own values) cannot be
+    // changed on disk.
+    if (!place) return kRegAccessDenied;
+    const RegStatus rc = o_.tree_->DeleteValue(key, name);
+    if (rc != kRegOk) return rc;
+    o_.changes_[place->file].push_back(
+        {HiveChange::Kind::kDeleteValue, place->inner, RegValue{std::string(name), kRegNone, {}}});
+    return kRegOk;
+  }
+  RegStatus WriteValue(RegKey key, const RegValue& value) override {
+    const auto it = opened_.find(key);
+    if (it == opened_.end()) return kRegInvalidHandle;
+    const auto place = PlaceFor(it->second, nullptr);
+    if (!place) return kRegAccessDenied;
+    const RegStatus rc = o_.tree_->WriteValue(key, value);
+    if (rc != kRegOk) return rc;
+    o_.changes_[place->file].push_back({HiveChange::Kind::kSetValue, place->inner, value});
+    return kRegOk;
+  }
+  void CloseKey(RegKey key) override {
+    opened_.erase(key);
+    o_.tree_->CloseKey(key);
+  }
+
+ private:
+  struct Opened {
+    RegKey root;
+    std::string path;
+  };
+
+  RegStatus Open(RegKey parent, std::string_view path, RegKey* out, bool create) {
+    *out = kNoKey;
+    Opened at;
+    if (IsPredefinedRoot(parent)) {
+      at = {CanonicalRoot(parent), std::string(path)};
+    } else {
+      const auto it = opened_.find(parent);
+      if (it == opened_.end()) return kRegInvalidHandle;
+      at = it->second;
+      if (!path.empty()) at.path += (at.path.empty() ? "" : "\\") + std::string(path);
+    }
+    // The tree holds HKEY_CURRENT_CONFIG where the running system keeps it.
+    RegKey tree_root = at.root;
+    std::string tree_path = at.path;
+    if (at.root == kHkeyCurrentConfig) {
+      tree_root = kHkeyLocalMachine;
+      tree_path = "SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current" +
+                  (at.path.empty() ? "" : "\\" + at.path);
+    }
+    const RegStatus rc = create ? o_.tree_->CreateKeyForWrite(tree_root, tree_path, out)
+                                : o_.tree_->OpenKeyForWrite(tree_root, tree_path, out);
+    if (rc == kRegOk) opened_[*out] = std::move(at);
+    return rc;
+  }
+
+  // In the merged classes a value that the current user's classes hold is
+  // theirs, and so is a value written to a class key they hold; any other
+  // is the machine's. `deleted` names the value to delete, null for a write.
+  std::optional<Place> PlaceFor(const Opened& at, const std::string_view* deleted) {
+    bool in_user = false;
+    if (at.root == kHkeyClassesRoot && !o_.current_sid_.empty()) {
+      ScopedKey<MemoryRegistry> user(*o_.tree_);
+      RegValue v;
+      in_user = o_.tree_->OpenKey(kHkeyUsers, o_.current_sid_ + "_Classes\\" + at.path,
+                                  user.Put()) == kRegOk &&
+                (deleted == nullptr || o_.tree_->QueryValue(user.Get(), *deleted, v) == kRegOk);
+    }
+    return o_.PlaceOf(at.root, at.path, in_user);
+  }
+
+  OfflineWindows& o_;
+  std::map<RegKey, Opened> opened_;
+};
+
+OfflineWindows::~OfflineWindows() = default;
+
+RegistryEditor& OfflineWindows::Editor() {
+  if (!recorder_) recorder_ = std::make_unique<ChangeRecorder>(*this);
+  return *recorder_;
+}
+
+void OfflineWindows::AddMount(RegKey root, std::string prefix, std::string file,
+                              std::string inner) {
+  Mount m{root, std::move(prefix), std::move(file), std::move(inner)};
+  // The longest prefix is found first.
+  auto at = mounts_.begin();
+  while (at != mounts_.end() && at->prefix.size() >= m.prefix.size()) ++at;
+  mounts_.insert(at, std::move(m));
+}
+
+std::optional<OfflineWindows::Place> OfflineWindows::PlaceOf(RegKey root, std::string_view path,
+                                                             bool in_user_classes) const {
+  root = CanonicalRoot(root);
+  if (root == kHkeyClassesRoot) {
+    if (in_user_classes && !user_classes_.empty()) return Place{user_classes_, std::string(path)};
+    return Place{software_, path.empty() ? "Classes" : "Classes\\" + std::string(path)};
+  }
+  const std::string upper = text::UpperCase(path);
+  for (const Mount& m : mounts_) {
+    if (m.root != root) continue;
+    const std::string prefix = text::UpperCase(m.prefix);
+    if (!prefix.empty() && upper != prefix &&
+        upper.compare(0, prefix.size() + 1, prefix + "\\") != 0) {
+      continue;
+    }
+    std::string rest(path.substr(std::min(path.size(), prefix.size())));
+    if (!rest.empty() && rest[0] == '\\') rest.erase(0, 1);
+    std::string inner = m.inner;
+    if (!rest.empty()) inner += (inner.empty() ? "" : "\\") + rest;
+    return Place{m.file, inner};
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> OfflineWindows::HivesOf(RegKey root, std::string_view path) const {
+  std::vector<std::string> files;
+  for (const bool user : {true, false}) {
+    const auto place = PlaceOf(root, path, user);
+    if (place && (files.empty() || files.front() != place->file)) files.push_back(place->file);
+  }
+  return files;
+}
+
+OfflineWindows::OfflineWindows() : tree_(std::make_unique<MemoryRegistry>()), view_(*tree_) {
+  view_.Map(kHkeyCurrentConfig, kHkeyLocalMachine,
+            "SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current");
+  view_.Absent(kHkeyPerformanceData);
+  view_.Absent(kHkeyDynData);
+}
+
+bool OfflineWindows::Fail(std::string message) {
+  error_ = std::move(message);
+  return false;
+}
+
+bool OfflineWindows::FindProfiles(LinuxFileSystem& files) {
+  ScopedKey<MemoryRegistry> list(*tree_);
+  if (tree_->OpenKey(kHkeyLocalMachine, kProfileList, list.Put()) != kRegOk) return true;
+  std::string sid;
+  for (std::uint32_t i = 0; tree_->EnumKey(list.Get(), i, sid) == kRegOk; ++i) {
+    ScopedKey<MemoryRegistry> entry(*tree_);
+    RegValue image;
+    if (tree_->OpenKey(list.Get(), sid, entry.Put()) != kRegOk ||
+        tree_->QueryValue(entry.Get(), "ProfileImagePath", image) != kRegOk) {
+      continue;
+    }
+    const std::string folder = Expand(StringData(image));
+    OfflineProfile p;
+    p.sid = sid;
+    p.name = folder.substr(folder.rfind('\\') + 1);
+    p.ntuser = files.LinuxPath(folder + "\\NTUSER.DAT");
+    // Service and system profiles without a hive of their own are not
+    // loaded on a running system either.
+    if (p.ntuser.empty()) continue;
+    p.usrclass = files.LinuxPath(folder + "\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat");
+    profiles_.push_back(std::move(p));
+  }
+  return true;
+}
+
+bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
+  const auto hive = [&files](std::string_view name) {
+    return files.LinuxPath(std::string(kConfigFolder) + "\\" + std::string(name));
+  };
+  const auto load = [this](const std::string& file, RegKey root, std::string_view under,
+                           std::string_view subtree = {}) {
+    const HiveRead r = LoadHive(file, *tree_, root, under, subtree);
+    if (!r.ok) error_ = r.error;
+    return r.ok;
+  };
+  for (const char* name : {"SOFTWARE", "SYSTEM", "DEFAULT"}) {
+    if (hive(name).empty()) {
+      return Fail("the folder has no Windows\\System32\\config\\" + std::string(name) +
+                  ": it is not the root of a Windows installation");
+    }
+  }
+  if (!load(hive("SOFTWARE"), kHkeyLocalMachine, "SOFTWARE")) return false;
+  if (!load(hive("SYSTEM"), kHkeyLocalMachine, "SYSTEM")) return false;
+  RegValue current;
+  ScopedKey<MemoryRegistry> select(*tree_);
+  if (tree_->OpenKey(kHkeyLocalMachine, "SYSTEM\\Select", select.Put()) != kRegOk ||
+      tree_->QueryValue(select.Get(), "Current", current) != kRegOk || current.type != kRegDword ||
+      current.data.size() != 4) {
+    return Fail(hive("SYSTEM") + " has no Select\\Current naming the current control set");
+  }
+  const std::uint32_t set = current.data[0] | current.data[1] << 8 | current.data[2] << 16 |
+                            static_cast<std::uint32_t>(current.data[3]) << 24;
+  char set_name[32];
+  std::snprintf(set_name, sizeof set_name, "SYSTEM\\ControlSet%03u", set);
+  tree_->SetLink(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet", kHkeyLocalMachine, set_name);
+  software_ = hive("SOFTWARE");
+  const std::string set_key = std::string(set_name).substr(7);  // past "SYSTEM\"
+  AddMount(kHkeyLocalMachine, "SOFTWARE", software_, "");
+  AddMount(kHkeyLocalMachine, "SYSTEM", hive("SYSTEM"), "");
+  AddMount(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet", hive("SYSTEM"), set_key);
+  AddMount(kHkeyCurrentConfig, "", hive("SYSTEM"), set_key + "\\Hardware Profiles\\Current");
+  AddMount(kHkeyUsers, ".DEFAULT", hive("DEFAULT"), "");
+
+  if (!FindProfiles(files)) return false;
+  std::string names;
+  std::size_t users = 0;
+  const OfflineProfile* chosen = nullptr;
+  for (const OfflineProfile& p : profiles_) {
+    if (!user.empty() && text::EqualsNoCase(p.name, user)) chosen = &p;
+    if (!IsUserSid(p.sid)) continue;
+    names += (users++ == 0 ? "" : ", ") + p.name;
+    if (user.empty()) chosen = &p;
+  }
+  if (!user.empty() && chosen == nullptr) {
+    return Fail("no profile is named " + std::string(user) + " (profiles: " + names + ")");
+  }
+  if (user.empty() && users > 1) {
+    return Fail("several profiles (" + names + "): choose one with --user NAME");
+  }
+  if (chosen != nullptr) current_sid_ = chosen->sid;
+
+  if (!load(hive("DEFAULT"), kHkeyUsers, ".DEFAULT")) return false;
+  for (const OfflineProfile& p : profiles_) {
+    AddMount(kHkeyUsers, p.sid, p.ntuser, "");
+    if (!p.usrclass.empty()) {
+      AddMount(kHkeyUsers, p.sid + "_Classes", p.usrclass, "");
+      AddMount(kHkeyUsers, p.sid + "\\Software\\Classes", p.usrclass, "");
+    }
+    if (&p == chosen) {
+      AddMount(kHkeyCurrentUser, "", p.ntuser, "");
+      if (!p.usrclass.empty()) {
+        AddMount(kHkeyCurrentUser, "Software\\Classes", p.usrclass, "");
+        user_classes_ = p.usrclass;
+      }
+      if (!load(p.ntuser, kHkeyCurrentUser, {})) return false;
+      tree_->MountCurrentUserUnderUsers(p.sid);
+    } else if (!load(p.ntuser, kHkeyUsers, p.sid)) {
+      return false;
+    }
+    if (p.usrclass.empty()) continue;
+    if (!load(p.usrclass, kHkeyUsers, p.sid + "_Classes")) return false;
+    // The user's hive shows its classes hive at Software\Classes.
+    tree_->SetLink(&p == chosen ? kHkeyCurrentUser : kHkeyUsers,
+                   &p == chosen ? std::string("Software\\Classes") : p.sid + "\\Software\\Classes",
+                   kHkeyUsers, p.sid + "_Classes");
+  }
+  // HKEY_CLASSES_ROOT: the machine's classes, and the current user's over
+  // them, where a user's registration wins.
+  ScopedKey<MemoryRegistry> classes(*tree_);
+  if (tree_->OpenKey(kHkeyLocalMachine, "SOFTWARE\\Classes", classes.Put()) == kRegOk &&
+      !load(hive("SOFTWARE"), kHkeyClassesRoot, {}, "Classes")) {
+    return false;
+  }
+  if (chosen != nullptr && !chosen->usrclass.empty() &&
+      !load(chosen->usrclass, kHkeyClassesRoot, {})) {
+    return false;
+  }
+  if (chosen == nullptr) view_.Absent(kHkeyCurrentUser);
+  return true;
+}
+
+}  // namespace qm::posix

@@ -1,0 +1,96 @@
+// The registry of a Windows installation that is not running, from its
+// hive files, seen through the roots as that system shows them when it
+// runs: HKEY_LOCAL_MACHINE\SOFTWARE and \SYSTEM (CurrentControlSet being
+// the control set that SYSTEM\Select\Current names), HKEY_USERS with
+// .DEFAULT and each profile of ProfileList by its SID (its classes as
+// SID_Classes), HKEY_CURRENT_USER as one of them, HKEY_CLASSES_ROOT as the
+// machine's classes with that user's over them, HKEY_CURRENT_CONFIG as the
+// current hardware profile.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/linux/hive_writer.h"
+#include "platform/linux/linux_file_system.h"
+#include "platform/linux/mapped_roots.h"
+#include "platform/memory_registry.h"
+#include "platform/registry_writer.h"
+
+namespace qm::posix {
+
+struct OfflineProfile {
+  std::string sid;
+  std::string name;      // the profile folder's name ("Ann")
+  std::string ntuser;    // Linux path of its NTUSER.DAT
+  std::string usrclass;  // Linux path of its UsrClass.dat; empty when it has none
+};
+
+class OfflineWindows {
+ public:
+  OfflineWindows();
+  ~OfflineWindows();
+  // Reads the hives of the installation whose drive C: is `files`. `user`
+  // names the profile shown as HKEY_CURRENT_USER (its folder's name, any
+  // letter case); empty for the one profile there is. False with error().
+  [[nodiscard]] bool Load(LinuxFileSystem& files, std::string_view user);
+
+  [[nodiscard]] RegistryReader& Reader() { return view_; }
+  [[nodiscard]] const std::string& error() const { return error_; }
+  [[nodiscard]] const std::vector<OfflineProfile>& Profiles() const { return profiles_; }
+  // The SID shown as HKEY_CURRENT_USER; empty when there is no profile.
+  [[nodiscard]] const std::string& CurrentSid() const { return current_sid_; }
+
+  // The registry for a repair or a restore: it answers from the loaded
+  // tree and keeps each deletion and write as a change to the hive file
+  // that holds the key, for WriteChanges.
+  [[nodiscard]] RegistryEditor& Editor();
+  // The hive files that may hold a key of `root`\`path` (two for a key of
+  // HKEY_CLASSES_ROOT: the user's classes and the machine's).
+  [[nodiscard]] std::vector<std::string> HivesOf(RegKey root, std::string_view path) const;
+  // The changes made through Editor(), by hive file.
+  [[nodiscard]] const std::map<std::string, std::vector<HiveChange>>& Changes() const {
+    return changes_;
+  }
+
+  struct Place {
+    std::string file;   // the hive's Linux path
+    std::string inner;  // the key's path inside it
+  };
+  // Where `root`\`path` is stored, for a key of HKEY_CLASSES_ROOT the
+  // user's classes when `in_user_classes`, else the machine's.
+  [[nodiscard]] std::optional<Place> PlaceOf(RegKey root, std::string_view path,
+                                             bool in_user_classes) const;
+
+ private:
+  class ChangeRecorder;
+  struct Mount {
+    RegKey root;
+    std::string prefix;  // below the root, "" for the root itself
+    std::string file;
+    std::string inner;  // the prefix's path inside the hive
+  };
+  void AddMount(RegKey root, std::string prefix, std::string file, std::string inner);
+  [[nodiscard]] bool Fail(std::string message);
+  [[nodiscard]] bool FindProfiles(LinuxFileSystem& files);
+
+  std::unique_ptr<MemoryRegistry> tree_;
+  MappedRoots view_;
+  std::string error_;
+  std::vector<OfflineProfile> profiles_;
+  std::string current_sid_;
+  std::string user_classes_;  // the current user's UsrClass.dat, if any
+  std::string software_;
+  std::vector<Mount> mounts_;
+  std::map<std::string, std::vector<HiveChange>> changes_;
+  std::unique_ptr<ChangeRecorder> recorder_;
+};
+
+// Where an installation keeps its machine's hives.
+inline constexpr std::string_view kConfigFolder = "C:\\Windows\\System32\\config";
+
+}  // namespace qm::posix

@@ -1,0 +1,38 @@
+// A Wine prefix's registry read from its three text files, seen through the
+// roots as Wine presents them to a program: HKEY_LOCAL_MACHINE from
+// system.reg; HKEY_USERS holding .Default (userdef.reg) and the prefix
+// user's key (user.reg), which is also HKEY_CURRENT_USER;
+// HKEY_CLASSES_ROOT as HKEY_LOCAL_MACHINE\Software\Classes alone (Wine
+// does not merge the user's classes into it); HKEY_CURRENT_CONFIG as the
+// current hardware profile.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/linux/mapped_roots.h"
+#include "platform/memory_registry.h"
+
+namespace qm::posix {
+
+class WinePrefixRegistry {
+ public:
+  WinePrefixRegistry();
+  // Reads the prefix's registry files. False with error() saying which file
+  // did not read and why; then the registry is not to be used.
+  [[nodiscard]] bool Load(const std::string& prefix);
+
+  [[nodiscard]] RegistryReader& Reader() { return view_; }
+  [[nodiscard]] const std::string& error() const { return error_; }
+  // The prefix user's key below HKEY_USERS ("S-1-5-21-0-0-0-1000").
+  [[nodiscard]] const std::string& UserSid() const { return sid_; }
+  [[nodiscard]] std::size_t KeyCount() const { return tree_->KeyCount(); }
+
+ private:
+  std::unique_ptr<MemoryRegistry> tree_;
+  MappedRoots view_;
+  std::string error_;
+  std::string sid_;
+};
+
+}  // namespace qm::posix
