@@ -22,6 +22,9 @@ struct RegErrorRow {
   // The value's registry type as the search read it (kRegSz and so on);
   // kRegNone for a key-name find.
   std::uint32_t type = 0;
+  // The file the rules looked for and did not find, upper-cased as they
+  // read it from the value; what the row's tip and the reports name.
+  std::string missing_file = {};
 };
 
 // Rows in the order the search found them. Any number of rows: a badly

@@ -209,6 +209,10 @@ std::string_view KindText(std::int32_t lFound) {
   }
 }
 
+std::string MissingFileText(const RegErrorRow& row) {
+  return std::string(kMissingFileLabel) + row.missing_file;
+}
+
 std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey,
                                                        std::string_view sKey,
                                                        std::string_view sValue, std::int32_t lFound,
@@ -217,17 +221,6 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
   // The extension test is pure and cheap, so it runs before the file-system
   // query; the verdict is the same in either order.
   if (!HasProgramExtension(path)) return std::nullopt;
-  // File names compare without case, so either spelling gets the same
-  // answer; the one the registry holds is usually the one on disk, which
-  // spares a file system that stores case (Wine's) a search of every
-  // folder on the way for a name in other letters.
-  if (PathExists(fs_, ExtractFilePathAsWritten(sValue, drive_))) return std::nullopt;
-  // The text may name its file by a longer path (Example.com Kit\run.exe,
-  // report.exe.log): it is missing only when no reading of it exists. Only
-  // values that would be listed pay for these queries.
-  for (const std::string& reading : FurtherReadingsAsWritten(sValue, drive_)) {
-    if (PathExists(fs_, reading)) return std::nullopt;
-  }
   RegErrorRow row{std::string(KindText(lFound)),
                   std::string(sRootKey),
                   std::string(sKey),
@@ -244,6 +237,20 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
   } else {
     row.key_path = std::string(sKey);
   }
+  // Before the file queries: a value the user keeps on purpose costs none.
+  if (ignored_ && ignored_(row.root, row.key_path, row.value_name)) return std::nullopt;
+  // File names compare without case, so either spelling gets the same
+  // answer; the one the registry holds is usually the one on disk, which
+  // spares a file system that stores case (Wine's) a search of every
+  // folder on the way for a name in other letters.
+  if (PathExists(fs_, ExtractFilePathAsWritten(sValue, drive_))) return std::nullopt;
+  // The text may name its file by a longer path (Example.com Kit\run.exe,
+  // report.exe.log): it is missing only when no reading of it exists. Only
+  // values that would be listed pay for these queries.
+  for (const std::string& reading : FurtherReadingsAsWritten(sValue, drive_)) {
+    if (PathExists(fs_, reading)) return std::nullopt;
+  }
+  row.missing_file = path;
   return row;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,14 +52,26 @@ namespace qm {
 // "KEY_NAME", "VALUE NAME", "VALUE VALUE" for lFound 0, 1, 2; else empty.
 [[nodiscard]] std::string_view KindText(std::int32_t lFound);
 
+// "找不到文件：" and the row's missing file, as the scan window's tip and the
+// command line's report name it.
+inline constexpr std::string_view kMissingFileLabel = "找不到文件：";
+[[nodiscard]] std::string MissingFileText(const RegErrorRow& row);
+
+// Whether the user asked never to list the value `value_name` of the key
+// `key_path` under the root named `root`.
+using IgnoredValue = std::function<bool(std::string_view root, std::string_view key_path,
+                                        std::string_view value_name)>;
+
 // The rule for one find of the search.
 class InvalidReferenceRule {
  public:
-  explicit InvalidReferenceRule(FileSystem& fs) : fs_(fs), drive_(SystemDrive(fs)) {}
+  explicit InvalidReferenceRule(FileSystem& fs, IgnoredValue ignored = {})
+      : fs_(fs), drive_(SystemDrive(fs)), ignored_(std::move(ignored)) {}
 
   [[nodiscard]] const std::string& Drive() const { return drive_; }
   // The row to list when the find is an invalid reference. sValueName is
-  // the value's own name, as SearchFound reports it.
+  // the value's own name, as SearchFound reports it. An ignored value is
+  // never a row.
   [[nodiscard]] std::optional<RegErrorRow> Judge(std::string_view sRootKey, std::string_view sKey,
                                                  std::string_view sValue, std::int32_t lFound,
                                                  std::string_view sValueName = {}) const;
@@ -66,6 +79,7 @@ class InvalidReferenceRule {
  private:
   FileSystem& fs_;
   std::string drive_;
+  IgnoredValue ignored_;
 };
 
 }  // namespace qm
