@@ -20,8 +20,13 @@ namespace {
 // Judges the finds as the scan window does and reports progress.
 class CliScan final : public SearchListener {
  public:
-  CliScan(FileSystem& fs, bool quiet)
-      : rule_(fs), quiet_(quiet), tty_(IsConsole(STD_ERROR_HANDLE)) {}
+  CliScan(FileSystem& fs, const IgnoreList* ignored, bool quiet)
+      : rule_(fs,
+              [ignored](std::string_view root, std::string_view key, std::string_view name) {
+                return ignored != nullptr && ignored->Covers(root, key, name);
+              }),
+        quiet_(quiet),
+        tty_(IsConsole(STD_ERROR_HANDLE)) {}
 
   int SearchFound(std::string_view root, std::string_view key, std::string_view value,
                   std::int32_t found, std::string_view name) override {
@@ -93,7 +98,18 @@ std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
   return "quillmar-cli: the key " + where + " " + why + "; nothing was searched.\n";
 }
 
+void ReportDamagedLines(const std::string& path, const IgnoreList& list) {
+  for (const DamagedLine& d : list.Damaged()) {
+    Write(stderr, "quillmar-cli: " + path + " line " + std::to_string(d.line) +
+                      " cannot be read and is kept as it is: " + TextCell(d.text) + "\n");
+  }
+}
+
 bool ReportNothingSearched(const CliArgs& args, const ScanRun& run) {
+  if (!run.ignore_failure.empty()) {
+    Write(stderr, run.ignore_failure);
+    return true;
+  }
   if (!run.snapshot_failure.empty()) {
     Write(stderr, run.snapshot_failure);
     return true;
@@ -135,7 +151,20 @@ ScanRun RunScan(const CliArgs& args) {
     failed.snapshot_failure = SnapshotFailure(args, snapshot);
     if (!failed.snapshot_failure.empty()) return failed;
   }
-  CliScan scan(system.fs, args.quiet);
+  IgnoreLoad ignore;
+  if (!args.no_ignore) {
+    const std::string path = system.IgnoreFile();
+    ignore = LoadIgnoreList(system.files, path);
+    if (ignore.status != IgnoreStatus::kOk) {
+      ScanRun failed;
+      failed.ignore_failure = "quillmar-cli: the ignore list " + path + " cannot be read (error " +
+                              std::to_string(ignore.error) +
+                              "); nothing was searched. --no-ignore lists everything.\n";
+      return failed;
+    }
+    ReportDamagedLines(path, ignore.list);
+  }
+  CliScan scan(system.fs, args.no_ignore ? nullptr : &ignore.list, args.quiet);
   cRegSearch* running = nullptr;
   bool stopped_here = false;
   cRegSearch search(registry, scan, [&running, &stopped_here] {

@@ -4,6 +4,7 @@
 #include "cli/cli_args.h"
 #include "cli/scan_report.h"
 #include "platform/registry.h"
+#include "profile/ignore_list.h"
 #include "scan/error_list.h"
 
 namespace qm::cli {
@@ -18,7 +19,14 @@ struct ScanRun {
   // With --walk snapshot: the message for a root whose snapshot could not
   // be taken or read. Then nothing was searched.
   std::string snapshot_failure;
+  // The message for an ignore list that could not be read. Then nothing
+  // was searched: rows the user excluded would be listed and ticked.
+  std::string ignore_failure;
 };
+
+// Warns on standard error of each line of the ignore list that cannot be
+// read (it stays in the file as it is).
+void ReportDamagedLines(const std::string& path, const IgnoreList& list);
 
 // The message for a start key that could not be opened.
 [[nodiscard]] std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status);

@@ -46,6 +46,17 @@ TEST(CliArgs, UsageErrorsNameTheBadArgument) {
       {"scan --walk", "option '--walk' needs a value"},
       {"scan --walk fast", "unknown walk 'fast' (auto, snapshot or live)"},
       {"repair --walk Live", "unknown walk 'Live' (auto, snapshot or live)"},
+      {"ignore clear", "unknown ignore action 'clear' (list, add or remove)"},
+      {"ignore add", "'ignore add' needs ROOT\\KEY"},
+      {"ignore add HKEY_NOWHERE\\Run", "unknown root 'HKEY_NOWHERE'"},
+      {"ignore add HKCU\\Run --value", "option '--value' needs a value"},
+      {"ignore add HKCU\\a\\\\b",
+       "the key 'HKCU\\a\\\\b' cannot be put on the ignore list (an empty "
+       "name or a control character)"},
+      {"ignore remove", "'ignore remove' needs an entry number"},
+      {"ignore remove 0", "'0' is not an entry number (1, 2, ... as 'ignore list' shows)"},
+      {"ignore remove -1", "'-1' is not an entry number (1, 2, ... as 'ignore list' shows)"},
+      {"ignore list 1", "unexpected argument '1'"},
   };
   for (const auto& c : cases) {
     const auto argv = Split(c.line);
