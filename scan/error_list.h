@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,12 @@ class ErrorList {
  public:
   void Append(RegErrorRow row) { rows_.push_back(std::move(row)); }
   void Clear() { rows_.clear(); }
+  // Removes every row `gone` picks, keeping the others' order; the count.
+  std::size_t RemoveIf(const std::function<bool(const RegErrorRow&)>& gone) {
+    const auto before = rows_.size();
+    std::erase_if(rows_, gone);
+    return before - rows_.size();
+  }
   void CheckAll() {
     for (auto& r : rows_) r.checked = true;
   }

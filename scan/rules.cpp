@@ -213,6 +213,20 @@ std::string MissingFileText(const RegErrorRow& row) {
   return std::string(kMissingFileLabel) + row.missing_file;
 }
 
+std::string RowTipText(const RegErrorRow& row) {
+  std::string text = row.root;
+  if (!row.key_path.empty()) text += "\\" + row.key_path;
+  text += "\n值名称：" + (row.value_name.empty() ? std::string("(默认)") : row.value_name);
+  text += "\n值数据：" + row.value;
+  text += "\n" + MissingFileText(row);
+  return text;
+}
+
+std::string RowCopyText(const RegErrorRow& row) {
+  return row.root + "\t" + row.key_path + "\t" + row.value_name + "\t" + row.value + "\t" +
+         row.missing_file;
+}
+
 std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey,
                                                        std::string_view sKey,
                                                        std::string_view sValue, std::int32_t lFound,

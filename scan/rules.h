@@ -56,6 +56,12 @@ namespace qm {
 // command line's report name it.
 inline constexpr std::string_view kMissingFileLabel = "找不到文件：";
 [[nodiscard]] std::string MissingFileText(const RegErrorRow& row);
+// Why a row is listed, whole, one line each: the root and key path, the
+// value's name, its text and the missing file.
+[[nodiscard]] std::string RowTipText(const RegErrorRow& row);
+// The row as one line of text for the clipboard: root, key path, value
+// name, value and missing file, tab-separated.
+[[nodiscard]] std::string RowCopyText(const RegErrorRow& row);
 
 // Whether the user asked never to list the value `value_name` of the key
 // `key_path` under the root named `root`.
