@@ -6,6 +6,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
+#include "repair/row_value.h"
 
 namespace qm::win32 {
 namespace {
@@ -26,13 +27,22 @@ std::wstring RegistryEditorPath() {
 constexpr wchar_t kEditorKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit";
 constexpr wchar_t kLastKeyValue[] = L"LastKey";
 
+bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 }  // namespace
 
 std::string RegistryEditorLastKey(std::string_view stored, std::string_view root,
-                                  std::string_view key_path) {
+                                  std::string_view key_path, bool root_first) {
   const std::string_view computer = stored.substr(0, stored.find('\\'));
-  std::string text(computer.empty() ? std::string_view("Computer") : computer);
-  text += "\\";
+  const bool stored_root_first = !RootKeyName(RootKeyFromName(computer)).empty();
+  std::string text;
+  if (!root_first && !stored_root_first) {
+    text = computer.empty() ? std::string_view("Computer") : computer;
+    text += "\\";
+  }
   text += root;
   if (!key_path.empty()) {
     text += "\\";
@@ -55,7 +65,7 @@ std::uint32_t SetRegistryEditorLastKey(std::string_view root, std::string_view k
   const std::string old = (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) && type == REG_SZ
                               ? Narrow(std::wstring_view(stored.data()))
                               : std::string();
-  const std::wstring text = Widen(RegistryEditorLastKey(old, root, key_path));
+  const std::wstring text = Widen(RegistryEditorLastKey(old, root, key_path, UnderWine()));
   rc = RegSetValueExW(key.Get(), kLastKeyValue, 0, REG_SZ,
                       reinterpret_cast<const BYTE*>(text.c_str()),
                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));

@@ -586,7 +586,8 @@ TEST_F(RowTipAndMenuTest, TheMenuActsOnTheRowOfTheMouseOrTheKeyboard) {
   DWORD size = sizeof after;
   RegQueryValueExW(editor, L"LastKey", nullptr, nullptr, reinterpret_cast<BYTE*>(after), &size);
   RegCloseKey(editor);
-  EXPECT_EQ(win32::Narrow(after), "我的电脑\\HKEY_CURRENT_USER\\Software\\Vendor\\Sub");
+  // Wine's editor honours the path from the root on, without the word before it.
+  EXPECT_EQ(win32::Narrow(after), "HKEY_CURRENT_USER\\Software\\Vendor\\Sub");
   EXPECT_EQ(starts, 2);
   ASSERT_EQ(services_.messages.size(), 1u) << "the editor that did not start is reported";
   EXPECT_NE(services_.messages[0].text.find("无法在注册表编辑器中打开"), std::string::npos);
