@@ -190,6 +190,68 @@ std::optional<IgnoreEntry> ParseEntry(std::string_view line) {
   return entry;
 }
 
+constexpr std::string_view kClasses = "SOFTWARE\\CLASSES";
+constexpr std::string_view kClassesSuffix = "_CLASSES";
+
+std::string Below(std::string_view base, std::string_view rest) {
+  std::string path(base);
+  if (!rest.empty()) {
+    path += "\\";
+    path += rest;
+  }
+  return path;
+}
+
+// `path` with its first name split off, when that is `name` (both upper-cased).
+std::optional<std::string_view> Under(std::string_view path, std::string_view name) {
+  if (path == name) return std::string_view();
+  if (path.size() > name.size() && path.substr(0, name.size()) == name &&
+      path[name.size()] == '\\') {
+    return path.substr(name.size() + 1);
+  }
+  return std::nullopt;
+}
+
+// The places a key of `root` (long name) with the upper-cased path `key` is
+// also seen at.
+std::vector<std::pair<std::string, std::string>> PlacesOf(std::string_view root,
+                                                          std::string_view key) {
+  std::vector<std::pair<std::string, std::string>> out{{std::string(root), std::string(key)}};
+  const auto classes = [&out](std::string_view rest) {
+    out.emplace_back("HKEY_CLASSES_ROOT", std::string(rest));
+    out.emplace_back("HKEY_LOCAL_MACHINE", Below(kClasses, rest));
+    out.emplace_back("HKEY_CURRENT_USER", Below(kClasses, rest));
+  };
+  if (root == "HKEY_USERS" && !key.empty()) {
+    const std::size_t cut = key.find('\\');
+    const std::string_view user = key.substr(0, cut);
+    const std::string_view rest =
+        cut == std::string_view::npos ? std::string_view() : key.substr(cut + 1);
+    const bool user_classes = user.size() > kClassesSuffix.size() &&
+                              user.substr(user.size() - kClassesSuffix.size()) == kClassesSuffix;
+    if (user_classes) {
+      classes(rest);
+    } else if (const auto c = Under(rest, kClasses)) {
+      classes(*c);
+    } else {
+      out.emplace_back("HKEY_CURRENT_USER", std::string(rest));
+    }
+  } else if (root == "HKEY_CLASSES_ROOT") {
+    classes(key);
+  } else if (root == "HKEY_LOCAL_MACHINE" || root == "HKEY_CURRENT_USER") {
+    if (const auto c = Under(key, kClasses)) classes(*c);
+  }
+  return out;
+}
+
+bool KeyCovers(std::string_view entry_key, std::string_view key) {
+  // A key covers itself and every key below it, never a sibling that
+  // merely starts with its name.
+  return entry_key.empty() || key == entry_key ||
+         (key.size() > entry_key.size() && key.substr(0, entry_key.size()) == entry_key &&
+          key[entry_key.size()] == '\\');
+}
+
 bool SamePlace(const IgnoreEntry& a, const IgnoreEntry& b) {
   if (a.value_name.has_value() != b.value_name.has_value()) return false;
   if (a.value_name && !text::EqualsNoCase(*a.value_name, *b.value_name)) return false;
@@ -230,7 +292,7 @@ std::optional<std::string> IgnoreList::EntryLine(const IgnoreEntry& entry) {
 
 IgnoreList::Line IgnoreList::EntryLineOf(IgnoreEntry entry) {
   Line line;
-  line.upper_key = text::UpperCase(entry.key_path);
+  line.places = PlacesOf(RootLongName(entry.root), text::UpperCase(entry.key_path));
   line.entry = std::move(entry);
   return line;
 }
@@ -288,27 +350,19 @@ std::vector<DamagedLine> IgnoreList::Damaged() const {
 
 bool IgnoreList::Covers(std::string_view root, std::string_view key_path,
                         std::string_view value_name) const {
-  std::string upper_key;
-  bool upper_done = false;
+  std::vector<std::pair<std::string, std::string>> places;
   for (const Line& line : lines_) {
-    if (!line.entry || !text::EqualsNoCase(line.entry->root, root)) continue;
-    if (!upper_done) {
-      upper_key = text::UpperCase(key_path);
-      upper_done = true;
-    }
-    if (line.entry->value_name) {
-      if (upper_key == line.upper_key && text::EqualsNoCase(*line.entry->value_name, value_name)) {
-        return true;
+    if (!line.entry) continue;
+    if (places.empty()) places = PlacesOf(RootLongName(root), text::UpperCase(key_path));
+    for (const auto& [entry_root, entry_key] : line.places) {
+      for (const auto& [row_root, row_key] : places) {
+        if (entry_root != row_root) continue;
+        if (line.entry->value_name
+                ? row_key == entry_key && text::EqualsNoCase(*line.entry->value_name, value_name)
+                : KeyCovers(entry_key, row_key)) {
+          return true;
+        }
       }
-      continue;
-    }
-    // A key covers itself and every key below it, never a sibling that
-    // merely starts with its name.
-    const std::string& k = line.upper_key;
-    if (k.empty() || upper_key == k ||
-        (upper_key.size() > k.size() && upper_key.compare(0, k.size(), k) == 0 &&
-         upper_key[k.size()] == '\\')) {
-      return true;
     }
   }
   return false;

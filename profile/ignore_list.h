@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_store.h"
@@ -71,7 +72,12 @@ class IgnoreList {
   [[nodiscard]] static std::optional<std::string> EntryLine(const IgnoreEntry& entry);
 
   // Whether an entry covers the value `value_name` of the key `key_path`
-  // under `root`. Names compare without case, as the registry's do.
+  // under `root`. Names compare without case, as the registry's do. A key
+  // the registry shows under two roots is the same key under either: a user's
+  // hive below HKEY_USERS and HKEY_CURRENT_USER, and the classes below
+  // HKEY_CLASSES_ROOT and Software\Classes of HKEY_LOCAL_MACHINE and
+  // HKEY_CURRENT_USER. Which user's hive the current one is, is not known
+  // here: any user's below HKEY_USERS counts, which keeps more, never less.
   [[nodiscard]] bool Covers(std::string_view root, std::string_view key_path,
                             std::string_view value_name) const;
 
@@ -85,7 +91,9 @@ class IgnoreList {
     std::string raw;  // as read, for comments and damaged lines
     std::optional<IgnoreEntry> entry;
     bool damaged = false;
-    std::string upper_key;  // the entry's key path upper-cased, for matching
+    // Every place the entry's key is seen at: the root's long name and the
+    // key path upper-cased, for matching.
+    std::vector<std::pair<std::string, std::string>> places;
   };
   static Line EntryLineOf(IgnoreEntry entry);
 

@@ -98,7 +98,9 @@ TEST(IgnoreList, CoversTheValueOrTheKeyAndItsSubkeysWithoutCase) {
   IgnoreList list = IgnoreList::Parse(
       "HKEY_CURRENT_USER\\Software\\Tool\n"
       "HKEY_LOCAL_MACHINE\\Run\\\\\"Ünï\\\\x\"\n"
-      "HKEY_LOCAL_MACHINE\\Run\\Deeper\\\\\"\"\n");
+      "HKEY_LOCAL_MACHINE\\Run\\Deeper\\\\\"\"\n"
+      "HKEY_CLASSES_ROOT\\.qmx\n"
+      "HKEY_USERS\\S-1-5-21-9\\Software\\Run\\\\\"v\"\n");
   ASSERT_TRUE(list.Damaged().empty());
   struct Case {
     std::string_view root, key, value;
@@ -117,6 +119,19 @@ TEST(IgnoreList, CoversTheValueOrTheKeyAndItsSubkeysWithoutCase) {
       {"HKEY_LOCAL_MACHINE", "Run\\Sub", "Ünï\\x", false},
       {"HKEY_LOCAL_MACHINE", "Run\\Deeper", "", true},
       {"HKEY_LOCAL_MACHINE", "Run\\Deeper", "x", false},
+      // The same keys seen through another root.
+      {"HKEY_USERS", "S-1-5-21-1-2-3-1000\\Software\\Tool\\Sub", "a", true},
+      {"HKEY_USERS", "S-1-5-21-1-2-3-1000\\Software\\ToolBox", "a", false},
+      {"HKEY_USERS", "S-1-5-21-1-2-3-1000", "a", false},
+      {"HKEY_LOCAL_MACHINE", "Software\\Classes\\.qmx\\shell", "", true},
+      {"HKEY_CURRENT_USER", "SOFTWARE\\CLASSES\\.QMX", "x", true},
+      {"HKEY_USERS", "S-1-5-21-9_Classes\\.qmx", "x", true},
+      {"HKEY_USERS", "S-1-5-21-9\\Software\\Classes\\.qmx", "x", true},
+      {"HKEY_LOCAL_MACHINE", "Software\\.qmx", "x", false},
+      {"HKEY_CLASSES_ROOT", ".qmxy", "x", false},
+      {"HKEY_CURRENT_USER", "Software\\Run", "V", true},
+      {"HKEY_USERS", "S-1-5-21-9\\software\\run", "v", true},
+      {"HKEY_CURRENT_USER", "Software\\Run", "w", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.key) + " | " + std::string(c.value));
