@@ -473,6 +473,7 @@ void FormRepair::EnableRepair(bool on) {
 }
 
 void FormRepair::RowsCleared() {
+  HideTip();
   pending_rows_.clear();
   ListView_DeleteAllItems(lvwRegErrors_);
   row_colours_.clear();

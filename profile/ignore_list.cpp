@@ -314,7 +314,9 @@ IgnoreList IgnoreList::Parse(std::string_view text) {
       continue;
     }
     if (auto entry = ParseEntry(raw)) {
+      // Kept as the user wrote it (a short root, blanks after the name).
       list.lines_.push_back(EntryLineOf(std::move(*entry)));
+      list.lines_.back().raw = std::string(raw);
     } else {
       list.lines_.push_back({std::string(raw), std::nullopt, true, {}});
     }
@@ -325,8 +327,8 @@ IgnoreList IgnoreList::Parse(std::string_view text) {
 std::string IgnoreList::Text() const {
   std::string out = bom_ ? std::string(kBom) : std::string();
   for (const Line& line : lines_) {
-    // Every entry was checked when it was read or added, so it has a line.
-    out += line.entry ? EntryLine(*line.entry).value_or(line.raw) : line.raw;
+    // An added entry has no line yet; it was checked, so it has a form.
+    out += line.raw.empty() && line.entry ? EntryLine(*line.entry).value_or("") : line.raw;
     out += "\r\n";
   }
   return out;

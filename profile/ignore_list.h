@@ -62,8 +62,8 @@ struct DamagedLine {
 class IgnoreList {
  public:
   [[nodiscard]] static IgnoreList Parse(std::string_view text);
-  // The whole file: comments and unreadable lines where they were, each
-  // entry in its written form.
+  // The whole file: every line read kept as it stood, entries added since
+  // in their written form.
   [[nodiscard]] std::string Text() const;
 
   [[nodiscard]] std::vector<IgnoreEntry> Entries() const;

@@ -59,10 +59,10 @@ constexpr const char* kUsage =
     "Exit status: 0 success, 1 some value was not repaired (failed or skipped),\n"
     "or a backup's value is not back exactly (differs or missing), or a backup\n"
     "could not be deleted; 2 usage error or no console to confirm a repair;\n"
-    "3 the scan failed, the ignore list could not be read or written, the start key does not exist "
-    "or cannot be opened, no\n"
-    "snapshot could be taken (--walk snapshot), the backup could not be written,\n"
-    "or the backup file to restore or verify could not be read whole.\n";
+    "3 the scan failed, the ignore list could not be read or written, the start\n"
+    "key does not exist or cannot be opened, no snapshot could be taken (--walk\n"
+    "snapshot), the backup could not be written, or the backup file to restore\n"
+    "or verify could not be read whole.\n";
 
 }  // namespace
 

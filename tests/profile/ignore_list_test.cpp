@@ -152,11 +152,11 @@ TEST(IgnoreList, FileChangesKeepOtherEditsAndFailWithoutDamage) {
             IgnoreStatus::kAlreadyListed);
   EXPECT_EQ(now.Entries().size(), 2u);
   ASSERT_EQ(RemoveFromIgnoreFile(files, path, Key("HKEY_CURRENT_USER", "A")), IgnoreStatus::kOk);
-  EXPECT_EQ(files.files[path], "# added by hand\r\nHKEY_LOCAL_MACHINE\\B\r\n");
+  EXPECT_EQ(files.files[path], "# added by hand\r\nHKLM\\B\r\n");
 
   files.write_error = 5;
   EXPECT_EQ(AddToIgnoreFile(files, path, Key("HKCU", "C")), IgnoreStatus::kWriteFailed);
-  EXPECT_EQ(files.files[path], "# added by hand\r\nHKEY_LOCAL_MACHINE\\B\r\n");
+  EXPECT_EQ(files.files[path], "# added by hand\r\nHKLM\\B\r\n");
   files.read_error = 32;
   EXPECT_EQ(LoadIgnoreList(files, path).status, IgnoreStatus::kReadFailed);
   EXPECT_EQ(RemoveFromIgnoreFile(files, path, Key("HKLM", "B")), IgnoreStatus::kReadFailed);
