@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
+
 #include "platform/text.h"
 #include "platform/win32/file_store.h"
 #include "platform/win32/file_system.h"
@@ -55,6 +57,8 @@ TEST(Win32FileSystem, SystemFoldersAndThe32BitView) {
 // text is complete, nothing is left beside it, and a failure changes nothing.
 TEST(Win32FileStore, ReplacesWholeAndLeavesNothingBeside) {
   win32::Win32FileStore files;
+  std::error_code ec;
+  std::filesystem::remove_all(L"C:\\qm-store-test", ec);  // what an earlier run left
   CreateDirectoryW(L"C:\\qm-store-test", nullptr);
   const std::string path = "C:\\qm-store-test\\list.txt";
   EXPECT_EQ(files.ReadWhole(path).error, kErrFileNotFound);
