@@ -44,7 +44,9 @@ constexpr int kTipWidthPixels = 640;
 TTTOOLINFOW TipTool(HWND owner) {
   TTTOOLINFOW tool{};
   tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+  // Transparent to the pointer: a click on the tip reaches what lies under
+  // it, such as a button below the list.
+  tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_TRANSPARENT;
   tool.hwnd = owner;
   tool.uId = 1;
   return tool;
