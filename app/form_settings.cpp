@@ -98,6 +98,20 @@ void FormSettings::ShowIgnored(const IgnoreList& list, int select) {
             : name->empty() ? std::string("(默认)")
                             : text::DisplayUtf8(*name));
   }
+  // Lines the list cannot read stay in the file; they are shown after the
+  // entries, so the user knows to mend them there.
+  for (const DamagedLine& d : list.Damaged()) {
+    std::wstring what = win32::Widen("无法读取");
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = ListView_GetItemCount(ListViewIgnored_);
+    item.pszText = what.data();
+    const int at = ListView_InsertItem(ListViewIgnored_, &item);
+    if (at >= 0) {
+      SetText(ListViewIgnored_, at, 1,
+              "第 " + std::to_string(d.line) + " 行：" + text::DisplayUtf8(d.text));
+    }
+  }
   if (shown_.empty()) return;
   const int row = std::min(select, static_cast<int>(shown_.size()) - 1);
   const UINT mark = LVIS_SELECTED | LVIS_FOCUSED;
@@ -108,8 +122,13 @@ void FormSettings::ShowIgnored(const IgnoreList& list, int select) {
 void FormSettings::CommandRemoveIgnored_Click() {
   if (ListViewIgnored_ == nullptr) return;
   const int row = ListView_GetNextItem(ListViewIgnored_, -1, LVNI_SELECTED);
-  if (row < 0 || static_cast<std::size_t>(row) >= shown_.size()) return;
   const std::string path = IgnoreListFile();
+  if (row >= 0 && static_cast<std::size_t>(row) >= shown_.size()) {
+    shell::ShowMessage(Handle(), "这一行无法读取，请在 " + path + " 中修改或删除它。",
+                       kMessageInformation);
+    return;
+  }
+  if (row < 0) return;
   IgnoreList now;
   const IgnoreStatus status = RemoveFromIgnoreFile(files_, path, shown_[row], &now);
   if (status == IgnoreStatus::kOk) {

@@ -228,7 +228,9 @@ TEST_F(SettingsWindowTest, TheIgnoreListShowsItsEntriesAndRemovesOneAtOnce) {
   }
   ASSERT_NE(Open(), nullptr);
   const HWND list = form_->IgnoredList();
-  ASSERT_EQ(ListView_GetItemCount(list), 3);
+  ASSERT_EQ(ListView_GetItemCount(list), 4);
+  EXPECT_EQ(testing::ItemText(list, 3, 0), "无法读取");
+  EXPECT_EQ(testing::ItemText(list, 3, 1), "第 4 行：not an entry");
   const char* expected[3][3] = {{"HKEY_CURRENT_USER", "Software\\Tool", "(整个键)"},
                                 {"HKEY_LOCAL_MACHINE", "Run", "C:\\x\\工具.exe"},
                                 {"HKEY_USERS", "K", "(默认)"}};
@@ -237,8 +239,9 @@ TEST_F(SettingsWindowTest, TheIgnoreListShowsItsEntriesAndRemovesOneAtOnce) {
   }
   ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   ClickCentre(form_->FindChild("CommandRemoveIgnored"));
-  ASSERT_EQ(ListView_GetItemCount(list), 2);
+  ASSERT_EQ(ListView_GetItemCount(list), 3);
   EXPECT_EQ(testing::ItemText(list, 1, 0), "HKEY_USERS");
+  EXPECT_EQ(testing::ItemText(list, 2, 1), "第 3 行：not an entry");
   std::ifstream in(file, std::ios::binary);
   const std::string now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   in.close();
