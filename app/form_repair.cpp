@@ -1,6 +1,7 @@
 #include "app/form_repair.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <optional>
@@ -8,9 +9,14 @@
 #include <utility>
 
 #include "app/system_services.h"
+#include "platform/text.h"
+#include "platform/win32/clipboard.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 #include "profile/profile_store.h"
 #include "repair/repair_run.h"
+#include "repair/win32/registry_editor_process.h"
+#include "scan/rules.h"
 #include "shell/report_list.h"
 #include "shell/services.h"
 
@@ -32,6 +38,31 @@ const FontDesc kVerdanaBig{"Verdana", 14.25, true};
 
 COLORREF ToColorRef(RowColour c) {
   return RGB(c.red, c.green, c.blue);
+}
+
+constexpr UINT kRowTipMs = 100;
+constexpr int kTipWidthPixels = 640;
+
+TTTOOLINFOW TipTool(HWND owner) {
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  // Transparent to the pointer: a click on the tip reaches what lies under
+  // it, such as a button below the list.
+  tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_TRANSPARENT;
+  tool.hwnd = owner;
+  tool.uId = 1;
+  return tool;
+}
+
+std::string IgnoreFailureText(IgnoreStatus status, const std::string& path) {
+  switch (status) {
+    case IgnoreStatus::kUnwritableName:
+      return "无法忽略此项：其键名含有忽略列表无法保存的字符。";
+    case IgnoreStatus::kReadFailed:
+      return "无法读取忽略列表：" + path;
+    default:
+      return "无法保存忽略列表：" + path;
+  }
 }
 
 }  // namespace
@@ -73,8 +104,12 @@ FormRepair::~FormRepair() = default;
 
 bool FormRepair::OnLoad() {
   if (!SetUpChrome()) return false;
-  session_ = std::make_unique<ScanSession>(*registry_, *fs_, static_cast<ScanView&>(*this),
-                                           static_cast<ScanServices&>(*this));
+  ReloadIgnoreList();
+  session_ = std::make_unique<ScanSession>(
+      *registry_, *fs_, static_cast<ScanView&>(*this), static_cast<ScanServices&>(*this),
+      [this](std::string_view root, std::string_view key, std::string_view name) {
+        return ignore_.Covers(root, key, name);
+      });
   repair_view_ = std::make_unique<RepairViewImpl>(*this);
 
   AddLabel(
@@ -104,6 +139,7 @@ bool FormRepair::OnLoad() {
   // Shape1 frames the list; drawn first so the list lies over its inside.
   AddChild("Shape1", L"STATIC", SS_BLACKFRAME, 0, {225, 2145, 11340, 4830});
   CreateList();
+  CreateTip();
 
   const auto command = [this](const char* name, TwipsRect place, void (FormRepair::*handler)()) {
     auto* c = AddCommand({.name = name, .twips = place});
@@ -120,6 +156,7 @@ bool FormRepair::OnLoad() {
   session_->Load();
   ad_.Create(*this, {360, 8040, 6540, 180}, shell::kScanAdIntervalMs);
   StartTimer(kTimerRunScan, kTimerRunScanMs, [this] { TimerRunScan_Timer(); });
+  StartTimer(kTimerRowTip, kRowTipMs, [this] { RowTip_Timer(); });
   return true;
 }
 
@@ -158,8 +195,14 @@ LRESULT CALLBACK FormRepair::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 // The list's notifications are answered in the window's own procedure, not
 // through a subclass: under Wine every subclassed message costs a round trip
 // to the server, and the list sends several for every row it draws.
-bool FormRepair::OnChildMessage(UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
-  if (msg != WM_NOTIFY || lvwRegErrors_ == nullptr) return false;
+bool FormRepair::OnChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (lvwRegErrors_ == nullptr) return false;
+  if (msg == WM_CONTEXTMENU && reinterpret_cast<HWND>(wp) == lvwRegErrors_) {
+    ShowRowMenu(lp);
+    result = 0;
+    return true;
+  }
+  if (msg != WM_NOTIFY) return false;
   auto* hdr = reinterpret_cast<NMHDR*>(lp);
   if (hdr->hwndFrom != lvwRegErrors_) return false;
   result = OnListNotify(*hdr);
@@ -180,8 +223,14 @@ LRESULT FormRepair::OnListNotify(NMHDR& hdr) {
       if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_STATEIMAGEMASK)) {
         SetRowsChecked(change.iItem, change.uNewState & LVIS_STATEIMAGEMASK);
       }
+      if ((change.uNewState & LVIS_FOCUSED) != 0 && (change.uOldState & LVIS_FOCUSED) == 0) {
+        RowFocused(change.iItem);
+      }
       return 0;
     }
+    case NM_KILLFOCUS:
+      if (!tip_by_pointer_) HideTip();
+      return 0;
     case NM_CLICK: {
       // The list leaves ticking a check box of owner data to its owner.
       const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(hdr);
@@ -242,6 +291,196 @@ void FormRepair::SetRowsChecked(int row, UINT state_image) {
     session_->UserChecked(static_cast<std::size_t>(row), image == 2);
     ListView_RedrawItems(lvwRegErrors_, row, row);
   }
+}
+
+// The keyboard reached a row: its tip shows below it.
+void FormRepair::RowFocused(int row) {
+  if (GetFocus() != lvwRegErrors_ || row < 0) return;
+  RECT box{};
+  ListView_GetItemRect(lvwRegErrors_, row, &box, LVIR_BOUNDS);
+  POINT below{box.left + 24, box.bottom + 2};
+  ClientToScreen(lvwRegErrors_, &below);
+  tip_by_pointer_ = false;
+  ShowTip(row, below);
+}
+
+void FormRepair::CreateTip() {
+  tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                         WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, GetModuleHandleW(nullptr),
+                         nullptr);
+  if (tip_ == nullptr) return;  // the list works without its tips
+  TTTOOLINFOW tool = TipTool(Handle());
+  wchar_t empty[] = L"";
+  tool.lpszText = empty;
+  SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  // A maximum width makes the tip wrap long paths and keep its line breaks.
+  SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, kTipWidthPixels);
+  SendMessageW(tip_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(kSong9)), FALSE);
+}
+
+std::string FormRepair::TipText() const {
+  if (tip_ == nullptr) return {};
+  std::wstring buf(8192, L'\0');
+  TTTOOLINFOW tool = TipTool(Handle());
+  tool.lpszText = buf.data();
+  SendMessageW(tip_, TTM_GETTEXTW, buf.size(), reinterpret_cast<LPARAM>(&tool));
+  return win32::Narrow(std::wstring_view(buf.c_str()));
+}
+
+bool FormRepair::TipShown() const {
+  return tip_ != nullptr && IsWindowVisible(tip_) != FALSE;
+}
+
+void FormRepair::ShowTip(int row, POINT screen) {
+  const auto& rows = session_->Rows().Rows();
+  if (tip_ == nullptr || row < 0 || static_cast<std::size_t>(row) >= rows.size()) return;
+  std::wstring text = win32::Widen(text::DisplayUtf8(RowTipText(rows[row])));
+  TTTOOLINFOW tool = TipTool(Handle());
+  tool.lpszText = text.data();
+  SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
+  SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  tip_row_ = row;
+}
+
+void FormRepair::HideTip() {
+  if (tip_ == nullptr || tip_row_ < 0) return;
+  TTTOOLINFOW tool = TipTool(Handle());
+  SendMessageW(tip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+  tip_row_ = -1;
+}
+
+// The list view of this system sends no hover notice without hot tracking,
+// and a subclass would cost a server round trip per message under Wine: the
+// pointer is looked at a few times a second instead.
+void FormRepair::RowTip_Timer() {
+  POINT at{};
+  if (!GetCursorPos(&at) || lvwRegErrors_ == nullptr) return;
+  int row = -1;
+  if (WindowFromPoint(at) == lvwRegErrors_ && GetForegroundWindow() == Handle()) {
+    LVHITTESTINFO hit{};
+    hit.pt = at;
+    ScreenToClient(lvwRegErrors_, &hit.pt);
+    row = ListView_HitTest(lvwRegErrors_, &hit);
+  }
+  if (row < 0) {
+    if (tip_by_pointer_) HideTip();
+    return;
+  }
+  if (row == tip_row_ && tip_by_pointer_) return;
+  tip_by_pointer_ = true;
+  ShowTip(row, {at.x + 12, at.y + 20});
+}
+
+void FormRepair::ShowRowMenu(LPARAM lp) {
+  int row = -1;
+  POINT at{};
+  if (lp == -1) {
+    row = ListView_GetNextItem(lvwRegErrors_, -1, LVNI_SELECTED);
+    if (row < 0) row = ListView_GetNextItem(lvwRegErrors_, -1, LVNI_FOCUSED);
+    RECT box{};
+    if (row >= 0 && ListView_GetItemRect(lvwRegErrors_, row, &box, LVIR_BOUNDS)) {
+      at = {box.left + 24, box.bottom};
+      ClientToScreen(lvwRegErrors_, &at);
+    }
+  } else {
+    at = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+    LVHITTESTINFO hit{};
+    hit.pt = at;
+    ScreenToClient(lvwRegErrors_, &hit.pt);
+    row = ListView_HitTest(lvwRegErrors_, &hit);
+  }
+  if (row < 0 || static_cast<std::size_t>(row) >= session_->Rows().Count()) return;
+  HideTip();
+  win32::UniqueMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  AppendMenuW(menu.Get(), MF_STRING, kMenuCopy, L"复制");
+  AppendMenuW(menu.Get(), MF_STRING, kMenuOpenInEditor, L"在注册表编辑器中打开");
+  AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+  // A row repaired or skipped is no longer a find to exclude.
+  const bool busy = repairing_;
+  const UINT ignore_flags = MF_STRING | (busy ? MF_GRAYED : 0);
+  AppendMenuW(menu.Get(), ignore_flags, kMenuIgnoreValue, L"忽略此项");
+  AppendMenuW(menu.Get(), ignore_flags, kMenuIgnoreKey, L"忽略此键");
+  const UINT chosen = menu_chooser_
+                          ? menu_chooser_(menu.Get(), at)
+                          : static_cast<UINT>(TrackPopupMenu(
+                                menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
+                                at.y, 0, Handle(), nullptr));
+  const auto index = static_cast<std::size_t>(row);
+  switch (chosen) {
+    case kMenuCopy:
+      CopyRow(index);
+      break;
+    case kMenuOpenInEditor:
+      OpenRowInEditor(index);
+      break;
+    case kMenuIgnoreValue:
+    case kMenuIgnoreKey:
+      if (!busy) IgnoreRow(index, chosen == kMenuIgnoreKey);
+      break;
+    default:
+      break;
+  }
+}
+
+void FormRepair::CopyRow(std::size_t row) {
+  const std::uint32_t error = win32::PutClipboardText(
+      Handle(), text::DisplayUtf8(RowCopyText(session_->Rows().Rows()[row])));
+  if (error != 0) {
+    ShowMessage("无法复制到剪贴板：错误代码 " + std::to_string(error) + "。", kMessageExclamation);
+  }
+}
+
+void FormRepair::OpenRowInEditor(std::size_t row) {
+  const RegErrorRow& r = session_->Rows().Rows()[row];
+  std::uint32_t error = win32::SetRegistryEditorLastKey(r.root, r.key_path);
+  if (error == 0) error = editor_starter_ ? editor_starter_() : win32::StartRegistryEditor();
+  if (error != 0) {
+    ShowMessage("无法在注册表编辑器中打开：" + r.root + "\\" + r.key_path + "\n错误代码 " +
+                    std::to_string(error) + "。",
+                kMessageExclamation);
+  }
+}
+
+void FormRepair::ReloadIgnoreList() {
+  IgnoreLoad load = LoadIgnoreList(system_->files, system_->IgnoreFile());
+  // Unreadable, the list filters nothing here; the repair run refuses to
+  // delete anything until it can be read.
+  ignore_ = std::move(load.list);
+}
+
+void FormRepair::ScanStarting() {
+  ReloadIgnoreList();
+}
+
+void FormRepair::IgnoreRow(std::size_t row, bool whole_key) {
+  const RegErrorRow r = session_->Rows().Rows()[row];
+  IgnoreEntry entry{r.root, r.key_path, std::nullopt};
+  if (!whole_key) entry.value_name = r.value_name;
+  const std::string path = system_->IgnoreFile();
+  const IgnoreStatus status = AddToIgnoreFile(system_->files, path, entry, &ignore_);
+  if (status != IgnoreStatus::kOk && status != IgnoreStatus::kAlreadyListed) {
+    ShowMessage(IgnoreFailureText(status, path), kMessageExclamation);
+    return;
+  }
+  RemoveRows(
+      [this](const RegErrorRow& x) { return ignore_.Covers(x.root, x.key_path, x.value_name); });
+}
+
+void FormRepair::RemoveRows(const std::function<bool(const RegErrorRow&)>& gone) {
+  FlushRows();
+  HideTip();
+  auto& rows = session_->Rows().Rows();
+  // The colours go with their rows; the list holds nothing of its own.
+  for (std::size_t i = std::min(rows.size(), row_colours_.size()); i-- > 0;) {
+    if (gone(rows[i])) row_colours_.erase(row_colours_.begin() + static_cast<long>(i));
+  }
+  (void)session_->Rows().RemoveIf(gone);
+  SyncListToRows();
+  SetFoundCount(std::to_string(rows.size()));
+  if (rows.empty()) EnableRepair(false);
 }
 
 LRESULT FormRepair::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
@@ -338,6 +577,7 @@ void FormRepair::EnableRepair(bool on) {
 }
 
 void FormRepair::RowsCleared() {
+  HideTip();
   rows_pending_ = false;
   row_colours_.clear();
   SyncListToRows();

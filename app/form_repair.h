@@ -9,11 +9,14 @@
 // clang-format on
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "profile/ignore_list.h"
 #include "scan/scan_session.h"
 #include "shell/ad_line.h"
 #include "shell/chrome.h"
@@ -24,6 +27,13 @@ struct SystemServices;
 
 inline constexpr UINT_PTR kTimerRunScan = 0x5CA;
 inline constexpr UINT kTimerRunScanMs = 100;
+inline constexpr UINT_PTR kTimerRowTip = 0x71B;
+
+// The commands of a row's context menu.
+inline constexpr UINT kMenuCopy = 1;
+inline constexpr UINT kMenuOpenInEditor = 2;
+inline constexpr UINT kMenuIgnoreValue = 3;
+inline constexpr UINT kMenuIgnoreKey = 4;
 
 class FormRepair final : public shell::ChromeForm, private ScanView, private ScanServices {
  public:
@@ -37,6 +47,18 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   [[nodiscard]] ScanSession& Session() { return *session_; }
   [[nodiscard]] HWND List() const { return lvwRegErrors_; }
   [[nodiscard]] bool RowChecked(std::size_t row) const;
+  // For tests: the row tip as its window holds it, and whether it shows.
+  [[nodiscard]] std::string TipText() const;
+  [[nodiscard]] bool TipShown() const;
+  // For tests: stands in for the system's pop-up menu, given the menu and
+  // the screen point it would open at; returns the chosen command, 0 for none.
+  void SetMenuChooser(std::function<UINT(HMENU, POINT)> chooser) {
+    menu_chooser_ = std::move(chooser);
+  }
+  // For tests: stands in for starting the registry editor (0 or an error).
+  void SetEditorStarter(std::function<std::uint32_t()> starter) {
+    editor_starter_ = std::move(starter);
+  }
 
  private:
   bool OnLoad() override;
@@ -68,6 +90,25 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   void WriteRecord(const std::string& key, const std::string& value) override;
   [[nodiscard]] std::string NowText() override;
   [[nodiscard]] std::chrono::steady_clock::time_point Now() override;
+  void ScanStarting() override;
+
+  // The row tip: under the pointer while it rests on a row, and below the
+  // focused row when the keyboard moves there.
+  void CreateTip();
+  void RowTip_Timer();
+  void ShowTip(int row, POINT screen);
+  void HideTip();
+  void RowFocused(int row);
+  // The context menu of the row under the pointer, or of the selected one
+  // (menu key, Shift+F10: lParam -1).
+  void ShowRowMenu(LPARAM lp);
+  void CopyRow(std::size_t row);
+  void OpenRowInEditor(std::size_t row);
+  void IgnoreRow(std::size_t row, bool whole_key);
+  // The one place rows leave the list after a scan: removes them, and their
+  // colours, from the model the list shows.
+  void RemoveRows(const std::function<bool(const RegErrorRow&)>& gone);
+  void ReloadIgnoreList();
 
   void CreateList();
   void FlushRows();
@@ -109,6 +150,12 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   std::chrono::steady_clock::time_point last_yield_{};
   std::chrono::steady_clock::time_point last_rows_{};
   bool repairing_ = false;
+  IgnoreList ignore_;
+  HWND tip_ = nullptr;
+  int tip_row_ = -1;
+  bool tip_by_pointer_ = false;
+  std::function<UINT(HMENU, POINT)> menu_chooser_;
+  std::function<std::uint32_t()> editor_starter_;
 };
 
 }  // namespace qm::app

@@ -10,7 +10,9 @@
 #include "shell/services.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+  // Bar classes hold the tooltips of the scan window's rows.
+  INITCOMMONCONTROLSEX icc{sizeof(icc),
+                           ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
 
   qm::app::ProgramWindows& windows = qm::app::TheProgramWindows();

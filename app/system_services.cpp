@@ -1,6 +1,7 @@
 #include "app/system_services.h"
 
 #include "platform/win32/program_folder.h"
+#include "profile/ignore_list.h"
 #include "profile/profile_store.h"
 
 namespace qm::app {
@@ -11,13 +12,17 @@ std::string SystemServices::ProfileFile() const {
   return ProfilePath(program_folder);
 }
 
+std::string SystemServices::IgnoreFile() const {
+  return IgnoreListPath(program_folder);
+}
+
 BackupPlace SystemServices::Backups() {
   return BackupPlace{program_folder, disk, code_page, clock};
 }
 
 RepairServices SystemServices::Repair(PrivateProfile& run_profile, RepairView& view,
                                       MessageService& messages) {
-  return RepairServices{editor, run_profile, view, messages, Backups()};
+  return RepairServices{editor, run_profile, view, messages, Backups(), &files};
 }
 
 std::string SystemServices::NowText() {

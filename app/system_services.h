@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/win32/file_store.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/registry.h"
@@ -20,6 +21,7 @@ namespace qm::app {
 struct SystemServices {
   win32::Win32Registry registry;
   win32::Win32FileSystem fs;
+  win32::Win32FileStore files;
   win32::Win32Profile profile;
   win32::Win32RegistryEditor editor;
   win32::SystemBackupClock clock;
@@ -33,6 +35,8 @@ struct SystemServices {
 
   // ro.ini beside the program.
   [[nodiscard]] std::string ProfileFile() const;
+  // ignore.txt beside it.
+  [[nodiscard]] std::string IgnoreFile() const;
   // Where and how the repair run writes its backups.
   [[nodiscard]] BackupPlace Backups();
   // A repair run over these services, with `profile` standing for ro.ini

@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::string_view kSongTi = "\xE5\xAE\x8B\xE4\xBD\x93";  // 宋体
 
-constexpr std::array<ProgramInstance, 10> kInstances{{
+constexpr std::array<ProgramInstance, 11> kInstances{{
     {"CommandScanNow", "FormScanner", "\xE7\xAB\x8B\xE5\x88\xBB\xE6\x89\xAB\xE6\x8F\x8F", "Verdana",
      InstanceColors::kPlain},  // 立刻扫描
     {"CommandStart", "FormRepair", "\xE6\x89\xAB\xE6\x8F\x8F", kSongTi,
@@ -23,6 +23,8 @@ constexpr std::array<ProgramInstance, 10> kInstances{{
      InstanceColors::kPlain},  // 返回
     {"CommandApplySettings", "FormSettings", "\xE5\xBA\x94\xE7\x94\xA8", kSongTi,
      InstanceColors::kPlain},  // 应用
+    {"CommandRemoveIgnored", "FormSettings", "\xE7\xA7\xBB\xE9\x99\xA4", kSongTi,
+     InstanceColors::kPlain},  // 移除
     {"CommandRefreshRecords", "FormRecords", "\xE5\x88\xB7\xE6\x96\xB0", kSongTi,
      InstanceColors::kGel},  // 刷新
     {"CommandRefresh", "FormRestoreAndBackup", "\xE5\x88\xB7\xE6\x96\xB0", kSongTi,

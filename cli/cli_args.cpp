@@ -29,6 +29,8 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
     if (takes_value && i + 1 >= argv.size()) return Fail("option '" + a + "' needs a value");
     if (a == "--quiet") {
       args.quiet = true;
+    } else if (a == "--no-ignore") {
+      args.no_ignore = true;
     } else if (a == "--format") {
       const std::string& f = argv[++i];
       const auto format = FormatNamed(f, !repair);
@@ -130,6 +132,54 @@ ParseResult ParseBackups(std::span<const std::string> all) {
   return {std::move(args), {}};
 }
 
+// ignore add ROOT\KEY [--value NAME] | remove N | list
+ParseResult ParseIgnore(std::span<const std::string> argv) {
+  CliArgs args;
+  args.command = Command::kIgnore;
+  const std::string action = argv.size() > 1 ? argv[1] : "list";
+  if (action == "list") {
+    if (argv.size() > 2) return Fail("unexpected argument '" + argv[2] + "'");
+    return {std::move(args), {}};
+  }
+  if (action == "remove") {
+    args.ignore_action = IgnoreAction::kRemove;
+    if (argv.size() < 3) return Fail("'ignore remove' needs an entry number");
+    if (argv.size() > 3) return Fail("unexpected argument '" + argv[3] + "'");
+    const std::string& n = argv[2];
+    if (n.empty() || n.size() > 9 || n.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(n) == 0) {
+      return Fail("'" + n + "' is not an entry number (1, 2, ... as 'ignore list' shows)");
+    }
+    args.ignore_number = std::stoul(n);
+    return {std::move(args), {}};
+  }
+  if (action != "add") {
+    return Fail("unknown ignore action '" + action + "' (list, add or remove)");
+  }
+  args.ignore_action = IgnoreAction::kAdd;
+  if (argv.size() < 3 || argv[2].rfind("--", 0) == 0) {
+    return Fail("'ignore add' needs ROOT\\KEY");
+  }
+  std::string where = argv[2];
+  while (where.size() > 1 && where.back() == '\\') where.pop_back();
+  const std::size_t cut = where.find('\\');
+  const std::string root = where.substr(0, cut);
+  args.ignore_entry.root = RootLongName(root);
+  if (args.ignore_entry.root.empty()) return Fail("unknown root '" + root + "'");
+  if (cut != std::string::npos) args.ignore_entry.key_path = where.substr(cut + 1);
+  for (std::size_t i = 3; i < argv.size(); ++i) {
+    if (argv[i] != "--value") return Fail("unexpected argument '" + argv[i] + "'");
+    if (i + 1 >= argv.size()) return Fail("option '--value' needs a value");
+    args.ignore_entry.value_name = argv[++i];
+  }
+  if (!IgnoreList::EntryLine(args.ignore_entry)) {
+    return Fail("the key '" + argv[2] +
+                "' cannot be put on the ignore list (an empty name or a "
+                "control character)");
+  }
+  return {std::move(args), {}};
+}
+
 }  // namespace
 
 ParseResult ParseArgs(std::span<const std::string> argv) {
@@ -145,6 +195,8 @@ ParseResult ParseArgs(std::span<const std::string> argv) {
     return ParseScanLike(argv, std::move(args));
   } else if (first == "backups") {
     return ParseBackups(argv);
+  } else if (first == "ignore") {
+    return ParseIgnore(argv);
   } else if (first == "records") {
     args.command = Command::kRecords;
   } else {

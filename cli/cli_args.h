@@ -8,13 +8,15 @@
 #include <vector>
 
 #include "cli/scan_report.h"
+#include "profile/ignore_list.h"
 #include "repair/backup_list.h"
 
 namespace qm::cli {
 
-enum class Command { kHelp, kVersion, kScan, kRepair, kBackups, kRecords };
+enum class Command { kHelp, kVersion, kScan, kRepair, kBackups, kRecords, kIgnore };
 enum class BackupChoice { kProfile, kOn, kOff };
 enum class BackupsAction { kList, kRestore, kVerify, kDelete };
+enum class IgnoreAction { kList, kAdd, kRemove };
 // How the scan reads the registry: from a snapshot of each root where one
 // can be taken and read (auto), only so (snapshot), or call by call (live).
 enum class WalkChoice { kAuto, kSnapshot, kLive };
@@ -35,12 +37,18 @@ struct CliArgs {
   Source source = Source::kLive;
   std::string source_dir;  // the prefix or the installation's root
   std::string user;        // --user: the profile shown as HKEY_CURRENT_USER
+  // List what the ignore list holds too (a repair still never deletes it).
+  bool no_ignore = false;
   // repair
   BackupChoice backup = BackupChoice::kProfile;
   bool yes = false;
   // backups
   BackupsAction action = BackupsAction::kList;
   std::string target;  // the ID or file name restore, verify and delete act on
+  // ignore
+  IgnoreAction ignore_action = IgnoreAction::kList;
+  IgnoreEntry ignore_entry;       // what add puts on the list
+  std::size_t ignore_number = 0;  // the 1-based entry remove takes off
 };
 
 struct ParseResult {

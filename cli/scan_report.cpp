@@ -166,8 +166,11 @@ std::string FormatReport(ReportFormat format, const ScanSummary& summary, const 
         wkey = std::max(wkey, Width(cells.back()[2]));
       }
       out = Pad("KIND", wk) + "  " + Pad("ROOT", wr) + "  " + Pad("KEY", wkey) + "  VALUE\n";
-      for (const auto& c : cells) {
+      for (std::size_t i = 0; i < cells.size(); ++i) {
+        const auto& c = cells[i];
         out += Pad(c[0], wk) + "  " + Pad(c[1], wr) + "  " + Pad(c[2], wkey) + "  " + c[3] + "\n";
+        // The scan window's tip names the file in the same words.
+        if (!rows[i].missing_file.empty()) out += "  " + TextCell(MissingFileText(rows[i])) + "\n";
       }
       out += std::to_string(rows.size()) + " invalid reference(s); " +
              std::to_string(summary.keys) + " keys searched";

@@ -15,7 +15,8 @@ struct ScanSummary {
   long long keys = 0;
 };
 
-// Each row also carries the missing path the rules extracted from it and,
+// A text row is followed by a line naming the file it misses, as the scan
+// window's tip does. Each row also carries the missing path the rules extracted from it and,
 // in JSON and CSV, where the value lives (key path and value name apart,
 // since either may hold a backslash) and its type.
 [[nodiscard]] std::string FormatReport(ReportFormat format, const ScanSummary& summary,

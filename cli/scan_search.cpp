@@ -13,8 +13,13 @@ namespace {
 // Judges the finds as the scan window does and reports progress.
 class CliScan final : public SearchListener {
  public:
-  CliScan(FileSystem& fs, bool quiet, const ScanProgress& progress)
-      : rule_(fs), quiet_(quiet || !progress.write), progress_(progress) {}
+  CliScan(FileSystem& fs, const IgnoreList* ignored, bool quiet, const ScanProgress& progress)
+      : rule_(fs,
+              [ignored](std::string_view root, std::string_view key, std::string_view name) {
+                return ignored != nullptr && ignored->Covers(root, key, name);
+              }),
+        quiet_(quiet || !progress.write),
+        progress_(progress) {}
 
   int SearchFound(std::string_view root, std::string_view key, std::string_view value,
                   std::int32_t found, std::string_view name) override {
@@ -79,8 +84,8 @@ std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
 }
 
 ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const CliArgs& args,
-                       const ScanProgress& progress) {
-  CliScan scan(fs, args.quiet, progress);
+                       const ScanProgress& progress, const IgnoreList* ignored) {
+  CliScan scan(fs, ignored, args.quiet, progress);
   cRegSearch* running = nullptr;
   bool stopped_here = false;
   cRegSearch search(registry, scan, [&running, &stopped_here, &progress] {

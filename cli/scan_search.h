@@ -10,6 +10,7 @@
 #include "cli/scan_report.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "profile/ignore_list.h"
 #include "scan/error_list.h"
 
 namespace qm::cli {
@@ -24,6 +25,9 @@ struct ScanRun {
   // With --walk snapshot: the message for a root whose snapshot could not
   // be taken or read. Then nothing was searched.
   std::string snapshot_failure;
+  // The message for an ignore list that could not be read. Then nothing
+  // was searched: rows the user excluded would be listed and ticked.
+  std::string ignore_failure;
 };
 
 // The message for a start key that could not be opened.
@@ -41,8 +45,10 @@ struct ScanProgress {
 
 // Searches `registry` for values naming a missing program file on `fs`'s
 // system drive, from the roots and key that args give, as the scan window
-// does. The rows come back checked, in the order found.
+// does, leaving out what `ignored` covers (none when null). The rows come
+// back checked, in the order found.
 [[nodiscard]] ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const CliArgs& args,
-                                     const ScanProgress& progress);
+                                     const ScanProgress& progress,
+                                     const IgnoreList* ignored = nullptr);
 
 }  // namespace qm::cli

@@ -1,6 +1,7 @@
 #include "repair/repair_run.h"
 
 #include "platform/text.h"
+#include "profile/ignore_list.h"
 #include "profile/profile_store.h"
 
 namespace qm {
@@ -96,11 +97,15 @@ struct RunPlan {
 };
 
 RunPlan PlanRows(std::span<const RegErrorRow> rows, bool backup, RegistryEditor& registry,
-                 std::vector<RowOutcome>& outcomes) {
+                 const IgnoreList& ignored, std::vector<RowOutcome>& outcomes) {
   RunPlan plan;
   plan.to_delete.assign(rows.size(), false);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (!rows[i].checked) continue;
+    if (ignored.Covers(rows[i].root, rows[i].key_path, rows[i].value_name)) {
+      outcomes[i] = RowOutcome::kSkipped;
+      continue;
+    }
     RowValue now = ReadRowValue(registry, rows[i]);
     switch (now.state) {
       case RowValueState::kUnchanged: {
@@ -143,10 +148,24 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
   RepairReport report;
   report.rows.assign(rows.size(), RowOutcome::kUnchecked);
   const std::string profile_path = ProfilePath(services.backup.program_folder);
+  IgnoreList ignored;
+  if (services.files != nullptr) {
+    const std::string path = IgnoreListPath(services.backup.program_folder);
+    IgnoreLoad load = LoadIgnoreList(*services.files, path);
+    if (load.status != IgnoreStatus::kOk) {
+      report.stopped = true;
+      services.view.SetStatusText(kIgnoreListUnreadableStatus);
+      services.messages.Show("无法读取忽略列表：" + path + "\n错误代码 " +
+                                 std::to_string(load.error) + "。\n没有删除任何注册表值。",
+                             kMessageExclamation);
+      return report;
+    }
+    ignored = std::move(load.list);
+  }
   report.backup_asked = ReadBackupBeforeFix(services.profile, profile_path);
   if (report.backup_asked) services.view.SetStatusText(kCreatingBackupText);
 
-  const RunPlan plan = PlanRows(rows, report.backup_asked, services.registry, report.rows);
+  const RunPlan plan = PlanRows(rows, report.backup_asked, services.registry, ignored, report.rows);
   if (report.backup_asked) {
     report.backup = WriteBackupFile(plan.entries, services.backup);
     if (!report.backup.ok()) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_store.h"
 #include "platform/message_styles.h"
 #include "platform/profile_io.h"
 #include "platform/registry_writer.h"
@@ -30,6 +31,7 @@ inline constexpr std::string_view kRepairFailedText = "修复失败";
 inline constexpr std::string_view kSkippedText = "已跳过";
 inline constexpr std::string_view kCreatingBackupText = "正在创建备份...";
 inline constexpr std::string_view kBackupFailedStatus = "备份失败，未删除任何值。";
+inline constexpr std::string_view kIgnoreListUnreadableStatus = "无法读取忽略列表，未删除任何值。";
 
 // What the scan window shows of a run.
 class RepairView {
@@ -59,19 +61,23 @@ struct RepairServices {
   RepairView& view;
   MessageService& messages;
   BackupPlace backup;  // its program_folder also locates the profile
+  // Where the ignore list beside the profile is read; none, no list.
+  FileStore* files = nullptr;
 };
 
 enum class RowOutcome {
   kUnchecked,  // left alone, blue
   kRepaired,   // its key holds no value of its exact name after the run: "已修复", red
   kFailed,     // its value is still there, or no query addressed it: "修复失败", red
-  kSkipped,    // changed since the scan, or unsavable: "已跳过", blue
+  kSkipped,    // changed since the scan, unsavable or ignored: "已跳过", blue
 };
 
 struct RepairReport {
   bool backup_asked = false;
-  BackupResult backup;   // when backup_asked
-  bool stopped = false;  // the backup failed, so nothing was deleted
+  BackupResult backup;  // when backup_asked
+  // The backup failed or the ignore list could not be read, so nothing
+  // was deleted.
+  bool stopped = false;
   std::size_t repaired = 0;
   std::size_t failed = 0;
   std::size_t skipped = 0;
@@ -97,7 +103,9 @@ struct RepairReport {
 // the number of rows that could not be repaired when there are any.
 [[nodiscard]] std::string RepairCountMessage(std::size_t repaired, std::size_t failed);
 
-// One whole run over the list, in list order, on the caller's thread.
+// One whole run over the list, in list order, on the caller's thread. A
+// value on the ignore list is never deleted, whoever ticked its row: the
+// list is read again for the run, and a list that cannot be read stops it.
 [[nodiscard]] RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& services);
 
 }  // namespace qm

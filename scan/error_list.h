@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct RegErrorRow {
   // The value's registry type as the search read it (kRegSz and so on);
   // kRegNone for a key-name find.
   std::uint32_t type = 0;
+  // The file the rules looked for and did not find, upper-cased as they
+  // read it from the value; what the row's tip and the reports name.
+  std::string missing_file = {};
 };
 
 // Rows in the order the search found them. Any number of rows: a badly
@@ -30,6 +34,12 @@ class ErrorList {
  public:
   void Append(RegErrorRow row) { rows_.push_back(std::move(row)); }
   void Clear() { rows_.clear(); }
+  // Removes every row `gone` picks, keeping the others' order; the count.
+  std::size_t RemoveIf(const std::function<bool(const RegErrorRow&)>& gone) {
+    const auto before = rows_.size();
+    std::erase_if(rows_, gone);
+    return before - rows_.size();
+  }
   void CheckAll() {
     for (auto& r : rows_) r.checked = true;
   }

@@ -307,6 +307,24 @@ std::string_view KindText(std::int32_t lFound) {
   }
 }
 
+std::string MissingFileText(const RegErrorRow& row) {
+  return std::string(kMissingFileLabel) + row.missing_file;
+}
+
+std::string RowTipText(const RegErrorRow& row) {
+  std::string text = row.root;
+  if (!row.key_path.empty()) text += "\\" + row.key_path;
+  text += "\n值名称：" + (row.value_name.empty() ? std::string("(默认)") : row.value_name);
+  text += "\n值数据：" + row.value;
+  text += "\n" + MissingFileText(row);
+  return text;
+}
+
+std::string RowCopyText(const RegErrorRow& row) {
+  return row.root + "\t" + row.key_path + "\t" + row.value_name + "\t" + row.value + "\t" +
+         row.missing_file;
+}
+
 // Where the rule cuts a find's text: kept from one find to the next, so
 // that their strings keep the room they have grown to.
 struct InvalidReferenceRule::Buffers {
@@ -314,8 +332,11 @@ struct InvalidReferenceRule::Buffers {
   Reading first;
 };
 
-InvalidReferenceRule::InvalidReferenceRule(FileSystem& fs)
-    : fs_(fs), drive_(SystemDrive(fs)), buffers_(std::make_unique<Buffers>()) {}
+InvalidReferenceRule::InvalidReferenceRule(FileSystem& fs, IgnoredValue ignored)
+    : fs_(fs),
+      drive_(SystemDrive(fs)),
+      ignored_(std::move(ignored)),
+      buffers_(std::make_unique<Buffers>()) {}
 
 InvalidReferenceRule::~InvalidReferenceRule() = default;
 
@@ -331,6 +352,17 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
   // The extension test is pure and cheap, so it runs before the file-system
   // query; the verdict is the same in either order.
   if (!HasProgramExtension(first.upper)) return std::nullopt;
+  // Where the value lives, before the file queries: a value the user keeps
+  // on purpose costs none. sKey is the key path, "\" and the name; the name
+  // may itself hold "\".
+  const bool is_value = lFound == kFoundValueName || lFound == kFoundValueData;
+  const std::string_view key_path =
+      is_value ? sKey.substr(0, sKey.size() >= sValueName.size() + 1
+                                    ? sKey.size() - sValueName.size() - 1
+                                    : 0)
+               : sKey;
+  const std::string_view value_name = is_value ? sValueName : std::string_view{};
+  if (ignored_ && ignored_(sRootKey, key_path, value_name)) return std::nullopt;
   // File names compare without case, so either spelling gets the same
   // answer; the one the registry holds is usually the one on disk, which
   // spares a file system that stores case (Wine's) a search of every
@@ -349,15 +381,9 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
                   false,
                   {},
                   {}};
-  if (lFound == kFoundValueName || lFound == kFoundValueData) {
-    // sKey is the key path, "\" and the name; the name may itself hold "\".
-    const std::size_t cut =
-        sKey.size() >= sValueName.size() + 1 ? sKey.size() - sValueName.size() - 1 : 0;
-    row.key_path = std::string(sKey.substr(0, cut));
-    row.value_name = std::string(sValueName);
-  } else {
-    row.key_path = std::string(sKey);
-  }
+  row.key_path = std::string(key_path);
+  row.value_name = std::string(value_name);
+  row.missing_file = first.upper;
   return row;
 }
 

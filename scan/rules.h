@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,19 +53,35 @@ namespace qm {
 // "KEY_NAME", "VALUE NAME", "VALUE VALUE" for lFound 0, 1, 2; else empty.
 [[nodiscard]] std::string_view KindText(std::int32_t lFound);
 
+// "找不到文件：" and the row's missing file, as the scan window's tip and the
+// command line's report name it.
+inline constexpr std::string_view kMissingFileLabel = "找不到文件：";
+[[nodiscard]] std::string MissingFileText(const RegErrorRow& row);
+// Why a row is listed, whole, one line each: the root and key path, the
+// value's name, its text and the missing file.
+[[nodiscard]] std::string RowTipText(const RegErrorRow& row);
+// The row as one line of text for the clipboard: root, key path, value
+// name, value and missing file, tab-separated.
+[[nodiscard]] std::string RowCopyText(const RegErrorRow& row);
+
+// Whether the user asked never to list the value `value_name` of the key
+// `key_path` under the root named `root`.
+using IgnoredValue = std::function<bool(std::string_view root, std::string_view key_path,
+                                        std::string_view value_name)>;
+
 // The rule for one find of the search.
 class InvalidReferenceRule {
  public:
-  explicit InvalidReferenceRule(FileSystem& fs);
+  explicit InvalidReferenceRule(FileSystem& fs, IgnoredValue ignored = {});
   ~InvalidReferenceRule();
   InvalidReferenceRule(const InvalidReferenceRule&) = delete;
   InvalidReferenceRule& operator=(const InvalidReferenceRule&) = delete;
 
   [[nodiscard]] const std::string& Drive() const { return drive_; }
   // The row to list when the find is an invalid reference. sValueName is
-  // the value's own name, as SearchFound reports it. Not const: the rule
-  // cuts the text in buffers of its own, kept for the next find (one
-  // thread at a time).
+  // the value's own name, as SearchFound reports it. An ignored value is
+  // never a row. Not const: the rule cuts the text in buffers of its own,
+  // kept for the next find (one thread at a time).
   [[nodiscard]] std::optional<RegErrorRow> Judge(std::string_view sRootKey, std::string_view sKey,
                                                  std::string_view sValue, std::int32_t lFound,
                                                  std::string_view sValueName = {});
@@ -73,6 +90,7 @@ class InvalidReferenceRule {
   struct Buffers;
   FileSystem& fs_;
   std::string drive_;
+  IgnoredValue ignored_;
   std::unique_ptr<Buffers> buffers_;
 };
 

@@ -7,10 +7,10 @@ constexpr auto kKeyPacing = std::chrono::milliseconds(100);
 }
 
 ScanSession::ScanSession(RegistryReader& registry, FileSystem& fs, ScanView& view,
-                         ScanServices& services)
+                         ScanServices& services, IgnoredValue ignored)
     : view_(view),
       services_(services),
-      rule_(fs),
+      rule_(fs, std::move(ignored)),
       search_(registry, *this, [this] { services_.YieldToEvents(); }) {}
 
 ScanSession::~ScanSession() = default;
@@ -28,6 +28,7 @@ void ScanSession::Start() {
   // A second walk inside the first would end it early and report to rows
   // that are gone: Start waits until the stopped walk has returned.
   if (walking_) return;
+  services_.ScanStarting();
   view_.SetRepairCount("0");
   view_.SetFoundCount("0");
   rows_.Clear();

@@ -47,11 +47,17 @@ class ScanServices {
   // The local date and time as LastScanTime stores it.
   [[nodiscard]] virtual std::string NowText() = 0;
   [[nodiscard]] virtual std::chrono::steady_clock::time_point Now() = 0;
+  // Called as a scan starts, before anything is searched.
+  virtual void ScanStarting() {}
 };
 
 class ScanSession final : private SearchListener {
  public:
-  ScanSession(RegistryReader& registry, FileSystem& fs, ScanView& view, ScanServices& services);
+  // `ignored` tells the values the user never wants listed; it is asked
+  // once per find, and ScanServices::ScanStarting runs before every walk so
+  // its owner can read the list again.
+  ScanSession(RegistryReader& registry, FileSystem& fs, ScanView& view, ScanServices& services,
+              IgnoredValue ignored = {});
   ~ScanSession() override;
 
   // The window's load steps that concern the session.

@@ -203,8 +203,8 @@ class Form : private win32::WindowBase {
   // refuse. Navigation windows end the program.
   virtual void OnCloseRequest() {}
   // Notifications of child controls (WM_NOTIFY, WM_COMMAND, WM_DRAWITEM,
-  // WM_MEASUREITEM), e.g. a list view's custom draw. Return true and set
-  // `result` to answer one; false lets the system handle it.
+  // WM_MEASUREITEM, and a child's WM_CONTEXTMENU), e.g. a list view's custom draw. Return true and
+  // set `result` to answer one; false lets the system handle it.
   virtual bool OnChildMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) {
     return false;
   }

@@ -76,7 +76,8 @@ LRESULT Form::HandleFormMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY:
     case WM_COMMAND:
     case WM_DRAWITEM:
-    case WM_MEASUREITEM: {
+    case WM_MEASUREITEM:
+    case WM_CONTEXTMENU: {
       LRESULT result = 0;
       if (OnChildMessage(msg, wp, lp, result)) return result;
       break;

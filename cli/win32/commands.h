@@ -9,5 +9,6 @@ namespace qm::cli {
 [[nodiscard]] int RepairCommand(const CliArgs& args);
 [[nodiscard]] int BackupsCommand(const CliArgs& args);
 [[nodiscard]] int RecordsCommand();
+[[nodiscard]] int IgnoreCommand(const CliArgs& args);
 
 }  // namespace qm::cli

@@ -16,13 +16,14 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: quillmar-cli scan [--format text|json|csv] [--root NAME] [--key PATH] [--quiet]\n"
-    "                         [--walk auto|snapshot|live]\n"
+    "                         [--walk auto|snapshot|live] [--no-ignore]\n"
     "       quillmar-cli repair [--backup|--no-backup] [--yes] [--format text|json]\n"
     "                           [--root NAME] [--key PATH] [--quiet]\n"
-    "                           [--walk auto|snapshot|live]\n"
+    "                           [--walk auto|snapshot|live] [--no-ignore]\n"
     "       quillmar-cli backups [list | restore ID|NAME | verify ID|NAME |\n"
     "                             delete ID|NAME]\n"
     "       quillmar-cli records\n"
+    "       quillmar-cli ignore [list | add ROOT\\KEY [--value NAME] | remove N]\n"
     "       quillmar-cli --help | --version\n"
     "\n"
     "scan     searches the registry for values that name a program file on the\n"
@@ -47,15 +48,21 @@ constexpr const char* kUsage =
     "         written.\n"
     "records  the last stopped scan's time and error count, and the last\n"
     "         repair's count.\n"
+    "ignore   the values and keys never listed nor deleted, in ignore.txt beside\n"
+    "         ro.ini: list numbers them; add puts on a key (with all below it),\n"
+    "         or with --value one value of it (\"\" is the default value);\n"
+    "         remove takes entry N off. scan and repair leave them out;\n"
+    "         --no-ignore lists them too, but a repair still never deletes them.\n"
     "Ctrl+C stops a running scan, records it as the Stop button does, and prints\n"
     "what was found so far; a repair then deletes nothing.\n"
     "JSON and CSV rows also carry key_path, value_name and type.\n"
     "Exit status: 0 success, 1 some value was not repaired (failed or skipped),\n"
     "or a backup's value is not back exactly (differs or missing), or a backup\n"
     "could not be deleted; 2 usage error or no console to confirm a repair;\n"
-    "3 the scan failed, the start key does not exist or cannot be opened, no\n"
-    "snapshot could be taken (--walk snapshot), the backup could not be written,\n"
-    "or the backup file to restore or verify could not be read whole.\n";
+    "3 the scan failed, the ignore list could not be read or written, the start\n"
+    "key does not exist or cannot be opened, no snapshot could be taken (--walk\n"
+    "snapshot), the backup could not be written, or the backup file to restore\n"
+    "or verify could not be read whole.\n";
 
 }  // namespace
 
@@ -91,6 +98,8 @@ int wmain(int argc, wchar_t** argv) {
       return BackupsCommand(args);
     case Command::kRecords:
       return RecordsCommand();
+    case Command::kIgnore:
+      return IgnoreCommand(args);
   }
   return 2;
 }

@@ -24,7 +24,18 @@ void WriteStopFigures(app::SystemServices& system, std::size_t rows) {
 
 }  // namespace
 
+void ReportDamagedLines(const std::string& path, const IgnoreList& list) {
+  for (const DamagedLine& d : list.Damaged()) {
+    Write(stderr, "quillmar-cli: " + path + " line " + std::to_string(d.line) +
+                      " cannot be read and is kept as it is: " + TextCell(d.text) + "\n");
+  }
+}
+
 bool ReportNothingSearched(const CliArgs& args, const ScanRun& run) {
+  if (!run.ignore_failure.empty()) {
+    Write(stderr, run.ignore_failure);
+    return true;
+  }
   if (!run.snapshot_failure.empty()) {
     Write(stderr, run.snapshot_failure);
     return true;
@@ -66,9 +77,23 @@ ScanRun RunScan(const CliArgs& args) {
     failed.snapshot_failure = SnapshotFailure(args, snapshot);
     if (!failed.snapshot_failure.empty()) return failed;
   }
+  IgnoreLoad ignore;
+  if (!args.no_ignore) {
+    const std::string path = system.IgnoreFile();
+    ignore = LoadIgnoreList(system.files, path);
+    if (ignore.status != IgnoreStatus::kOk) {
+      ScanRun failed;
+      failed.ignore_failure = "quillmar-cli: the ignore list " + path + " cannot be read (error " +
+                              std::to_string(ignore.error) +
+                              "); nothing was searched. --no-ignore lists everything.\n";
+      return failed;
+    }
+    ReportDamagedLines(path, ignore.list);
+  }
   const ScanProgress progress{IsConsole(STD_ERROR_HANDLE),
                               [](std::string_view text) { Write(stderr, text); }, Interrupted};
-  ScanRun run = SearchRegistry(registry, system.fs, args, progress);
+  ScanRun run = SearchRegistry(registry, system.fs, args, progress,
+                               args.no_ignore ? nullptr : &ignore.list);
   if (run.interrupted) WriteStopFigures(system, run.rows.Count());
   return run;
 }

@@ -3,8 +3,13 @@
 
 #include "cli/cli_args.h"
 #include "cli/scan_search.h"
+#include "profile/ignore_list.h"
 
 namespace qm::cli {
+
+// Warns on standard error of each line of the ignore list that cannot be
+// read (it stays in the file as it is).
+void ReportDamagedLines(const std::string& path, const IgnoreList& list);
 
 // True when the run searched nothing (no snapshot, or no start key): then
 // the reason has been written to standard error and the command exits 3.

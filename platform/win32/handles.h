@@ -59,4 +59,10 @@ struct KernelHandleTraits {
 };
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+
 }  // namespace qm::win32

@@ -22,4 +22,20 @@ namespace qm::win32 {
 [[nodiscard]] std::uint32_t RunRegistryEditorAndWait(std::string_view file,
                                                      const std::function<bool()>& pump);
 
+// The editor opens at the key its LastKey setting names. On Windows that
+// text starts with the editor's own, localised word for the computer: the
+// first part of what it stored last is kept, "Computer" when it stored
+// nothing. Wine's editor (measured with Wine 8) stores and honours the path
+// from the root on ("HKEY_CURRENT_USER\Software"), and stays at its top for
+// any word before it: `root_first` asks for that form, which is also used
+// when the stored text already starts with a root.
+[[nodiscard]] std::string RegistryEditorLastKey(std::string_view stored, std::string_view root,
+                                                std::string_view key_path, bool root_first);
+// Stores LastKey under HKEY_CURRENT_USER for `root`\`key_path`: 0 or the
+// platform's error code.
+[[nodiscard]] std::uint32_t SetRegistryEditorLastKey(std::string_view root,
+                                                     std::string_view key_path);
+// Starts the editor without waiting for it: 0 or the platform's error code.
+[[nodiscard]] std::uint32_t StartRegistryEditor();
+
 }  // namespace qm::win32

@@ -289,7 +289,7 @@ TEST(CommandCaption, ChangingItRecomputesTheAccessKeyAtOnce) {
 }
 
 TEST(ProgramInstances, LayoutsLoadAndSaveBackUnchanged) {
-  ASSERT_EQ(ProgramInstances().size(), 10u);
+  ASSERT_EQ(ProgramInstances().size(), 11u);
   for (const ProgramInstance& instance : ProgramInstances()) {
     const MemoryPropertyStore layout = InstanceLayout(instance);
     Fixture f;

@@ -53,6 +53,17 @@ TEST(CliArgs, UsageErrorsNameTheBadArgument) {
       {"scan --prefix /p --user ann", "'--user' needs '--offline DIR'"},
       {"backups restore 1 --offline", "option '--offline' needs a value"},
       {"backups restore 1 --user ann", "'--user' needs '--offline DIR'"},
+      {"ignore clear", "unknown ignore action 'clear' (list, add or remove)"},
+      {"ignore add", "'ignore add' needs ROOT\\KEY"},
+      {"ignore add HKEY_NOWHERE\\Run", "unknown root 'HKEY_NOWHERE'"},
+      {"ignore add HKCU\\Run --value", "option '--value' needs a value"},
+      {"ignore add HKCU\\a\\\\b",
+       "the key 'HKCU\\a\\\\b' cannot be put on the ignore list (an empty "
+       "name or a control character)"},
+      {"ignore remove", "'ignore remove' needs an entry number"},
+      {"ignore remove 0", "'0' is not an entry number (1, 2, ... as 'ignore list' shows)"},
+      {"ignore remove -1", "'-1' is not an entry number (1, 2, ... as 'ignore list' shows)"},
+      {"ignore list 1", "unexpected argument '1'"},
   };
   for (const auto& c : cases) {
     const auto argv = Split(c.line);

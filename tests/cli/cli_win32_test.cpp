@@ -152,6 +152,7 @@ class CliWin32Test : public ::testing::Test {
   static void RemoveProgramData() {
     std::error_code ec;
     fs::remove(fs::path(win32::Widen(Folder() + "\\ro.ini")), ec);
+    fs::remove(fs::path(win32::Widen(Folder() + "\\ignore.txt")), ec);
     fs::remove_all(fs::path(win32::Widen(BackupsFolder())), ec);
   }
   static std::string BackupsFolder() { return Folder() + "\\RegBackups"; }
@@ -346,8 +347,8 @@ TEST_F(CliWin32Test, ALineBreakStaysInItsRowAndASkippedValueIsNoSuccess) {
   tree_.SetString("Run", L"two\nlines", win32::Widen(missing_ + "\r\nsecond line"));
   const CliRun scan = RunCli("scan --quiet " + Scope());
   EXPECT_EQ(scan.code, 0u) << scan.err;
-  // The heading, two rows and the closing line.
-  EXPECT_EQ(Occurrences(scan.out, "\n"), 4u) << scan.out;
+  // The heading, two rows each with its missing file, and the closing line.
+  EXPECT_EQ(Occurrences(scan.out, "\n"), 6u) << scan.out;
   EXPECT_NE(scan.out.find("\\two\u240Alines  " + missing_ + "\u240D\u240Asecond line\n"),
             std::string::npos)
       << scan.out;
@@ -691,6 +692,67 @@ TEST(ProgramVersionTest, BothProgramFilesCarryTheVersionQuillmarCliPrints) {
     EXPECT_NE(text("FileDescription"), "(none)");
     EXPECT_EQ(text("Comments"), QM_TEST_HOME_PAGE_URL);
   }
+}
+
+// The list is kept with the commands, honoured by scan and repair, and a
+// line nobody can read survives every rewrite.
+TEST_F(CliWin32Test, IgnoreCommandsKeepTheListThatScanAndRepairHonour) {
+  const std::string odd = files_ + "\\a=b\\odd.exe";
+  tree_.SetString("Run", win32::Widen(odd), win32::Widen(odd));
+  tree_.SetString("Sub\\Deep", L"Other", win32::Widen(files_ + "\\other.exe"));
+  const std::string run_key = "HKCU\\" + tree_.Path("Run");
+  const std::string list_file = Folder() + "\\ignore.txt";
+
+  const CliRun empty = RunCli("ignore list");
+  EXPECT_EQ(empty.code, 0u) << empty.err;
+  EXPECT_NE(empty.out.find("empty"), std::string::npos) << empty.out;
+  EXPECT_EQ(RunCli("ignore add \"" + run_key + "\" --value \"" + odd + "\"").code, 0u);
+  EXPECT_EQ(RunCli("ignore add \"HKEY_CURRENT_USER\\" + tree_.Path("sub") + "\\\\\"").code, 0u);
+  const CliRun again = RunCli("ignore add \"" + run_key + "\" --value \"" + Upper(odd) + "\"");
+  EXPECT_EQ(again.code, 0u);
+  EXPECT_NE(again.out.find("Already"), std::string::npos) << again.out;
+  const CliRun listed = RunCli("ignore list");
+  std::string odd_escaped;
+  for (const char c : odd) odd_escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  EXPECT_EQ(listed.out, "1  HKEY_CURRENT_USER\\" + tree_.Path("Run") + "\\\\\"" + odd_escaped +
+                            "\"\n2  HKEY_CURRENT_USER\\" + tree_.Path("sub") + "\n");
+
+  const CliRun scan = RunCli("scan --quiet " + Scope());
+  EXPECT_EQ(scan.code, 0u) << scan.err;
+  EXPECT_NE(scan.out.find("  找不到文件：" + Upper(missing_) + "\n"), std::string::npos)
+      << scan.out;
+  EXPECT_NE(scan.out.find("1 invalid reference(s)"), std::string::npos) << scan.out;
+  const CliRun all = RunCli("scan --quiet --no-ignore " + Scope());
+  // The odd value is found by its name and by its text.
+  EXPECT_NE(all.out.find("4 invalid reference(s)"), std::string::npos) << all.out;
+
+  // Asked to delete everything, the repair still keeps what is ignored.
+  const CliRun repair = RunCli("repair --yes --no-backup --quiet --no-ignore " + Scope());
+  EXPECT_EQ(repair.code, 1u) << repair.out << repair.err;
+  EXPECT_EQ(RunValue(L"Tool"), "");
+  EXPECT_EQ(RunValue(win32::Widen(odd).c_str()), odd);
+
+  std::ofstream(fs::path(win32::Widen(list_file)), std::ios::app | std::ios::binary)
+      << "HKEY_NOWHERE\\x\r\n";
+  const struct {
+    std::string args;
+    DWORD code;
+    std::string out, err;
+  } cases[] = {
+      {"ignore remove 4", 2, "", "there is no entry 4; the ignore list has 2"},
+      {"ignore add HKEY_NOWHERE\\x", 2, "", "unknown root 'HKEY_NOWHERE'"},
+      {"ignore remove 1", 0, "Removed from the ignore list", "line 3 cannot be read"},
+      {"ignore list", 0, "1  HKEY_CURRENT_USER\\" + tree_.Path("sub") + "\n", "line 2 cannot"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = RunCli(c.args);
+    EXPECT_EQ(run.code, c.code) << c.args << ": " << run.err;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << ": " << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << ": " << run.err;
+  }
+  std::ifstream in(fs::path(win32::Widen(list_file)), std::ios::binary);
+  const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(kept, "HKEY_CURRENT_USER\\" + tree_.Path("sub") + "\r\nHKEY_NOWHERE\\x\r\n");
 }
 
 }  // namespace

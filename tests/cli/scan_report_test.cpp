@@ -102,11 +102,12 @@ TEST(ScanReport, TextAlignsColumnsAndStatesTheOutcome) {
 TEST(ScanReport, TextKeepsEachRowOnOneLine) {
   ErrorList list;
   list.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "K\\two\nlines", "C:\\a.exe\r\n/x\ty", true, "K",
-               "two\nlines", kRegSz});
+               "two\nlines", kRegSz, "C:\\A.EXE"});
   const std::string text = FormatReport(ReportFormat::kText, {"C:", 0, 1}, list);
   EXPECT_EQ(text,
             "KIND         ROOT               KEY           VALUE\n"
             "VALUE VALUE  HKEY_CURRENT_USER  K\\two\u240Alines  C:\\a.exe\u240D\u240A/x\u2409y\n"
+            "  找不到文件：C:\\A.EXE\n"
             "1 invalid reference(s); 1 keys searched.\n");
 }
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <filesystem>
+
 #include "platform/text.h"
+#include "platform/win32/file_store.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/wide.h"
 #include "scan/rules.h"
@@ -48,6 +51,42 @@ TEST(Win32FileSystem, SystemFoldersAndThe32BitView) {
   EXPECT_TRUE(PathExists(fs, sys + "\\QM-ONLY32.DLL"));
   EXPECT_FALSE(PathExists(fs, sys + "\\QM-NOWHERE.DLL"));
   DeleteFileW(only32.c_str());
+}
+
+// A replacement is whole or not at all: the old file stays until the new
+// text is complete, nothing is left beside it, and a failure changes nothing.
+TEST(Win32FileStore, ReplacesWholeAndLeavesNothingBeside) {
+  win32::Win32FileStore files;
+  std::error_code ec;
+  std::filesystem::remove_all(L"C:\\qm-store-test", ec);  // what an earlier run left
+  CreateDirectoryW(L"C:\\qm-store-test", nullptr);
+  const std::string path = "C:\\qm-store-test\\list.txt";
+  EXPECT_EQ(files.ReadWhole(path).error, kErrFileNotFound);
+  const std::string big(300000, 'x');
+  for (const std::string& text : {std::string("first\r\n"), big, std::string("中文\r\n")}) {
+    ASSERT_EQ(files.ReplaceWhole(path, text), 0u);
+    const FileContents back = files.ReadWhole(path);
+    EXPECT_EQ(back.error, 0u);
+    EXPECT_EQ(back.bytes, text);
+  }
+  // A folder of the list's name cannot be replaced by a file.
+  CreateDirectoryW(L"C:\\qm-store-test\\taken", nullptr);
+  EXPECT_NE(files.ReplaceWhole("C:\\qm-store-test\\taken", "x"), 0u);
+  EXPECT_NE(files.ReplaceWhole("C:\\qm-no-folder\\list.txt", "x"), 0u);
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(L"C:\\qm-store-test\\*", &found);
+  int names = 0;
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (found.cFileName[0] != L'.') ++names;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  EXPECT_EQ(names, 2) << "no temporary file stays, not even of a failed replacement";
+  EXPECT_EQ(files.ReadWhole(path).bytes, "中文\r\n");
+  RemoveDirectoryW(L"C:\\qm-store-test\\taken");
+  DeleteFileW(win32::Widen(path).c_str());
+  RemoveDirectoryW(L"C:\\qm-store-test");
 }
 
 }  // namespace

@@ -213,5 +213,46 @@ TEST_F(SettingsWindowTest, AnApplyThatCannotWriteSaysSoAndKeepsTheBox) {
   EXPECT_NE(shell::LoadedForm(shell::FormKind::Settings), nullptr);
 }
 
+// The ignored entries as the list shows them; a removal is in the file at
+// once, with the lines nobody could read still there, and Apply untouched.
+TEST_F(SettingsWindowTest, TheIgnoreListShowsItsEntriesAndRemovesOneAtOnce) {
+  const std::filesystem::path file =
+      std::filesystem::path(win32::Widen(testing::ProgramFolderPath() + "\\ignore.txt"));
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << "# mine\r\n"
+           "HKEY_CURRENT_USER\\Software\\Tool\r\n"
+           "HKLM\\Run\\\\\"C:\\\\x\\\\工具.exe\"\r\n"
+           "not an entry\r\n"
+           "HKEY_USERS\\K\\\\\"\"\r\n";
+  }
+  ASSERT_NE(Open(), nullptr);
+  const HWND list = form_->IgnoredList();
+  ASSERT_EQ(ListView_GetItemCount(list), 4);
+  EXPECT_EQ(testing::ItemText(list, 3, 0), "无法读取");
+  EXPECT_EQ(testing::ItemText(list, 3, 1), "第 4 行：not an entry");
+  const char* expected[3][3] = {{"HKEY_CURRENT_USER", "Software\\Tool", "(整个键)"},
+                                {"HKEY_LOCAL_MACHINE", "Run", "C:\\x\\工具.exe"},
+                                {"HKEY_USERS", "K", "(默认)"}};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(testing::ItemText(list, r, c), expected[r][c]);
+  }
+  ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ClickCentre(form_->FindChild("CommandRemoveIgnored"));
+  ASSERT_EQ(ListView_GetItemCount(list), 3);
+  EXPECT_EQ(testing::ItemText(list, 1, 0), "HKEY_USERS");
+  EXPECT_EQ(testing::ItemText(list, 2, 1), "第 3 行：not an entry");
+  std::ifstream in(file, std::ios::binary);
+  const std::string now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  EXPECT_EQ(now,
+            "# mine\r\nHKEY_CURRENT_USER\\Software\\Tool\r\nnot an entry\r\n"
+            "HKEY_USERS\\K\\\\\"\"\r\n");
+  EXPECT_EQ(Stored(), "<absent>") << "the setting waits for Apply";
+  EXPECT_TRUE(services_.messages.empty());
+  std::error_code ec;
+  std::filesystem::remove(file, ec);
+}
+
 }  // namespace
 }  // namespace qm

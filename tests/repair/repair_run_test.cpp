@@ -7,6 +7,7 @@
 #include "fakes.h"
 #include "platform/memory_registry.h"
 #include "scan/value_format.h"
+#include "testing/memory_file_store.h"
 
 namespace qm {
 namespace {
@@ -27,7 +28,8 @@ struct RunFixture {
   testing::MemoryBackupDisk disk;
   Windows1252CodePage code_page;
   testing::FixedClock clock{{"2010/7/7", "7:33:11", false}};
-  RepairServices services{reg, profile, view, messages, {kProgram, disk, code_page, clock}};
+  MemoryFileStore files;
+  RepairServices services{reg, profile, view, messages, {kProgram, disk, code_page, clock}, &files};
 
   RunFixture() { disk.AddFolder(kProgram); }
 
@@ -357,22 +359,29 @@ TEST(RepairRun, OneValueSeenThroughTwoRootsIsRepairedOnceAndCountedTwice) {
 TEST(RepairRun, ABackupThatFailsStopsTheRunBeforeAnyDeletion) {
   struct Case {
     const char* what;
-    std::function<void(testing::MemoryBackupDisk&)> spoil;
+    std::function<void(RunFixture&)> spoil;
     std::string named;
   };
   const std::string folder = "C:\\Tools\\Quillmar\\RegBackups";
   const std::vector<Case> cases = {
-      {"a file named RegBackups", [&](testing::MemoryBackupDisk& d) { d.AddFile(folder); }, folder},
+      {"a file named RegBackups", [&](RunFixture& f) { f.disk.AddFile(folder); }, folder},
       {"a folder that cannot be created",
-       [](testing::MemoryBackupDisk& d) { d.FailCreateFolder(kRegAccessDenied); }, folder},
-      {"a full disk", [](testing::MemoryBackupDisk& d) { d.FailPublish(kErrDiskFull); },
+       [](RunFixture& f) { f.disk.FailCreateFolder(kRegAccessDenied); }, folder},
+      {"a full disk", [](RunFixture& f) { f.disk.FailPublish(kErrDiskFull); },
        folder + "\\Backup (2010-7-7 7;33;11).reg"},
+      // Without the list the run cannot know what the user keeps.
+      {"an ignore list that cannot be read",
+       [](RunFixture& f) {
+         f.files.files["C:\\Tools\\Quillmar\\ignore.txt"] = "HKCU\\Other\r\n";
+         f.files.read_error = 32;
+       },
+       "C:\\Tools\\Quillmar\\ignore.txt"},
   };
   for (const Case& c : cases) {
     RunFixture f;
     f.reg.SetString(kHkeyCurrentUser, kRun, "Tool", "C:\\Old\\tool.exe");
     f.profile.Set(kProfile, "Records", "FixedCount", "7");
-    c.spoil(f.disk);
+    c.spoil(f);
     const RepairReport r =
         RunRepair(std::vector<RegErrorRow>{f.Row(kHkeyCurrentUser, kRun, "Tool")}, f.services);
     EXPECT_TRUE(r.stopped) << c.what;
@@ -385,6 +394,45 @@ TEST(RepairRun, ABackupThatFailsStopsTheRunBeforeAnyDeletion) {
     EXPECT_TRUE(f.view.marks.empty()) << c.what;
     EXPECT_EQ(f.Fixed(), "7") << c.what;
   }
+}
+
+// Ticked or not, a value on the ignore list stays, and no backup holds it.
+TEST(RepairRun, IgnoredValuesAreSkippedEvenWhenChecked) {
+  struct Case {
+    RegKey root;
+    const char* path;
+    const char* name;
+    RowOutcome outcome;
+  };
+  const Case cases[] = {
+      {kHkeyCurrentUser, kRun, "Kept", RowOutcome::kSkipped},
+      {kHkeyCurrentUser, kRun, "kept\\x", RowOutcome::kRepaired},
+      {kHkeyCurrentUser, "Software\\Tool\\Deep", "", RowOutcome::kSkipped},
+      {kHkeyCurrentUser, "Software\\ToolBox", "a", RowOutcome::kRepaired},
+      {kHkeyLocalMachine, kRun, "Kept", RowOutcome::kRepaired},
+  };
+  RunFixture f;
+  f.SetBackupBeforeFix("1");
+  f.files.files["C:\\Tools\\Quillmar\\ignore.txt"] =
+      "HKCU\\Software\\App\\Run\\\\\"KEPT\"\r\nHKEY_CURRENT_USER\\software\\tool\r\n";
+  std::vector<RegErrorRow> rows;
+  for (const Case& c : cases) f.reg.SetString(c.root, c.path, c.name, "C:\\Old\\tool.exe");
+  for (const Case& c : cases) rows.push_back(f.Row(c.root, c.path, c.name));
+  const RepairReport r = RunRepair(rows, f.services);
+  ASSERT_EQ(r.rows.size(), std::size(cases));
+  for (std::size_t i = 0; i < r.rows.size(); ++i) {
+    SCOPED_TRACE(std::string(cases[i].path) + " " + cases[i].name);
+    EXPECT_EQ(r.rows[i], cases[i].outcome);
+    EXPECT_EQ(f.Has(cases[i].root, cases[i].path, cases[i].name),
+              cases[i].outcome == RowOutcome::kSkipped);
+  }
+  const std::string backup = f.OnlyBackup();
+  EXPECT_EQ(backup.find("[HKEY_CURRENT_USER\\Software\\Tool\\Deep]"), std::string::npos) << backup;
+  std::size_t saved = 0;
+  for (std::size_t at = 0; (at = backup.find("tool.exe", at)) != std::string::npos; ++at) ++saved;
+  EXPECT_EQ(saved, 3u) << backup;
+  EXPECT_EQ(r.repaired, 3u);
+  EXPECT_EQ(r.skipped, 2u);
 }
 
 TEST(RepairRun, DeletesDefaultValuesAndValuesDirectlyUnderARoot) {

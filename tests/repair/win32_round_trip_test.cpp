@@ -19,6 +19,7 @@
 #include "repair/win32/backup_clock.h"
 #include "repair/win32/backup_disk.h"
 #include "repair/win32/code_page.h"
+#include "repair/win32/registry_editor_process.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
 #include "scan/value_format.h"
@@ -626,6 +627,29 @@ TEST(SystemBackupClock, GivesTheRegionalDateAndTimeOfNow) {
   const LocalDateTimeText now = clock.Now();
   EXPECT_NE(now.short_date.find(std::to_string(st.wYear)), std::string::npos) << now.short_date;
   EXPECT_FALSE(now.long_time.empty());
+}
+
+// The editor's own word for the computer stays in front of the key, unless
+// the editor keeps its keys from the root on (Wine's does).
+TEST(RegistryEditorLastKey, KeepsTheEditorsWordForTheComputer) {
+  const struct {
+    const char* stored;
+    bool root_first;
+    const char* written;
+  } cases[] = {
+      {"", false, "Computer\\HKEY_CURRENT_USER\\Software\\Run"},
+      {"计算机\\HKEY_LOCAL_MACHINE\\SOFTWARE", false, "计算机\\HKEY_CURRENT_USER\\Software\\Run"},
+      {"Computer", false, "Computer\\HKEY_CURRENT_USER\\Software\\Run"},
+      {"HKEY_LOCAL_MACHINE\\SOFTWARE", false, "HKEY_CURRENT_USER\\Software\\Run"},
+      {"My Computer", true, "HKEY_CURRENT_USER\\Software\\Run"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(
+        win32::RegistryEditorLastKey(c.stored, "HKEY_CURRENT_USER", "Software\\Run", c.root_first),
+        c.written)
+        << c.stored;
+  }
+  EXPECT_EQ(win32::RegistryEditorLastKey("", "HKEY_USERS", "", false), "Computer\\HKEY_USERS");
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "app/form_repair.h"
 #include "platform/memory_registry.h"
@@ -459,6 +461,235 @@ TEST_F(InMemoryScanWindowTest, StartAgainEmptiesTheListAndCloseRequestsWaitForTh
   ASSERT_FALSE(services_.messages.empty());
   EXPECT_EQ(services_.messages.back().text, "请停止扫描后再退出。");
   EXPECT_TRUE(IsWindow(hwnd_));
+}
+
+// A scan over a few rows, one under a key far longer than its column, with
+// the pop-up menu answered by the test: what the menu gets is the row the
+// pointer or the keyboard chose.
+class RowTipAndMenuTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { InitWindowControls(); }
+  RowTipAndMenuTest() {
+    for (int i = 0; i < 12; ++i)
+      long_key_ += "A Rather Long Subkey Name " + std::to_string(i) + "\\";
+    long_key_ += "Run";
+    reg_.SetString(kHkeyCurrentUser, long_key_, "Tool", "\"C:\\Gone\\a.exe\" /x");
+    reg_.SetString(kHkeyCurrentUser, long_key_, "Other", "C:\\Gone\\b.exe");
+    reg_.SetString(kHkeyCurrentUser, "Software\\Vendor", "y", "C:\\Gone\\y.exe");
+    reg_.SetString(kHkeyCurrentUser, "Software\\Vendor\\Sub", "x=1\\2", "C:\\Gone\\x.exe");
+    saved_urls_ = AppUrls();
+    AppUrls().ad_fetch = "http://127.0.0.1:1/ad.txt";
+    RemoveList();
+  }
+  ~RowTipAndMenuTest() override {
+    if (form_ != nullptr && IsWindow(hwnd_)) form_->Unload();
+    Pump(50);
+    AppUrls() = saved_urls_;
+    RemoveList();
+  }
+  static std::string ListFile() { return win32::ProgramFolder().value_or(".") + "\\ignore.txt"; }
+  static void RemoveList() {
+    std::error_code ec;
+    std::filesystem::remove(win32::Widen(ListFile()), ec);
+  }
+  void OpenAndScan() {
+    form_ = static_cast<FormRepair*>(LoadForm(std::make_unique<FormRepair>(reg_, fs_)));
+    ASSERT_NE(form_, nullptr);
+    hwnd_ = form_->Handle();
+    form_->SetLeft(120);
+    form_->SetTop(100);
+    form_->Show();
+    form_->SetMenuChooser([this](HMENU menu, POINT at) {
+      MenuSeen seen{{}, at};
+      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        seen.items.push_back(win32::Narrow(text));
+      }
+      menus_.push_back(seen);
+      return choice_;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 30000));
+  }
+  bool Finished() {
+    return !form_->Session().Walking() && Caption(*form_, "lblCurrentKey") == "扫描结束。";
+  }
+  // The centre of a row on the screen.
+  POINT RowCentre(int row) {
+    RECT box{};
+    ListView_GetItemRect(form_->List(), row, &box, LVIR_LABEL);
+    return ScreenPoint(form_->List(), (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  }
+  // One right click, pressed and released before the window sees either:
+  // the list follows a pressed button in a loop of its own, which the
+  // release must find waiting.
+  static void RightClickAt(POINT p) {
+    SetCursorPos(p.x, p.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+    SendMouse(MOUSEEVENTF_RIGHTDOWN);
+    SendMouse(MOUSEEVENTF_RIGHTUP);
+    Pump(200);
+  }
+  // Keys as the keyboard gives them, pressed in order and released in reverse.
+  static void Chord(std::initializer_list<WORD> keys) {
+    for (WORD k : keys) keybd_event(static_cast<BYTE>(k), 0, 0, 0);
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) {
+      keybd_event(static_cast<BYTE>(*it), 0, KEYEVENTF_KEYUP, 0);
+    }
+    Pump(200);
+  }
+  static std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return "<closed>";
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* w = static_cast<const wchar_t*>(GlobalLock(h))) {
+        text = win32::Narrow(w);
+        GlobalUnlock(h);
+      }
+    }
+    CloseClipboard();
+    return text;
+  }
+
+  struct MenuSeen {
+    std::vector<std::string> items;
+    POINT at;
+  };
+  std::string long_key_ = "Software\\";
+  MemoryRegistry reg_;
+  MemoryFileSystem fs_{"C:\\Windows\\System32"};
+  ServiceRecorder services_;
+  Urls saved_urls_;
+  FormRepair* form_ = nullptr;
+  HWND hwnd_ = nullptr;
+  std::vector<MenuSeen> menus_;
+  UINT choice_ = 0;
+};
+
+TEST_F(RowTipAndMenuTest, TheTipShowsTheWholeRowUnderThePointerAndAtTheKeyboard) {
+  OpenAndScan();
+  const HWND list = form_->List();
+  const int tool = FindRow(list, "\"C:\\Gone\\a.exe\" /x");
+  const int y = FindRow(list, "C:\\Gone\\y.exe");
+  ASSERT_GE(tool, 0);
+  ASSERT_GE(y, 0);
+  const std::string tool_tip = "HKEY_CURRENT_USER\\" + long_key_ +
+                               "\n值名称：Tool\n值数据：\"C:\\Gone\\a.exe\" /x\n"
+                               "找不到文件：C:\\GONE\\A.EXE";
+  const POINT at = RowCentre(tool);
+  MoveTo(at.x, at.y);
+  EXPECT_TRUE(PumpUntil([&] { return form_->TipShown() && form_->TipText() == tool_tip; }, 3000))
+      << form_->TipText();
+  MoveTo(2, 2);
+  EXPECT_TRUE(PumpUntil([&] { return !form_->TipShown(); }, 3000));
+
+  SetFocus(list);
+  ListView_SetItemState(list, y == 0 ? 1 : 0, LVIS_FOCUSED | LVIS_SELECTED,
+                        LVIS_FOCUSED | LVIS_SELECTED);
+  const int step = y > (y == 0 ? 1 : 0) ? VK_DOWN : VK_UP;
+  for (int i = 0; i < std::abs(y - (y == 0 ? 1 : 0)); ++i) Key(static_cast<WORD>(step));
+  EXPECT_TRUE(form_->TipShown());
+  EXPECT_EQ(form_->TipText(),
+            "HKEY_CURRENT_USER\\Software\\Vendor\n值名称：y\n值数据：C:\\Gone\\y.exe\n"
+            "找不到文件：C:\\GONE\\Y.EXE");
+}
+
+TEST_F(RowTipAndMenuTest, TheMenuActsOnTheRowOfTheMouseOrTheKeyboard) {
+  OpenAndScan();
+  const HWND list = form_->List();
+  const int tool = FindRow(list, "\"C:\\Gone\\a.exe\" /x");
+  const int x = FindRow(list, "C:\\Gone\\x.exe");
+  ASSERT_GE(tool, 0);
+  ASSERT_GE(x, 0);
+
+  choice_ = kMenuCopy;
+  const POINT at = RowCentre(tool);
+  RightClickAt(at);
+  ASSERT_TRUE(PumpUntil([&] { return !menus_.empty(); }, 3000));
+  Pump(300);
+  EXPECT_EQ(menus_.size(), 1u) << "one click, one menu";
+  EXPECT_EQ(menus_[0].items,
+            (std::vector<std::string>{"复制", "在注册表编辑器中打开", "", "忽略此项", "忽略此键"}));
+  EXPECT_LE(std::abs(menus_[0].at.x - at.x) + std::abs(menus_[0].at.y - at.y), 4);
+  EXPECT_EQ(ClipboardText(),
+            "HKEY_CURRENT_USER\t" + long_key_ + "\tTool\t\"C:\\Gone\\a.exe\" /x\tC:\\GONE\\A.EXE");
+
+  // Shift+F10 on the selected row, as the keyboard gives it.
+  HKEY editor = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER,
+                            L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit", 0,
+                            nullptr, 0, KEY_ALL_ACCESS, nullptr, &editor, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring before = L"我的电脑\\HKEY_LOCAL_MACHINE\\Software";
+  RegSetValueExW(editor, L"LastKey", 0, REG_SZ, reinterpret_cast<const BYTE*>(before.c_str()),
+                 static_cast<DWORD>((before.size() + 1) * sizeof(wchar_t)));
+  int starts = 0;
+  form_->SetEditorStarter([&] { return ++starts == 1 ? 0u : 2u; });
+  choice_ = kMenuOpenInEditor;
+  SetForegroundWindow(hwnd_);
+  SetFocus(list);
+  ListView_SetItemState(list, x, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  Chord({VK_APPS});
+  EXPECT_EQ(menus_.size(), 2u) << "the menu key";
+  {
+    // Wine also takes the release of F10 for the menu bar's key and waits
+    // in menu mode for a key: Escape ends it.
+    std::thread escape([] {
+      Sleep(400);
+      keybd_event(VK_ESCAPE, 0, 0, 0);
+      keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    });
+    Chord({VK_SHIFT, VK_F10});
+    escape.join();
+    Pump(100);
+  }
+  ASSERT_EQ(menus_.size(), 3u) << "Shift+F10";
+  RECT box{};
+  ListView_GetItemRect(list, x, &box, LVIR_BOUNDS);
+  POINT below{box.left, box.bottom};
+  ClientToScreen(list, &below);
+  EXPECT_EQ(menus_[1].at.y, below.y);
+  wchar_t after[512] = {};
+  DWORD size = sizeof after;
+  RegQueryValueExW(editor, L"LastKey", nullptr, nullptr, reinterpret_cast<BYTE*>(after), &size);
+  RegCloseKey(editor);
+  // Wine's editor honours the path from the root on, without the word before it.
+  EXPECT_EQ(win32::Narrow(after), "HKEY_CURRENT_USER\\Software\\Vendor\\Sub");
+  EXPECT_EQ(starts, 2);
+  ASSERT_EQ(services_.messages.size(), 1u) << "the editor that did not start is reported";
+  EXPECT_NE(services_.messages[0].text.find("无法在注册表编辑器中打开"), std::string::npos);
+}
+
+TEST_F(RowTipAndMenuTest, IgnoredValuesAndKeysLeaveTheListAndTheNextScan) {
+  OpenAndScan();
+  const HWND list = form_->List();
+  ASSERT_EQ(ListView_GetItemCount(list), 4);
+  const auto ignore = [&](const char* value, UINT how) {
+    choice_ = how;
+    const int row = FindRow(list, value);
+    ASSERT_GE(row, 0) << value;
+    RightClickAt(RowCentre(row));
+  };
+  ignore("\"C:\\Gone\\a.exe\" /x", kMenuIgnoreValue);
+  EXPECT_EQ(ListView_GetItemCount(list), 3);
+  EXPECT_EQ(FindRow(list, "\"C:\\Gone\\a.exe\" /x"), -1);
+  EXPECT_EQ(Caption(*form_, "lblStatus"), "3");
+  ignore("C:\\Gone\\y.exe", kMenuIgnoreKey);  // Software\Vendor and Sub below it
+  EXPECT_EQ(ListView_GetItemCount(list), 1);
+  EXPECT_EQ(form_->Session().Rows().Count(), 1u);
+  EXPECT_EQ(Caption(*form_, "lblStatus"), "1");
+  EXPECT_EQ(ItemText(list, 0, 3), "C:\\Gone\\b.exe");
+
+  // The next scan ticks its rows again: the cleared mark tells it ran.
+  ListView_SetCheckState(list, 0, FALSE);
+  PostClick(form_->FindChild("CommandStart"));
+  ASSERT_TRUE(PumpUntil([&] { return Finished() && form_->RowChecked(0); }, 30000));
+  ASSERT_EQ(ListView_GetItemCount(list), 1);
+  EXPECT_EQ(ItemText(list, 0, 3), "C:\\Gone\\b.exe");
+  std::ifstream in(std::filesystem::path(win32::Widen(ListFile())), std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(saved, "HKEY_CURRENT_USER\\" + long_key_ +
+                       "\\\\\"Tool\"\r\nHKEY_CURRENT_USER\\Software\\Vendor\r\n");
 }
 
 }  // namespace

@@ -353,5 +353,45 @@ TEST(RuleRows, KeepTheKeyPathAndTheValueNameApart) {
   }
 }
 
+// The filter sees where the value lives, its name apart from the path even
+// when the name holds a backslash; an ignored value is no row and costs no
+// file query, and a listed row names the file it misses.
+TEST(RuleIgnored, AnIgnoredValueIsNoRowAndNoFileQuery) {
+  struct Case {
+    const char* key;
+    const char* name;
+    const char* asked_path;
+    const char* asked_name;
+    bool ignored;
+  };
+  const Case cases[] = {
+      {"Run\\Keep", "Keep", "Run", "Keep", true},
+      {"Run\\C:\\Old\\x.exe", "C:\\Old\\x.exe", "Run", "C:\\Old\\x.exe", true},
+      {"Run\\Other", "Other", "Run", "Other", false},
+      {"\\", "", "", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    RecordingFileSystem fs;
+    std::vector<std::string> seen;
+    InvalidReferenceRule rule(
+        fs, [&](std::string_view root, std::string_view path, std::string_view name) {
+          seen.push_back(std::string(root) + "|" + std::string(path) + "|" + std::string(name));
+          return c.ignored;
+        });
+    fs.asked.clear();
+    const auto row = rule.Judge("HKEY_CURRENT_USER", c.key, "C:\\Old\\Tool.exe -x", 2, c.name);
+    EXPECT_EQ(seen, std::vector<std::string>{std::string("HKEY_CURRENT_USER|") + c.asked_path +
+                                             "|" + c.asked_name});
+    if (c.ignored) {
+      EXPECT_FALSE(row);
+      EXPECT_TRUE(fs.asked.empty());
+    } else {
+      ASSERT_TRUE(row);
+      EXPECT_EQ(MissingFileText(*row), "找不到文件：C:\\OLD\\TOOL.EXE");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qm

@@ -78,7 +78,8 @@ class ServiceRecorder {
 };
 
 inline void InitWindowControls() {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX icc{sizeof icc,
+                           ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
 }
 
