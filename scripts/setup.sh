@@ -7,7 +7,7 @@ need=(cmake g++ make googletest libgtest-dev
       g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
       wine64 xvfb xauth fonts-wqy-microhei imagemagick x11-apps xdotool jq
       clang-format python3 clang-14 lld-14 libhivex-dev libhivex-bin libwin-hivex-perl
-      ccache)
+      ccache dpkg-dev)
 
 missing=()
 for p in "${need[@]}"; do

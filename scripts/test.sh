@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the include floors and the formatting,
 # builds Quillmar natively (the portable core, with AddressSanitizer and
-# UBSan) and for Windows (mingw-w64 GCC, and the product once more with
+# UBSan; quillmar-cli once more as a release build for its Debian package)
+# and for Windows (mingw-w64 GCC, and the product once more with
 # clang), product code with warnings as errors, and runs every test:
 # natively, and under Wine in a private prefix with one shared virtual X
 # display for the window tests (the package test among them).
@@ -25,6 +26,13 @@ echo "== native build (sanitizers)"
 cmake -S . -B build/native -DQM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
   -DQM_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build build/native -j"$jobs"
+
+# The Debian package is made from a release build of quillmar-cli alone (the
+# configuration scripts/package.sh uses); the native test deb installs it.
+echo "== Linux release build (the Debian package)"
+cmake -S . -B build/linux -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_WARNINGS_AS_ERRORS=ON \
+  -DQM_BUILD_TESTS=OFF >/dev/null
+cmake --build build/linux -j"$jobs" --target quillmar-cli
 
 echo "== Windows build (mingw-w64)"
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
