@@ -445,10 +445,17 @@ void FormRepair::OpenRowInEditor(std::size_t row) {
 }
 
 void FormRepair::ReloadIgnoreList() {
-  IgnoreLoad load = LoadIgnoreList(system_->files, system_->IgnoreFile());
-  // Unreadable, the list filters nothing here; the repair run refuses to
-  // delete anything until it can be read.
+  const std::string path = system_->IgnoreFile();
+  IgnoreLoad load = LoadIgnoreList(system_->files, path);
   ignore_ = std::move(load.list);
+  // Unreadable, the list filters nothing here, and the user is told why
+  // rows they excluded are back; the repair run refuses to delete anything
+  // until it can be read.
+  if (load.status != IgnoreStatus::kOk) {
+    ShowMessage("无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.error) +
+                    "。\n本次扫描不排除任何项目；在能读取该列表之前，修复不会删除任何注册表值。",
+                kMessageExclamation);
+  }
 }
 
 void FormRepair::ScanStarting() {

@@ -690,6 +690,19 @@ TEST_F(RowTipAndMenuTest, IgnoredValuesAndKeysLeaveTheListAndTheNextScan) {
   const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(saved, "HKEY_CURRENT_USER\\" + long_key_ +
                        "\\\\\"Tool\"\r\nHKEY_CURRENT_USER\\Software\\Vendor\r\n");
+
+  in.close();
+
+  // A list that cannot be read excludes nothing, and says so.
+  RemoveList();
+  ASSERT_TRUE(CreateDirectoryW(win32::Widen(ListFile()).c_str(), nullptr));
+  services_.messages.clear();
+  ListView_SetCheckState(list, 0, FALSE);
+  PostClick(form_->FindChild("CommandStart"));
+  ASSERT_TRUE(PumpUntil([&] { return Finished() && form_->RowChecked(0); }, 30000));
+  EXPECT_EQ(ListView_GetItemCount(list), 4);
+  ASSERT_EQ(services_.messages.size(), 1u);
+  EXPECT_EQ(services_.messages[0].text.rfind("无法读取忽略列表：" + ListFile(), 0), 0u);
 }
 
 }  // namespace
