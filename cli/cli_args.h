@@ -26,8 +26,8 @@ struct CliArgs {
   std::int32_t root = 0;  // a root handle, 0 for all seven
   std::string key;        // the start key below the root(s)
   bool quiet = false;
-  // Live until a snapshot also holds the volatile keys the live walk sees.
-  WalkChoice walk = WalkChoice::kLive;
+  // A snapshot walk meets what the live walk meets, at memory speed.
+  WalkChoice walk = WalkChoice::kAuto;
   // repair
   BackupChoice backup = BackupChoice::kProfile;
   bool yes = false;

@@ -1,5 +1,6 @@
 #include "platform/memory_registry.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/text.h"
@@ -143,6 +144,31 @@ void MemoryRegistry::CreateKey(RegKey root, std::string_view path) {
 RegKey MemoryRegistry::CreateKeyForBuilding(RegKey root, std::string_view path) {
   Node* n = Ensure(root, path);
   return n ? AddHandle(n) : kNoKey;
+}
+
+RegKey MemoryRegistry::InsertKeyForBuilding(RegKey parent, std::string_view name,
+                                            std::size_t index) {
+  Node* p = Resolve(parent);
+  if (!p || p->deleted || name.empty() || name.find('\\') != std::string_view::npos) return kNoKey;
+  const std::string upper = text::UpperCase(name);
+  Node* existing = p->Find(upper);
+  if (existing) return AddHandle(existing);
+  auto child = std::make_shared<Node>();
+  child->name = std::string(name);
+  child->upper = upper;
+  Node* made = child.get();
+  p->children.insert(
+      p->children.begin() + static_cast<std::ptrdiff_t>(std::min(index, p->children.size())),
+      std::move(child));
+  p->IndexChild(made);
+  ++key_count_;
+  return AddHandle(made);
+}
+
+std::optional<std::uint32_t> MemoryRegistry::SubkeyCount(RegKey key) const {
+  const Node* n = Resolve(key);
+  if (!n || n->deleted) return std::nullopt;
+  return static_cast<std::uint32_t>(n->children.size());
 }
 
 void MemoryRegistry::SetValue(RegKey root, std::string_view path, RegValue value) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -40,6 +41,14 @@ class MemoryRegistry final : public RegistryReader, public RegistryEditor {
   // values are then written with WriteValue and the handle closed with
   // CloseKey. For loading a whole tree, one open per key.
   [[nodiscard]] RegKey CreateKeyForBuilding(RegKey root, std::string_view path);
+  // Creates the subkey `name` of an open key at `index` among its subkeys
+  // (at the end past the last), or finds it where it is, and opens it; for
+  // keys read afterwards into a loaded tree at the place the registry
+  // lists them. kNoKey for a handle that is not open.
+  [[nodiscard]] RegKey InsertKeyForBuilding(RegKey parent, std::string_view name,
+                                            std::size_t index);
+  // How many subkeys an open key has; nothing for a handle that is not open.
+  [[nodiscard]] std::optional<std::uint32_t> SubkeyCount(RegKey key) const;
 
   // Makes opening this key (not its descendants through other handles)
   // answer `status`, as a key with a restrictive ACL does.

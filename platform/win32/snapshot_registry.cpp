@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "platform/snapshot_gaps.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 #include "platform/wine_registry_text.h"
@@ -105,7 +106,14 @@ RootSnapshot TakeRootSnapshot(RegKey root) {
     out.detail = "RegSaveKeyW failed with " + std::to_string(out.status);
     return out;
   }
-  return ReadSavedRoot(path, root);
+  out = ReadSavedRoot(path, root);
+  if (out.registry) {
+    Win32Registry live;
+    const SnapshotGaps gaps = FillSnapshotGaps(
+        live, [&live](RegKey key) { return live.SubkeyCount(key); }, *out.registry, root);
+    out.keys_read_live = gaps.added;
+  }
+  return out;
 }
 
 RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root) {

@@ -27,10 +27,13 @@ struct RootSnapshot {
   std::unique_ptr<MemoryRegistry> registry;  // the root below its own handle
   RegStatus status = kRegOk;
   std::string detail;  // in English, for a log
+  // Keys the saved file lacked (volatile ones) and that were read live.
+  std::size_t keys_read_live = 0;
 };
 
-// Takes one snapshot. The temporary file is gone when this returns,
-// whatever happened.
+// Takes one snapshot and reads into it, live, the volatile keys near the
+// root that the save leaves out. The temporary file is gone when this
+// returns, whatever happened.
 [[nodiscard]] RootSnapshot TakeRootSnapshot(RegKey root);
 // The second half of it: reads the file RegSaveKeyW wrote for `root` and
 // deletes it, whatever it holds.
