@@ -6,29 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/platform/registry_dump.h"
+
 namespace qm {
 namespace {
 
-// Every key and value below `key`, in enumeration order, one line each.
-void Dump(MemoryRegistry& reg, RegKey key, const std::string& path, std::vector<std::string>& out) {
-  RegValue v;
-  for (std::uint32_t i = 0; reg.EnumValue(key, i, v) == kRegOk; ++i) {
-    out.push_back(path + " = " + v.name + ":" + std::string(v.data.begin(), v.data.end()));
-  }
-  std::string name;
-  for (std::uint32_t i = 0; reg.EnumKey(key, i, name) == kRegOk; ++i) {
-    out.push_back(path + "\\" + name);
-    ScopedKey<RegistryReader> child(reg);
-    if (reg.OpenKey(key, name, child.Put()) == kRegOk) {
-      Dump(reg, child.Get(), path + "\\" + name, out);
-    }
-  }
-}
-
 std::vector<std::string> Dump(MemoryRegistry& reg) {
-  std::vector<std::string> out;
-  Dump(reg, kHkeyLocalMachine, "", out);
-  return out;
+  return testing::Dump(reg, kHkeyLocalMachine);
 }
 
 // Keys in the live registry's order; those marked '!' are volatile and
