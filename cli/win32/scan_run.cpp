@@ -51,6 +51,13 @@ class CliScan final : public SearchListener {
     }
     return 0;
   }
+  // The progress line while a root's snapshot is read, before its walk.
+  void ShowSnapshotPhase(RegKey root) {
+    if (quiet_ || root == phase_root_) return;
+    phase_root_ = root;
+    const std::string line = "reading the snapshot of " + std::string(RootKeyName(root));
+    Write(stderr, tty_ ? "\r" + line + "\x1b[K" : line + "\n");
+  }
   void SearchFinished(std::int32_t reason) override {
     reason_ = reason;
     if (!quiet_ && tty_) Write(stderr, "\r\x1b[K");
@@ -65,6 +72,7 @@ class CliScan final : public SearchListener {
  private:
   bool quiet_;
   bool tty_;
+  RegKey phase_root_ = kNoKey;
   std::chrono::steady_clock::time_point last_{};
 };
 
@@ -130,12 +138,17 @@ ScanRun RunScan(const CliArgs& args) {
                                        : win32::SnapshotPolicy::kFallBackToLive);
   RegistryReader& registry =
       args.walk == WalkChoice::kLive ? static_cast<RegistryReader&>(system.registry) : snapshot;
+  CliScan scan(system.fs, args.quiet);
+  // Snapshots are read on a worker thread, so that Ctrl+C ends a long one.
+  snapshot.SetWait([&scan](RegKey root) {
+    scan.ShowSnapshotPhase(root);
+    return !Interrupted();
+  });
   if (args.walk == WalkChoice::kSnapshot) {
     ScanRun failed;
     failed.snapshot_failure = SnapshotFailure(args, snapshot);
     if (!failed.snapshot_failure.empty()) return failed;
   }
-  CliScan scan(system.fs, args.quiet);
   cRegSearch* running = nullptr;
   bool stopped_here = false;
   cRegSearch search(registry, scan, [&running, &stopped_here] {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <thread>
 
 #include "platform/snapshot_gaps.h"
 #include "platform/win32/handles.h"
@@ -79,8 +80,16 @@ RegStatus OpenToRemove(const std::wstring& path, UniqueFile& file) {
 
 }  // namespace
 
-RootSnapshot TakeRootSnapshot(RegKey root) {
+RootSnapshot TakeRootSnapshot(RegKey root, const std::atomic<bool>* cancel) {
   RootSnapshot out;
+  const auto cancelled = [cancel, &out] {
+    if (cancel == nullptr || !cancel->load()) return false;
+    out = {};
+    out.status = ERROR_CANCELLED;
+    out.detail = "cancelled";
+    return true;
+  };
+  if (cancelled()) return out;
   EnableBackupPrivilege();
   std::wstring path;
   out.status = SaveRoot(root, path);
@@ -88,7 +97,8 @@ RootSnapshot TakeRootSnapshot(RegKey root) {
     out.detail = "RegSaveKeyW failed with " + std::to_string(out.status);
     return out;
   }
-  out = ReadSavedRoot(path, root);
+  out = ReadSavedRoot(path, root, cancel);
+  if (out.registry && cancelled()) return out;
   if (out.registry) {
     Win32Registry live;
     const SnapshotGaps gaps = FillSnapshotGaps(
@@ -98,7 +108,7 @@ RootSnapshot TakeRootSnapshot(RegKey root) {
   return out;
 }
 
-RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root) {
+RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root, const std::atomic<bool>* cancel) {
   RootSnapshot out;
   UniqueFile file;
   out.status = OpenToRemove(path, file);
@@ -128,6 +138,10 @@ RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root) {
   DWORD head_given = 0;
   RegStatus read_error = kRegOk;
   const WineRegistrySource source = [&](std::span<std::uint8_t> into, std::size_t& got) {
+    if (cancel != nullptr && cancel->load()) {
+      read_error = ERROR_CANCELLED;
+      return false;
+    }
     if (head_given < head_size) {
       got = std::min<std::size_t>(into.size(), head_size - head_given);
       std::memcpy(into.data(), head + head_given, got);
@@ -172,14 +186,66 @@ SnapshotRegistry::~SnapshotRegistry() {
   }
 }
 
+void SnapshotRegistry::Reset() {
+  for (Root& r : roots_) r = {};
+  cancelled_ = false;
+}
+
+RootSnapshot SnapshotRegistry::TakeWhileWaiting(RegKey root) {
+  UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!done) return TakeRootSnapshot(root);
+  std::atomic<bool> cancel{false};
+  RootSnapshot result;
+  std::thread worker;
+  try {
+    worker = std::thread([&] {
+      try {
+        result = TakeRootSnapshot(root, &cancel);
+      } catch (...) {
+        // Out of memory, most likely; the file went with its handle.
+        result = {};
+        result.status = ERROR_NOT_ENOUGH_MEMORY;
+        result.detail = "the snapshot did not fit in memory";
+      }
+      SetEvent(done.Get());
+    });
+  } catch (...) {
+    return TakeRootSnapshot(root);
+  }
+  taking_ = true;
+  const HANDLE event = done.Get();
+  while (WaitForSingleObject(event, 0) != WAIT_OBJECT_0) {
+    if (!wait_(root)) {
+      // A cancelled snapshot ends at its next step; a save under way ends
+      // first (a fifth of a second for a large tree).
+      cancel.store(true);
+      WaitForSingleObject(event, INFINITE);
+      break;
+    }
+    MsgWaitForMultipleObjects(1, &event, FALSE, 10, QS_ALLINPUT);
+  }
+  worker.join();
+  taking_ = false;
+  return result;
+}
+
 SnapshotRegistry::Root& SnapshotRegistry::RootOf(RegKey root) {
   Root& r = roots_[CanonicalRoot(root) - kRegRoots[0].handle];
   if (r.source != Source::kNotOpened) return r;
-  RootSnapshot snap = TakeRootSnapshot(CanonicalRoot(root));
+  RootSnapshot snap;
+  if (cancelled_) {
+    snap.status = ERROR_CANCELLED;
+    snap.detail = "cancelled";
+  } else {
+    snap = wait_ ? TakeWhileWaiting(CanonicalRoot(root)) : TakeRootSnapshot(CanonicalRoot(root));
+  }
   r.status = snap.status;
   r.detail = std::move(snap.detail);
   r.snapshot = std::move(snap.registry);
-  if (r.snapshot) {
+  if (r.status == ERROR_CANCELLED) {
+    cancelled_ = true;
+    r.source = Source::kNone;
+  } else if (r.snapshot) {
     r.source = Source::kSnapshot;
   } else if (policy_ == SnapshotPolicy::kFallBackToLive ||
              CanonicalRoot(root) == kHkeyPerformanceData) {
