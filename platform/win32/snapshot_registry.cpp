@@ -116,6 +116,7 @@ RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root, const std::ato
   if (out.status == kRegOk && !GetFileSizeEx(file.Get(), &size)) {
     out.status = static_cast<RegStatus>(GetLastError());
   }
+  if (out.status == kRegOk) out.file_bytes = size.QuadPart;
   if (out.status == kRegOk && size.QuadPart > kMaxSnapshotBytes)
     out.status = ERROR_NOT_ENOUGH_MEMORY;
   // The heading first, alone: a hive in another format (Windows' is

@@ -31,6 +31,7 @@ struct RootSnapshot {
   std::string detail;  // in English, for a log
   // Keys the saved file lacked (volatile ones) and that were read live.
   std::size_t keys_read_live = 0;
+  long long file_bytes = -1;  // the saved file's size, once it was opened
 };
 
 // Takes one snapshot and reads into it, live, the volatile keys near the
