@@ -167,17 +167,15 @@ class Reader {
   bool Refill() {
     std::string rest(text_.substr(next_));
     std::size_t scanned = 0;
+    piece_.resize(kPiece);
     while (!source_done_) {
-      const std::size_t at = rest.size();
-      rest.resize(at + kPiece);
       std::size_t got = 0;
-      if (!(*source_)(std::span(reinterpret_cast<std::uint8_t*>(rest.data()) + at, kPiece), got) ||
-          got > kPiece) {
+      if (!(*source_)(piece_, got) || got > piece_.size()) {
         read_failed_ = true;
         return false;
       }
-      rest.resize(at + got);
       if (got == 0) source_done_ = true;
+      rest.append(reinterpret_cast<const char*>(piece_.data()), got);
       if (rest.find('\n', scanned) != std::string::npos) break;
       scanned = rest.size();
     }
@@ -412,6 +410,7 @@ class Reader {
   std::string_view text_;
   const WineRegistrySource* source_;  // null when text_ is the whole file
   std::string buffer_;                // the piece text_ shows, when read
+  std::vector<std::uint8_t> piece_;   // what the source fills
   bool source_done_ = false;
   bool read_failed_ = false;
   MemoryRegistry& into_;

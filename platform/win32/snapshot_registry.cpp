@@ -17,7 +17,8 @@ namespace {
 // Both providers number their handles from small values, so handles are
 // renumbered here; these stay far below the roots' 0x80000000.
 constexpr RegKey kFirstSlot = 0x10000;
-// A saved registry larger than this is read live rather than held twice.
+// A saved registry larger than this is read live: its tree in memory would
+// take a few times as much.
 constexpr LONGLONG kMaxSnapshotBytes = LONGLONG{1} << 30;
 
 // RegSaveKeyW needs the backup privilege enabled in the token; an
