@@ -139,18 +139,24 @@ ScanRun RunScan(const CliArgs& args) {
   RegistryReader& registry =
       args.walk == WalkChoice::kLive ? static_cast<RegistryReader&>(system.registry) : snapshot;
   CliScan scan(system.fs, args.quiet);
-  // Snapshots are read on a worker thread, so that Ctrl+C ends a long one.
-  snapshot.SetWait([&scan](RegKey root) {
+  cRegSearch* running = nullptr;
+  bool stopped_here = false;
+  // Snapshots are read on a worker thread, so that Ctrl+C ends a long one
+  // as it ends the walk.
+  snapshot.SetWait([&](RegKey root) {
     scan.ShowSnapshotPhase(root);
-    return !Interrupted();
+    if (!Interrupted()) return true;
+    if (running != nullptr && !stopped_here) {
+      stopped_here = true;
+      running->StopSearch();
+    }
+    return false;
   });
   if (args.walk == WalkChoice::kSnapshot) {
     ScanRun failed;
     failed.snapshot_failure = SnapshotFailure(args, snapshot);
     if (!failed.snapshot_failure.empty()) return failed;
   }
-  cRegSearch* running = nullptr;
-  bool stopped_here = false;
   cRegSearch search(registry, scan, [&running, &stopped_here] {
     if (Interrupted() && running != nullptr && !stopped_here) {
       stopped_here = true;
@@ -168,8 +174,10 @@ ScanRun RunScan(const CliArgs& args) {
   ScanRun run;
   run.interrupted = stopped_here;
   // No start key opened, though one was tried: what --root and --key name
-  // is not there to search (a walk stopped before it began tried none).
-  run.start_failure = search.StartKeysOpened() == 0 ? search.StartKeyFailure() : kRegOk;
+  // is not there to search (a walk stopped before it began tried none, and
+  // one stopped while its first snapshot was read did not get to open it).
+  run.start_failure =
+      !stopped_here && search.StartKeysOpened() == 0 ? search.StartKeyFailure() : kRegOk;
   if (run.interrupted) WriteStopFigures(system, scan.rows_.Count());
   scan.rows_.CheckAll();
   run.rows = std::move(scan.rows_);
