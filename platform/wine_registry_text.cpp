@@ -133,7 +133,7 @@ std::optional<std::string> KeyPath(std::u16string_view path, std::string& error)
 
 // Pieces in which a file is read: the parse holds one piece at a time
 // (and the line it is in), not the file.
-constexpr std::size_t kPiece = std::size_t{1} << 20;
+constexpr std::size_t kPiece = std::size_t{1} << 16;
 
 class Reader {
  public:
