@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "platform/win32/clipboard.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/snapshot_registry.h"
 #include "platform/win32/wide.h"
 #include "profile/profile_store.h"
 #include "repair/repair_run.h"
@@ -32,6 +33,7 @@ namespace {
 // the list, which under Wine costs milliseconds however few rows it adds.
 constexpr auto kYieldPacing = std::chrono::milliseconds(10);
 constexpr auto kRowPacing = std::chrono::milliseconds(250);
+constexpr const char* kReadingSnapshot = "正在读取注册表快照…";
 const FontDesc kSong9{"宋体", 9.0, false};
 const FontDesc kSong9Bold{"宋体", 9.0, true};
 const FontDesc kVerdanaBig{"Verdana", 14.25, true};
@@ -92,10 +94,12 @@ class FormRepair::RepairViewImpl final : public RepairView, public MessageServic
 FormRepair::FormRepair()
     : ChromeForm(shell::FormKind::Repair, L"Quillmar.FormRepair", ChromeForm::ScanWindowLayout()),
       system_(std::make_unique<SystemServices>()),
-      registry_(&system_->registry),
+      snapshot_(std::make_unique<win32::SnapshotRegistry>()),
+      registry_(snapshot_.get()),
       fs_(&system_->fs) {}
 
 FormRepair::FormRepair(RegistryReader& registry, FileSystem& fs) : FormRepair() {
+  snapshot_.reset();
   registry_ = &registry;
   fs_ = &fs;
 }
@@ -111,6 +115,18 @@ bool FormRepair::OnLoad() {
         return ignore_.Covers(root, key, name);
       });
   repair_view_ = std::make_unique<RepairViewImpl>(*this);
+  if (snapshot_) {
+    // A root's snapshot is read on a worker thread while the window goes on
+    // answering here; Stop cancels it.
+    snapshot_->SetWait([this](RegKey root) {
+      if (snapshot_shown_ != root) {
+        snapshot_shown_ = root;
+        SetCurrentKey(kReadingSnapshot);
+      }
+      YieldToEvents();
+      return session_->Scanning();
+    });
+  }
 
   AddLabel(
       {.name = "Label3", .twips = {9480, 840, 780, 180}, .text = "错误量：", .font = kSong9Bold});
@@ -528,8 +544,17 @@ void FormRepair::CommandStart_Click() {
   RunStart();
 }
 
+bool FormRepair::TakingSnapshot() const {
+  return snapshot_ && snapshot_->Taking();
+}
+
 void FormRepair::RunStart() {
   if (repairing_) return;
+  // Every scan reads the registry as it is now.
+  if (snapshot_ && !session_->Walking()) {
+    snapshot_->Reset();
+    snapshot_shown_ = kNoKey;
+  }
   session_->Start();
   FlushRows();
   if (session_->ClosePending()) Unload();

@@ -21,6 +21,10 @@
 #include "shell/ad_line.h"
 #include "shell/chrome.h"
 
+namespace qm::win32 {
+class SnapshotRegistry;
+}
+
 namespace qm::app {
 
 struct SystemServices;
@@ -59,6 +63,10 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   void SetEditorStarter(std::function<std::uint32_t()> starter) {
     editor_starter_ = std::move(starter);
   }
+  // Whether a root's snapshot is being read now, before the walk goes on;
+  // the snapshots the program's own scan reads (null with a test registry).
+  [[nodiscard]] bool TakingSnapshot() const;
+  [[nodiscard]] const win32::SnapshotRegistry* Snapshots() const { return snapshot_.get(); }
 
  private:
   bool OnLoad() override;
@@ -127,6 +135,9 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
 
   class RepairViewImpl;
   std::unique_ptr<SystemServices> system_;
+  // The program's own scans read each root from a snapshot where that works.
+  std::unique_ptr<win32::SnapshotRegistry> snapshot_;
+  RegKey snapshot_shown_ = kNoKey;  // the root whose reading the window shows
   RegistryReader* registry_ = nullptr;
   FileSystem* fs_ = nullptr;
   std::unique_ptr<ScanSession> session_;

@@ -1,13 +1,16 @@
 // How fast the scan is next to what a user already has, on one registry
 // tree in the Wine prefix (see wine_tree.h), all in one run:
-//   - quillmar-cli scan as a child process, next to a bare loop making the
-//     same registry calls through the same provider (the floor);
+//   - quillmar-cli scan as a child process, walking live and walking a
+//     snapshot, next to a bare loop making the same registry calls through
+//     the same provider (the floor), with each scan's peak working set and
+//     the size of the file a snapshot of the tree's root is read from;
 //   - "reg query /s" and "regedit /e" of the same tree, as child processes;
 //   - the scan window's whole scan over every root, opened in this process
 //     on the real registry and file system, next to a bare loop over the
 //     same roots, while a second thread measures how long the window takes
-//     to answer a message; once with every named file missing (a list of
-//     tens of thousands of rows) and once with every one present.
+//     to answer a message; from snapshots (as the window scans) once with
+//     every named file missing (a list of tens of thousands of rows) and
+//     once with every one present, and walking live with every one missing.
 // It needs a display (the window) and prints figures; it checks nothing.
 //   peers_bench.exe [keys] [--no-window | --window-only] [--cli PATH]
 #include <windows.h>
@@ -27,9 +30,11 @@
 
 #include "app/form_repair.h"
 #include "bench/wine_tree.h"
+#include "platform/win32/file_system.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/program_folder.h"
 #include "platform/win32/registry.h"
+#include "platform/win32/snapshot_registry.h"
 #include "platform/win32/wide.h"
 #include "shell/app_urls.h"
 #include "shell/form.h"
@@ -167,10 +172,14 @@ struct WindowRun {
 // Opens the scan window as the main window does (without the modal loop:
 // this thread pumps), lets its scan start by itself and waits for its end,
 // while a second thread sends it WM_NULL every few milliseconds.
-WindowRun RunWindow() {
+// With `live`, the window walks that registry instead of its snapshots.
+WindowRun RunWindow(RegistryReader* live = nullptr) {
   WindowRun run;
   const auto t0 = Clock::now();
-  auto* form = static_cast<app::FormRepair*>(shell::LoadForm(std::make_unique<app::FormRepair>()));
+  win32::Win32FileSystem fs;
+  auto* form = static_cast<app::FormRepair*>(
+      shell::LoadForm(live != nullptr ? std::make_unique<app::FormRepair>(*live, fs)
+                                      : std::make_unique<app::FormRepair>()));
   if (form == nullptr) {
     std::printf("  the scan window could not be loaded\n");
     return run;
@@ -317,21 +326,24 @@ int main(int argc, char** argv) {
     // "reg query" is far behind either way and runs once.
     long long tree_keys = 0;
     double floor_s = 1e30;
-    ChildRun scan, regedit;
-    long long cli_rows = -1;
+    ChildRun live_scan, snapshot_scan, regedit;
+    long long live_rows = -1, snapshot_rows = -1;
     const auto better = [](ChildRun& best, const ChildRun& run) {
       if (best.seconds <= 0 || (run.started && run.seconds < best.seconds)) best = run;
+    };
+    const auto cli_scan = [&](const wchar_t* walk) {
+      return RunChild(L"\"" + cli + L"\" scan --quiet --format json --walk " + walk +
+                          L" --root HKEY_LOCAL_MACHINE --key \"" + win32::Widen(tree) + L"\"",
+                      out_json);
     };
     for (int round = 0; round < 2; ++round) {
       const auto t0 = Clock::now();
       tree_keys = BareWalk(reg, kHkeyLocalMachine, tree, true);
       floor_s = std::min(floor_s, Since(t0));
-      better(scan,
-             RunChild(L"\"" + cli +
-                          L"\" scan --quiet --format json --root HKEY_LOCAL_MACHINE --key \"" +
-                          win32::Widen(tree) + L"\"",
-                      out_json));
-      if (round == 0) cli_rows = JsonRows(out_json);
+      better(live_scan, cli_scan(L"live"));
+      if (round == 0) live_rows = JsonRows(out_json);
+      better(snapshot_scan, cli_scan(L"snapshot"));
+      if (round == 0) snapshot_rows = JsonRows(out_json);
       better(regedit, RunChild(L"\"" + std::wstring(windows) + L"\\regedit.exe\" /e \"" + out_reg +
                                    L"\" \"" + wtree + L"\"",
                                out_regedit_log));
@@ -341,36 +353,56 @@ int main(int argc, char** argv) {
     const ChildRun query = RunChild(
         L"\"" + std::wstring(windows) + L"\\system32\\reg.exe\" query \"" + wtree + L"\" /s",
         out_query);
+    // The file a snapshot of the tree's root is read from, taken once more
+    // here for its size (it is deleted again at once).
+    const win32::RootSnapshot saved = win32::TakeRootSnapshot(kHkeyLocalMachine);
 
     Line("bare loop (floor)", tree_keys, floor_s, floor_s);
-    Line("quillmar-cli scan --format json", tree_keys, scan.seconds, floor_s);
+    Line("quillmar-cli scan --walk live", tree_keys, live_scan.seconds, floor_s);
+    Line("quillmar-cli scan --walk snapshot", tree_keys, snapshot_scan.seconds, floor_s);
     Line("reg query /s", tree_keys, query.seconds, floor_s);
     Line("regedit /e", tree_keys, regedit.seconds, floor_s);
-    std::printf("  quillmar-cli: exit %lu, %lld rows, %lld bytes of JSON\n", scan.code, cli_rows,
-                FileBytes(out_json));
+    std::printf("  quillmar-cli: live exit %lu, %lld rows; snapshot exit %lu, %lld rows\n",
+                live_scan.code, live_rows, snapshot_scan.code, snapshot_rows);
     std::printf("  reg query: exit %lu, %lld bytes;  regedit /e: exit %lu, %lld bytes\n",
                 query.code, FileBytes(out_query), regedit.code, FileBytes(out_reg));
-    const bool cli_ok = scan.started && scan.code == 0 && cli_rows > 0;
+    const bool live_ok = live_scan.started && live_scan.code == 0 && live_rows > 0;
+    const bool snapshot_ok =
+        snapshot_scan.started && snapshot_scan.code == 0 && snapshot_rows == live_rows && live_ok;
     const bool peers_ok = query.started && query.code == 0 && FileBytes(out_query) > 0 &&
                           regedit.started && FileBytes(out_reg) > 0;
-    if (scan.memory_answers > 0) {
-      std::printf(
-          "  quillmar-cli peak working set %.1f MB (GetProcessMemoryInfo on the child, %d answers "
-          "while it ran%s)\n",
-          scan.peak_bytes / 1048576.0, scan.memory_answers,
-          scan.answered_after_exit ? ", one after it ended" : ", none after it ended");
-    } else {
-      std::printf(
-          "  quillmar-cli peak working set: Wine gave no figure for the child process "
-          "(GetProcessMemoryInfo)\n");
+    for (const ChildRun* run : {&live_scan, &snapshot_scan}) {
+      const char* walk = run == &live_scan ? "live" : "snapshot";
+      if (run->memory_answers > 0) {
+        std::printf(
+            "  quillmar-cli --walk %s peak working set %.1f MB (GetProcessMemoryInfo on the child, "
+            "%d answers while it ran%s)\n",
+            walk, run->peak_bytes / 1048576.0, run->memory_answers,
+            run->answered_after_exit ? ", one after it ended" : ", none after it ended");
+      } else {
+        std::printf("  quillmar-cli --walk %s peak working set: Wine gave no figure\n", walk);
+      }
     }
-    const double cli_ratio = scan.seconds / floor_s;
-    std::printf("  target: CLI within 1.15 x floor: %.3f x  %s\n", cli_ratio,
-                Verdict(cli_ok && cli_ratio <= 1.15));
-    std::printf("  target: CLI faster than reg query /s (%.2f s vs %.2f s)  %s\n", scan.seconds,
-                query.seconds, Verdict(cli_ok && peers_ok && scan.seconds < query.seconds));
-    std::printf("  target: CLI faster than regedit /e (%.2f s vs %.2f s)  %s\n", scan.seconds,
-                regedit.seconds, Verdict(cli_ok && peers_ok && scan.seconds < regedit.seconds));
+    std::printf("  the saved HKEY_LOCAL_MACHINE: %.1f MB (status %ld)\n",
+                saved.file_bytes / 1048576.0, static_cast<long>(saved.status));
+    const double live_ratio = live_scan.seconds / floor_s;
+    const double snapshot_ratio = snapshot_scan.seconds / floor_s;
+    std::printf("  target: live CLI within 1.15 x floor: %.3f x  %s\n", live_ratio,
+                Verdict(live_ok && live_ratio <= 1.15));
+    std::printf("  target: snapshot CLI at most 0.1 x floor: %.3f x  %s\n", snapshot_ratio,
+                Verdict(snapshot_ok && snapshot_ratio <= 0.1));
+    std::printf("  target: snapshot CLI at most 0.1 x regedit /e (%.2f s vs %.2f s): %.3f x  %s\n",
+                snapshot_scan.seconds, regedit.seconds, snapshot_scan.seconds / regedit.seconds,
+                Verdict(snapshot_ok && peers_ok && snapshot_scan.seconds <= 0.1 * regedit.seconds));
+    std::printf("  target: live CLI faster than reg query /s (%.2f s vs %.2f s)  %s\n",
+                live_scan.seconds, query.seconds,
+                Verdict(live_ok && peers_ok && live_scan.seconds < query.seconds));
+    const double memory_ratio =
+        saved.file_bytes > 0 ? static_cast<double>(snapshot_scan.peak_bytes) / saved.file_bytes : 0;
+    std::printf(
+        "  target: snapshot CLI peak working set at most 4 x the saved file: %.2f x  %s\n",
+        memory_ratio,
+        Verdict(snapshot_scan.memory_answers > 0 && saved.file_bytes > 0 && memory_ratio <= 4.0));
     DeleteFileW(out_json.c_str());
     DeleteFileW(out_query.c_str());
     DeleteFileW(out_reg.c_str());
@@ -396,6 +428,8 @@ int main(int argc, char** argv) {
 
     SetBenchFiles(keys, BenchFiles::kAllMissing);
     const WindowRun missing = RunWindow();
+    win32::Win32Registry live_reg;
+    const WindowRun live_missing = RunWindow(&live_reg);
     SetBenchFiles(keys, BenchFiles::kAllPresent);
     const WindowRun present = RunWindow();
     SetBenchFiles(keys, BenchFiles::kSome);
@@ -404,14 +438,20 @@ int main(int argc, char** argv) {
     Line("bare loop over every root (floor)", root_keys, all_floor_s, all_floor_s);
     Line("window scan, named files missing", root_keys, missing.seconds, all_floor_s);
     Line("window scan, named files present", root_keys, present.seconds, all_floor_s);
-    for (const WindowRun* w : {&missing, &present}) {
+    Line("window scan walking live, missing", root_keys, live_missing.seconds, all_floor_s);
+    for (const WindowRun* w : {&missing, &present, &live_missing}) {
       std::printf("  %s: ended with \"%s\", %d rows, %lld answers, slowest %.1f ms\n",
-                  w == &missing ? "missing" : "present", w->end_text.c_str(), w->rows, w->probes,
-                  w->longest_answer_ms);
+                  w == &missing   ? "missing"
+                  : w == &present ? "present"
+                                  : "live, missing",
+                  w->end_text.c_str(), w->rows, w->probes, w->longest_answer_ms);
     }
     const bool ends_ok = missing.finished && present.finished && missing.end_text == "扫描结束。" &&
                          present.end_text == "扫描结束。";
     const double slowest = std::max(missing.longest_answer_ms, present.longest_answer_ms);
+    std::printf("  the window from snapshots against walking live, %d rows: %.3f x  (%s rows)\n",
+                missing.rows, missing.seconds / live_missing.seconds,
+                missing.rows == live_missing.rows ? "same" : "NOT THE SAME");
     const double rows_cost = missing.seconds / present.seconds - 1.0;
     std::printf(
         "  target: window within 1.3 x its floor: %.3f x (files present), %.3f x (missing)  %s\n",

@@ -32,8 +32,8 @@ struct CliArgs {
   std::int32_t root = 0;  // a root handle, 0 for all seven
   std::string key;        // the start key below the root(s)
   bool quiet = false;
-  // Live until a snapshot also holds the volatile keys the live walk sees.
-  WalkChoice walk = WalkChoice::kLive;
+  // A snapshot walk meets what the live walk meets, at memory speed.
+  WalkChoice walk = WalkChoice::kAuto;
   Source source = Source::kLive;
   std::string source_dir;  // the prefix or the installation's root
   std::string user;        // --user: the profile shown as HKEY_CURRENT_USER

@@ -6,10 +6,12 @@
 // made to fail.
 #pragma once
 
+#include <deque>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/registry.h"
@@ -40,6 +42,14 @@ class MemoryRegistry final : public RegistryReader, public RegistryEditor {
   // values are then written with WriteValue and the handle closed with
   // CloseKey. For loading a whole tree, one open per key.
   [[nodiscard]] RegKey CreateKeyForBuilding(RegKey root, std::string_view path);
+  // Creates the subkey `name` of an open key at `index` among its subkeys
+  // (at the end past the last), or finds it where it is, and opens it; for
+  // keys read afterwards into a loaded tree at the place the registry
+  // lists them. kNoKey for a handle that is not open.
+  [[nodiscard]] RegKey InsertKeyForBuilding(RegKey parent, std::string_view name,
+                                            std::size_t index);
+  // How many subkeys an open key has; nothing for a handle that is not open.
+  [[nodiscard]] std::optional<std::uint32_t> SubkeyCount(RegKey key) const;
 
   // Makes opening this key (not its descendants through other handles)
   // answer `status`, as a key with a restrictive ACL does.
@@ -86,17 +96,52 @@ class MemoryRegistry final : public RegistryReader, public RegistryEditor {
   [[nodiscard]] RegStatus CreateKeyForWrite(RegKey parent, std::string_view path,
                                             RegKey* out) override;
   [[nodiscard]] RegStatus WriteValue(RegKey key, const RegValue& value) override;
+  // Writes the values of an open key in one go, for loading: the key then
+  // holds room for exactly its values.
+  [[nodiscard]] RegStatus WriteValues(RegKey key, std::span<const RegValue> values);
 
  private:
   struct Node;
+  struct Extra;
+  // Value names and data, packed: a loaded registry holds hundreds of
+  // thousands of small values, and one allocation each would cost more
+  // than the values themselves.
+  class ByteArena {
+   public:
+    [[nodiscard]] const std::uint8_t* Store(std::string_view name,
+                                            std::span<const std::uint8_t> data);
+
+   private:
+    std::vector<std::unique_ptr<std::uint8_t[]>> blocks_;
+    std::vector<std::unique_ptr<std::uint8_t[]>> large_;  // one value each
+    std::size_t used_ = 0;
+    std::size_t size_ = 0;
+  };
+  struct PackedValue {
+    const std::uint8_t* bytes;  // the name, then the data, in the arena
+    std::uint32_t name_size;
+    std::uint32_t data_size;
+    std::uint32_t type;
+    [[nodiscard]] std::string_view Name() const {
+      return {reinterpret_cast<const char*>(bytes), name_size};
+    }
+  };
   Node* Resolve(RegKey key) const;
   Node* Walk(Node* from, std::string_view path, bool create, int links_followed = 0);
   Node* Follow(Node* node, int links_followed);
   Node* Ensure(RegKey root, std::string_view path);
+  Node* NewNode(std::string_view name, std::string upper);
   RegKey AddHandle(Node* node);
+  PackedValue Pack(const RegValue& value);
+  void Store(Node* node, const RegValue& value);
+  static void Unpack(const PackedValue& packed, RegValue& value);
 
-  std::vector<std::shared_ptr<Node>> roots_;
-  std::vector<std::shared_ptr<Node>> slots_;  // handle h is slots_[h - kFirstHandle]
+  // Every node ever made, deleted ones too: a handle to a deleted key stays
+  // valid as a handle. A deque never moves what it holds.
+  std::deque<Node> nodes_;
+  ByteArena arena_;
+  std::vector<Node*> roots_;
+  std::vector<Node*> slots_;  // handle h is slots_[h - kFirstHandle]
   std::vector<std::size_t> free_slots_;
   std::size_t open_count_ = 0;
   std::size_t key_count_ = 0;

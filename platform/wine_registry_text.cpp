@@ -131,11 +131,16 @@ std::optional<std::string> KeyPath(std::u16string_view path, std::string& error)
   }
 }
 
+// Pieces in which a file is read: the parse holds one piece at a time
+// (and the line it is in), not the file.
+constexpr std::size_t kPiece = std::size_t{1} << 16;
+
 class Reader {
  public:
-  Reader(std::span<const std::uint8_t> bytes, MemoryRegistry& into, RegKey root,
-         std::string_view under)
+  Reader(std::span<const std::uint8_t> bytes, const WineRegistrySource* source,
+         MemoryRegistry& into, RegKey root, std::string_view under)
       : text_(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        source_(source),
         into_(into),
         root_(root),
         under_(under) {}
@@ -157,11 +162,38 @@ class Reader {
     return false;
   }
 
+  // Reads pieces until the text from `next_` holds a line break or the
+  // file ends; the lines handed out before are then gone.
+  bool Refill() {
+    std::string rest(text_.substr(next_));
+    std::size_t scanned = 0;
+    piece_.resize(kPiece);
+    while (!source_done_) {
+      std::size_t got = 0;
+      if (!(*source_)(piece_, got) || got > piece_.size()) {
+        read_failed_ = true;
+        return false;
+      }
+      if (got == 0) source_done_ = true;
+      rest.append(reinterpret_cast<const char*>(piece_.data()), got);
+      if (rest.find('\n', scanned) != std::string::npos) break;
+      scanned = rest.size();
+    }
+    buffer_ = std::move(rest);
+    text_ = buffer_;
+    next_ = 0;
+    return true;
+  }
+
   // The next line without its line break; false at the end of the text.
   bool NextLine(std::string_view& line) {
+    std::size_t end = text_.find('\n', next_);
+    if (end == std::string_view::npos && source_ && !source_done_) {
+      if (!Refill()) return false;
+      end = text_.find('\n', next_);
+    }
     if (next_ >= text_.size()) return false;
     ++line_no_;
-    const std::size_t end = text_.find('\n', next_);
     if (end == std::string_view::npos) {
       line = text_.substr(next_);
       next_ = text_.size();
@@ -176,7 +208,9 @@ class Reader {
 
   bool Read() {
     std::string_view line;
-    if (!NextLine(line) || line != kHeader || cut_short_) return Fail("not Wine registry text");
+    if (!NextLine(line) || line != kHeader || cut_short_) {
+      return Fail(read_failed_ ? "the file does not read" : "not Wine registry text");
+    }
     while (NextLine(line)) {
       if (cut_short_) return Fail("the last line has no line break");
       for (char c : line) {
@@ -186,6 +220,7 @@ class Reader {
       }
       if (!ReadLine(line)) return false;
     }
+    if (read_failed_) return Fail("the file does not read");
     return EndKey();
   }
 
@@ -253,6 +288,9 @@ class Reader {
   // value that may come after "#link".
   bool EndKey() {
     if (key_ == kNoKey) return true;
+    const RegStatus stored = into_.WriteValues(key_, values_);
+    values_.clear();
+    if (stored != kRegOk) return Fail("the values cannot be stored");
     into_.CloseKey(key_);
     key_ = kNoKey;
     if (!is_link_) return true;
@@ -337,7 +375,7 @@ class Reader {
       }
       link_target_ = std::move(target);
     }
-    if (into_.WriteValue(key_, value) != kRegOk) return Fail("the value cannot be stored");
+    values_.push_back(std::move(value));
     return true;
   }
 
@@ -370,6 +408,11 @@ class Reader {
   }
 
   std::string_view text_;
+  const WineRegistrySource* source_;  // null when text_ is the whole file
+  std::string buffer_;                // the piece text_ shows, when read
+  std::vector<std::uint8_t> piece_;   // what the source fills
+  bool source_done_ = false;
+  bool read_failed_ = false;
   MemoryRegistry& into_;
   RegKey root_;
   std::string under_;
@@ -383,6 +426,8 @@ class Reader {
   std::string key_path_;
   bool is_link_ = false;
   std::optional<std::u16string> link_target_;
+  // The key's values, stored together once the key ends.
+  std::vector<RegValue> values_;
 };
 
 }  // namespace
@@ -395,7 +440,12 @@ bool IsWineRegistryText(std::span<const std::uint8_t> bytes) {
 
 WineRegistryRead ReadWineRegistry(std::span<const std::uint8_t> bytes, MemoryRegistry& into,
                                   RegKey root, std::string_view under) {
-  return Reader(bytes, into, root, under).Run();
+  return Reader(bytes, nullptr, into, root, under).Run();
+}
+
+WineRegistryRead ReadWineRegistry(const WineRegistrySource& source, MemoryRegistry& into,
+                                  RegKey root, std::string_view under) {
+  return Reader({}, &source, into, root, under).Run();
 }
 
 }  // namespace qm

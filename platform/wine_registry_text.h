@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -42,6 +43,16 @@ struct WineRegistryRead {
 // target lies inside the saved tree open as they do in the registry. On
 // failure `into` holds part of the file and is to be discarded.
 [[nodiscard]] WineRegistryRead ReadWineRegistry(std::span<const std::uint8_t> bytes,
+                                                MemoryRegistry& into, RegKey root,
+                                                std::string_view under = {});
+
+// Fills `into` with the next bytes of the file and sets `got` to how many;
+// 0 at its end. False when the file does not read.
+using WineRegistrySource = std::function<bool(std::span<std::uint8_t> into, std::size_t& got)>;
+
+// The same, from a file read piece by piece as the parse goes, so that a
+// large file is never held whole beside the tree made from it.
+[[nodiscard]] WineRegistryRead ReadWineRegistry(const WineRegistrySource& source,
                                                 MemoryRegistry& into, RegKey root,
                                                 std::string_view under = {});
 

@@ -72,6 +72,21 @@ ScanRun RunScan(const CliArgs& args) {
                                        : win32::SnapshotPolicy::kFallBackToLive);
   RegistryReader& registry =
       args.walk == WalkChoice::kLive ? static_cast<RegistryReader&>(system.registry) : snapshot;
+  const bool tty = IsConsole(STD_ERROR_HANDLE);
+  RegKey phase_root = kNoKey;
+  bool cancelled = false;
+  // Snapshots are read on a worker thread, so that Ctrl+C ends a long one
+  // as it ends the walk; the progress line names the phase meanwhile.
+  snapshot.SetWait([&](RegKey root) {
+    if (!args.quiet && root != phase_root) {
+      phase_root = root;
+      const std::string line = "reading the snapshot of " + std::string(RootKeyName(root));
+      Write(stderr, tty ? "\r" + line + "\x1b[K" : line + "\n");
+    }
+    if (!Interrupted()) return true;
+    cancelled = true;
+    return false;
+  });
   if (args.walk == WalkChoice::kSnapshot) {
     ScanRun failed;
     failed.snapshot_failure = SnapshotFailure(args, snapshot);
@@ -90,10 +105,15 @@ ScanRun RunScan(const CliArgs& args) {
     }
     ReportDamagedLines(path, ignore.list);
   }
-  const ScanProgress progress{IsConsole(STD_ERROR_HANDLE),
-                              [](std::string_view text) { Write(stderr, text); }, Interrupted};
-  ScanRun run = SearchRegistry(registry, system.fs, args, progress,
-                               args.no_ignore ? nullptr : &ignore.list);
+  const ScanProgress progress{tty, [](std::string_view text) { Write(stderr, text); }, Interrupted};
+  ScanRun run =
+      SearchRegistry(registry, system.fs, args, progress, args.no_ignore ? nullptr : &ignore.list);
+  // A walk stopped while a snapshot was read did not get to open its start
+  // key: that is a stop, not a key that is not there.
+  if (cancelled) {
+    run.interrupted = true;
+    run.start_failure = kRegOk;
+  }
   if (run.interrupted) WriteStopFigures(system, run.rows.Count());
   return run;
 }

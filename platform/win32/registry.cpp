@@ -54,6 +54,12 @@ const Win32Registry::Counts* Win32Registry::CountsOf(RegKey key) const {
   return nullptr;
 }
 
+std::optional<std::uint32_t> Win32Registry::SubkeyCount(RegKey key) const {
+  const Counts* counts = CountsOf(key);
+  if (!counts) return std::nullopt;
+  return counts->subkeys;
+}
+
 RegStatus Win32Registry::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
   if (const Counts* counts = CountsOf(key); counts != nullptr && index >= counts->subkeys) {
     return kRegNoMoreItems;

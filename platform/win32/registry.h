@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "platform/registry.h"
@@ -26,6 +27,9 @@ class Win32Registry final : public RegistryReader {
   [[nodiscard]] RegStatus EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
   [[nodiscard]] RegStatus EnumValue(RegKey key, std::uint32_t index, RegValue& value) override;
   void CloseKey(RegKey key) override;
+
+  // The subkey count a key opened here was asked for when it was opened.
+  [[nodiscard]] std::optional<std::uint32_t> SubkeyCount(RegKey key) const;
 
  private:
   struct Counts {

@@ -1,7 +1,11 @@
 #include "platform/win32/snapshot_registry.h"
 
+#include <algorithm>
+#include <cstring>
 #include <span>
+#include <thread>
 
+#include "platform/snapshot_gaps.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 #include "platform/wine_registry_text.h"
@@ -13,7 +17,8 @@ namespace {
 // Both providers number their handles from small values, so handles are
 // renumbered here; these stay far below the roots' 0x80000000.
 constexpr RegKey kFirstSlot = 0x10000;
-// A saved registry larger than this is read live rather than held twice.
+// A saved registry larger than this is read live: its tree in memory would
+// take a few times as much.
 constexpr LONGLONG kMaxSnapshotBytes = LONGLONG{1} << 30;
 
 // RegSaveKeyW needs the backup privilege enabled in the token; an
@@ -62,42 +67,30 @@ RegStatus SaveRoot(RegKey root, std::wstring& path) {
   return rc;
 }
 
-// The saved file's bytes. It is opened to be deleted when closed, and
-// deleted by name as well should that open fail.
-RegStatus ReadAndRemove(const std::wstring& path, std::vector<std::uint8_t>& bytes) {
-  UniqueFile file(CreateFileW(
+// The saved file, opened to be deleted when closed, and deleted by name
+// as well should that open fail.
+RegStatus OpenToRemove(const std::wstring& path, UniqueFile& file) {
+  file.Reset(CreateFileW(
       path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) {
-    const RegStatus rc = static_cast<RegStatus>(GetLastError());
-    DeleteFileW(path.c_str());
-    return rc;
-  }
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.Get(), &size)) return static_cast<RegStatus>(GetLastError());
-  if (size.QuadPart > kMaxSnapshotBytes) return ERROR_NOT_ENOUGH_MEMORY;
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  // The first read is just enough for the heading: a hive in another
-  // format (Windows' is hundreds of megabytes) is not read further.
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD got = 0;
-    const std::size_t chunk = done == 0 ? 64 : std::size_t{1} << 24;
-    const DWORD want = static_cast<DWORD>(std::min(bytes.size() - done, chunk));
-    if (!ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr)) {
-      return static_cast<RegStatus>(GetLastError());
-    }
-    if (got == 0) return ERROR_HANDLE_EOF;
-    if (done == 0 && !IsWineRegistryText(std::span(bytes.data(), got))) return ERROR_NOT_SUPPORTED;
-    done += got;
-  }
-  return bytes.empty() ? ERROR_NOT_SUPPORTED : kRegOk;
+  if (file) return kRegOk;
+  const RegStatus rc = static_cast<RegStatus>(GetLastError());
+  DeleteFileW(path.c_str());
+  return rc;
 }
 
 }  // namespace
 
-RootSnapshot TakeRootSnapshot(RegKey root) {
+RootSnapshot TakeRootSnapshot(RegKey root, const std::atomic<bool>* cancel) {
   RootSnapshot out;
+  const auto cancelled = [cancel, &out] {
+    if (cancel == nullptr || !cancel->load()) return false;
+    out = {};
+    out.status = ERROR_CANCELLED;
+    out.detail = "cancelled";
+    return true;
+  };
+  if (cancelled()) return out;
   EnableBackupPrivilege();
   std::wstring path;
   out.status = SaveRoot(root, path);
@@ -105,14 +98,37 @@ RootSnapshot TakeRootSnapshot(RegKey root) {
     out.detail = "RegSaveKeyW failed with " + std::to_string(out.status);
     return out;
   }
-  return ReadSavedRoot(path, root);
+  out = ReadSavedRoot(path, root, cancel);
+  if (out.registry && cancelled()) return out;
+  if (out.registry) {
+    Win32Registry live;
+    const SnapshotGaps gaps = FillSnapshotGaps(
+        live, [&live](RegKey key) { return live.SubkeyCount(key); }, *out.registry, root);
+    out.keys_read_live = gaps.added;
+  }
+  return out;
 }
 
-RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root) {
+RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root, const std::atomic<bool>* cancel) {
   RootSnapshot out;
-  std::vector<std::uint8_t> bytes;
-  out.status = ReadAndRemove(path, bytes);
-  if (out.status == ERROR_NOT_SUPPORTED) {
+  UniqueFile file;
+  out.status = OpenToRemove(path, file);
+  LARGE_INTEGER size{};
+  if (out.status == kRegOk && !GetFileSizeEx(file.Get(), &size)) {
+    out.status = static_cast<RegStatus>(GetLastError());
+  }
+  if (out.status == kRegOk) out.file_bytes = size.QuadPart;
+  if (out.status == kRegOk && size.QuadPart > kMaxSnapshotBytes)
+    out.status = ERROR_NOT_ENOUGH_MEMORY;
+  // The heading first, alone: a hive in another format (Windows' is
+  // hundreds of megabytes) is not read further.
+  std::uint8_t head[64];
+  DWORD head_size = 0;
+  if (out.status == kRegOk && !ReadFile(file.Get(), head, sizeof(head), &head_size, nullptr)) {
+    out.status = static_cast<RegStatus>(GetLastError());
+  }
+  if (out.status == kRegOk && !IsWineRegistryText(std::span(head, head_size))) {
+    out.status = ERROR_NOT_SUPPORTED;
     out.detail = "the saved file is not Wine registry text";
     return out;
   }
@@ -120,8 +136,36 @@ RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root) {
     out.detail = "the saved file did not read: " + std::to_string(out.status);
     return out;
   }
+  // The rest is read as the parse goes, never held whole beside the tree.
+  DWORD head_given = 0;
+  RegStatus read_error = kRegOk;
+  const WineRegistrySource source = [&](std::span<std::uint8_t> into, std::size_t& got) {
+    if (cancel != nullptr && cancel->load()) {
+      read_error = ERROR_CANCELLED;
+      return false;
+    }
+    if (head_given < head_size) {
+      got = std::min<std::size_t>(into.size(), head_size - head_given);
+      std::memcpy(into.data(), head + head_given, got);
+      head_given += static_cast<DWORD>(got);
+      return true;
+    }
+    DWORD n = 0;
+    if (!ReadFile(file.Get(), into.data(),
+                  static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30)), &n, nullptr)) {
+      read_error = static_cast<RegStatus>(GetLastError());
+      return false;
+    }
+    got = n;
+    return true;
+  };
   auto registry = std::make_unique<MemoryRegistry>();
-  const WineRegistryRead read = ReadWineRegistry(bytes, *registry, root);
+  const WineRegistryRead read = ReadWineRegistry(source, *registry, root);
+  if (read_error != kRegOk) {
+    out.status = read_error;
+    out.detail = "the saved file did not read: " + std::to_string(read_error);
+    return out;
+  }
   if (!read.ok) {
     out.status = ERROR_BADDB;
     out.detail = "line " + std::to_string(read.line) + ": " + read.error;
@@ -144,14 +188,66 @@ SnapshotRegistry::~SnapshotRegistry() {
   }
 }
 
+void SnapshotRegistry::Reset() {
+  for (Root& r : roots_) r = {};
+  cancelled_ = false;
+}
+
+RootSnapshot SnapshotRegistry::TakeWhileWaiting(RegKey root) {
+  UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!done) return TakeRootSnapshot(root);
+  std::atomic<bool> cancel{false};
+  RootSnapshot result;
+  std::thread worker;
+  try {
+    worker = std::thread([&] {
+      try {
+        result = TakeRootSnapshot(root, &cancel);
+      } catch (...) {
+        // Out of memory, most likely; the file went with its handle.
+        result = {};
+        result.status = ERROR_NOT_ENOUGH_MEMORY;
+        result.detail = "the snapshot did not fit in memory";
+      }
+      SetEvent(done.Get());
+    });
+  } catch (...) {
+    return TakeRootSnapshot(root);
+  }
+  taking_ = true;
+  const HANDLE event = done.Get();
+  while (WaitForSingleObject(event, 0) != WAIT_OBJECT_0) {
+    if (!wait_(root)) {
+      // A cancelled snapshot ends at its next step; a save under way ends
+      // first (a fifth of a second for a large tree).
+      cancel.store(true);
+      WaitForSingleObject(event, INFINITE);
+      break;
+    }
+    MsgWaitForMultipleObjects(1, &event, FALSE, 10, QS_ALLINPUT);
+  }
+  worker.join();
+  taking_ = false;
+  return result;
+}
+
 SnapshotRegistry::Root& SnapshotRegistry::RootOf(RegKey root) {
   Root& r = roots_[CanonicalRoot(root) - kRegRoots[0].handle];
   if (r.source != Source::kNotOpened) return r;
-  RootSnapshot snap = TakeRootSnapshot(CanonicalRoot(root));
+  RootSnapshot snap;
+  if (cancelled_) {
+    snap.status = ERROR_CANCELLED;
+    snap.detail = "cancelled";
+  } else {
+    snap = wait_ ? TakeWhileWaiting(CanonicalRoot(root)) : TakeRootSnapshot(CanonicalRoot(root));
+  }
   r.status = snap.status;
   r.detail = std::move(snap.detail);
   r.snapshot = std::move(snap.registry);
-  if (r.snapshot) {
+  if (r.status == ERROR_CANCELLED) {
+    cancelled_ = true;
+    r.source = Source::kNone;
+  } else if (r.snapshot) {
     r.source = Source::kSnapshot;
   } else if (policy_ == SnapshotPolicy::kFallBackToLive ||
              CanonicalRoot(root) == kHkeyPerformanceData) {

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,14 +29,20 @@ struct RootSnapshot {
   std::unique_ptr<MemoryRegistry> registry;  // the root below its own handle
   RegStatus status = kRegOk;
   std::string detail;  // in English, for a log
+  // Keys the saved file lacked (volatile ones) and that were read live.
+  std::size_t keys_read_live = 0;
+  long long file_bytes = -1;  // the saved file's size, once it was opened
 };
 
-// Takes one snapshot. The temporary file is gone when this returns,
-// whatever happened.
-[[nodiscard]] RootSnapshot TakeRootSnapshot(RegKey root);
+// Takes one snapshot and reads into it, live, the volatile keys near the
+// root that the save leaves out. Once `cancel` is set (from another
+// thread) it gives up at its next step with ERROR_CANCELLED. The temporary
+// file is gone when this returns, whatever happened.
+[[nodiscard]] RootSnapshot TakeRootSnapshot(RegKey root, const std::atomic<bool>* cancel = nullptr);
 // The second half of it: reads the file RegSaveKeyW wrote for `root` and
 // deletes it, whatever it holds.
-[[nodiscard]] RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root);
+[[nodiscard]] RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root,
+                                         const std::atomic<bool>* cancel = nullptr);
 
 enum class SnapshotPolicy {
   kFallBackToLive,  // a root without a snapshot is read live
@@ -55,6 +63,20 @@ class SnapshotRegistry final : public RegistryReader {
   [[nodiscard]] RegStatus EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
   [[nodiscard]] RegStatus EnumValue(RegKey key, std::uint32_t index, RegValue& value) override;
   void CloseKey(RegKey key) override;
+
+  // Called on the walk's thread, again and again, while a root's snapshot
+  // is taken on a worker thread: whenever a message arrives for the thread
+  // and every few milliseconds. A window pumps its messages here. False
+  // cancels the snapshot; that root and every later one then do not open
+  // (ERROR_CANCELLED), as the walk is being stopped. Without a wait the
+  // snapshot is taken on the walk's thread.
+  using Wait = std::function<bool(RegKey root)>;
+  void SetWait(Wait wait) { wait_ = std::move(wait); }
+  // Whether a snapshot is being taken now, on the worker thread.
+  [[nodiscard]] bool Taking() const { return taking_; }
+  // Forgets every snapshot, so that the next walk takes new ones. No key
+  // opened here may be open.
+  void Reset();
 
   enum class Source { kNotOpened, kSnapshot, kLive, kNone };
   // Takes the root's snapshot now, if not yet taken, rather than when the
@@ -83,6 +105,7 @@ class SnapshotRegistry final : public RegistryReader {
   // unknown handle or a root that has no provider.
   RegistryReader* Route(RegKey key, RegKey* inner, RegStatus* failure);
   Root& RootOf(RegKey root);
+  RootSnapshot TakeWhileWaiting(RegKey root);
   RegKey AddSlot(RegistryReader* provider, RegKey inner);
 
   SnapshotPolicy policy_;
@@ -90,6 +113,9 @@ class SnapshotRegistry final : public RegistryReader {
   std::array<Root, std::size(kRegRoots)> roots_;
   std::vector<Slot> slots_;  // handle h is slots_[h - kFirstSlot]
   std::vector<std::size_t> free_slots_;
+  Wait wait_;
+  bool taking_ = false;
+  bool cancelled_ = false;
 };
 
 }  // namespace qm::win32

@@ -117,10 +117,10 @@ TEST(CliArgs, ScanAndRepairOptions) {
 
 TEST(CliArgs, WalkChoices) {
   const std::pair<const char*, WalkChoice> cases[] = {
-      {"scan", WalkChoice::kLive},
+      {"scan", WalkChoice::kAuto},
       {"scan --walk live", WalkChoice::kLive},
       {"repair --walk snapshot --yes", WalkChoice::kSnapshot},
-      {"scan --walk live --walk auto", WalkChoice::kAuto},
+      {"scan --walk auto --walk live", WalkChoice::kLive},
   };
   for (const auto& [line, walk] : cases) {
     const ParseResult r = ParseArgs(Split(line));

@@ -1,9 +1,11 @@
 // Fuzz target for the reader of Wine's registry text, which reads a file
 // saved from the registry and so anything the registry holds. Whatever it
 // accepts must leave no key open and walk (links included) like a registry.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 #include <string>
 
@@ -71,6 +73,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   qm::MemoryRegistry reg;
   const qm::WineRegistryRead read =
       qm::ReadWineRegistry(std::span(data, size), reg, qm::kHkeyLocalMachine, "Saved");
+  // A saved file is read piece by piece: every way of cutting the text
+  // reads as the whole text does.
+  {
+    qm::MemoryRegistry pieces;
+    std::size_t at = 0;
+    std::size_t call = size;
+    const qm::WineRegistrySource source = [&](std::span<std::uint8_t> into, std::size_t& got) {
+      got = std::min({into.size(), size - at, std::size_t{1} + call++ % 61});
+      if (got != 0) std::memcpy(into.data(), data + at, got);
+      at += got;
+      return true;
+    };
+    const qm::WineRegistryRead piecewise =
+        qm::ReadWineRegistry(source, pieces, qm::kHkeyLocalMachine, "Saved");
+    Check(piecewise.ok == read.ok && piecewise.line == read.line && piecewise.keys == read.keys);
+    Check(pieces.OpenHandles() == 0 && pieces.KeyCount() == reg.KeyCount());
+  }
   Check(reg.OpenHandles() == 0);
   if (!read.ok) {
     Check(!read.error.empty() && read.line >= 1);

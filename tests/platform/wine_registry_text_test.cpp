@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "tests/platform/registry_dump.h"
 
 namespace qm {
 namespace {
@@ -12,6 +15,30 @@ using Bytes = std::vector<std::uint8_t>;
 
 std::span<const std::uint8_t> AsBytes(const std::string& s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+// Reads the file whole and, into a second registry, a few bytes at a time
+// as a saved file is read: both reads must agree in everything.
+WineRegistryRead Read(const std::string& file, MemoryRegistry& reg, RegKey root,
+                      std::string_view under = {}) {
+  const WineRegistryRead whole = ReadWineRegistry(AsBytes(file), reg, root, under);
+  MemoryRegistry pieces;
+  std::size_t at = 0;
+  std::size_t call = 0;
+  const WineRegistrySource source = [&](std::span<std::uint8_t> into, std::size_t& got) {
+    got = std::min({into.size(), file.size() - at, std::size_t{1} + call++ % 3});
+    std::copy_n(file.data() + at, got, reinterpret_cast<char*>(into.data()));
+    at += got;
+    return true;
+  };
+  const WineRegistryRead read = ReadWineRegistry(source, pieces, root, under);
+  EXPECT_EQ(read.ok, whole.ok);
+  EXPECT_EQ(read.line, whole.line);
+  EXPECT_EQ(read.error, whole.error);
+  EXPECT_EQ(read.keys, whole.keys);
+  EXPECT_EQ(read.links_unresolved, whole.links_unresolved);
+  EXPECT_EQ(testing::Dump(pieces, root), testing::Dump(reg, root));
+  return whole;
 }
 
 const std::string kHead =
@@ -61,7 +88,7 @@ TEST(WineRegistryText, ReadsEveryValueFormWineWrites) {
     const std::string file = kHead + "[Software\\\\App] 1796843182\n#time=1dd8810618c8ccc\n" +
                              f.line + "\n\"after\"=dword:00000001\n";
     MemoryRegistry reg;
-    const WineRegistryRead read = ReadWineRegistry(AsBytes(file), reg, kHkeyLocalMachine);
+    const WineRegistryRead read = Read(file, reg, kHkeyLocalMachine);
     ASSERT_TRUE(read.ok) << read.line << ": " << read.error;
     RegKey k = kNoKey;
     ASSERT_EQ(reg.OpenKey(kHkeyLocalMachine, "Software\\App", &k), kRegOk);
@@ -91,7 +118,7 @@ TEST(WineRegistryText, KeysLandBelowTheChosenKeyInFileOrderWithLinksFollowed) {
       "[Software\\\\Out] 1796843097\n#link\n"
       "\"SymbolicLinkValue\"=hex(6):5c,00,52,00,5c,00,58,00\n";
   MemoryRegistry reg;
-  const WineRegistryRead read = ReadWineRegistry(AsBytes(file), reg, kHkeyUsers, "Saved\\Here");
+  const WineRegistryRead read = Read(file, reg, kHkeyUsers, "Saved\\Here");
   ASSERT_TRUE(read.ok) << read.line << ": " << read.error;
   EXPECT_EQ(read.base, "REGISTRY\\Machine");
   EXPECT_EQ(read.keys, 5u);
@@ -165,7 +192,7 @@ TEST(WineRegistryText, MalformedFilesFailAtTheirLine) {
     SCOPED_TRACE(m.body);
     const std::string file = kHead + std::string(m.body);
     MemoryRegistry reg;
-    const WineRegistryRead read = ReadWineRegistry(AsBytes(file), reg, kHkeyLocalMachine);
+    const WineRegistryRead read = Read(file, reg, kHkeyLocalMachine);
     EXPECT_FALSE(read.ok);
     EXPECT_EQ(read.line, m.line);
     EXPECT_FALSE(read.error.empty());
@@ -174,7 +201,7 @@ TEST(WineRegistryText, MalformedFilesFailAtTheirLine) {
   for (const std::string& not_wine : {std::string("REGEDIT4\n"), std::string("regf\0\0", 6),
                                       std::string("WINE REGISTRY Version 2")}) {
     MemoryRegistry reg;
-    EXPECT_FALSE(ReadWineRegistry(AsBytes(not_wine), reg, kHkeyLocalMachine).ok);
+    EXPECT_FALSE(Read(not_wine, reg, kHkeyLocalMachine).ok);
     EXPECT_FALSE(IsWineRegistryText(AsBytes(not_wine)));
   }
   EXPECT_TRUE(IsWineRegistryText(AsBytes(kHead)));

@@ -116,10 +116,13 @@ TEST_F(RecordsWindowTest, ShowsTheProfilesTextWithoutBlanksAndRefreshReadsAgain)
 constexpr wchar_t kOrphanKey[] = L"Software\\QuillmarRecordsWindowTest";
 
 HWND g_stop_button = nullptr;
+FormRepair* g_scan = nullptr;
 
-// A thread timer that presses Stop with the real pointer; it fires during
-// one of the scan's yields, as the user's click would.
+// A thread timer that presses Stop with the real pointer once the scan
+// walks; it fires during one of the scan's yields, as the user's click
+// would. (A whole scan from snapshots takes well under a second.)
 void CALLBACK PressStop(HWND, UINT, UINT_PTR id, DWORD) {
+  if (g_scan == nullptr || !g_scan->Session().Walking()) return;
   KillTimer(nullptr, id);
   RECT r{};
   GetClientRect(g_stop_button, &r);
@@ -172,8 +175,9 @@ TEST_F(RecordsWindowTest, FiguresAfterAStopAndAfterARepairWithoutBackup) {
   scan->SetLeft(420);
   scan->SetTop(440);
   g_stop_button = scan->FindChild("CommandStop");
+  g_scan = scan;
   scan->Show();
-  SetTimer(nullptr, 0, 700, PressStop);
+  SetTimer(nullptr, 0, 20, PressStop);
   ASSERT_TRUE(PumpUntil([] { return !Record(L"ErrorCount").empty(); }, 120000));
   ASSERT_TRUE(PumpUntil([scan] { return !scan->Session().Walking(); }, 120000));
   const std::string found_at_stop = Caption(scan, "lblStatus");

@@ -15,6 +15,7 @@
 #include "platform/memory_registry.h"
 #include "platform/win32/profile.h"
 #include "platform/win32/program_folder.h"
+#include "platform/win32/snapshot_registry.h"
 #include "profile/profile_store.h"
 #include "shell/app_urls.h"
 #include "testing/memory_file_system.h"
@@ -220,6 +221,48 @@ TEST_F(FormRepairTest, ReturnIsRefusedWhileScanningAndStopWritesTheFigures) {
   EXPECT_EQ(Caption(*form_, "lblCurrentKey"), "扫描被中止。");
   EXPECT_EQ(Profile(kErrorCountKey), Caption(*form_, "lblStatus"));
   EXPECT_FALSE(Profile(kLastScanTimeKey).empty());
+
+  Click("CommandReturn");
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwnd_); }, 2000)) << "after the stop it closes";
+  form_ = nullptr;
+}
+
+// The snapshot files of this process's scans in the temporary folder.
+std::vector<std::wstring> SnapshotFiles() {
+  wchar_t dir[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, dir);
+  std::vector<std::wstring> out;
+  WIN32_FIND_DATAW found;
+  const HANDLE h = FindFirstFileW((std::wstring(dir) + L"quillmar-snapshot-*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  do out.push_back(found.cFileName);
+  while (FindNextFileW(h, &found));
+  FindClose(h);
+  return out;
+}
+
+TEST_F(FormRepairTest, StopWhileASnapshotIsReadEndsTheScanCleanly) {
+  const std::vector<std::wstring> files_before = SnapshotFiles();
+  std::string shown;
+  DuringScan script([&] {
+    if (!shown.empty() || !form_->TakingSnapshot()) return;
+    shown = Caption(*form_, "lblCurrentKey");
+    PostClick(Button("CommandStop"));
+  });
+  Open();
+  ASSERT_TRUE(PumpUntil([&] { return !shown.empty() && Finished(); }, 60000));
+  EXPECT_EQ(shown, "正在读取注册表快照…");
+  EXPECT_EQ(Caption(*form_, "lblCurrentKey"), "扫描被中止。");
+  EXPECT_TRUE(IsWindowEnabled(Button("CommandStart")));
+  EXPECT_FALSE(IsWindowEnabled(Button("CommandStop")));
+  EXPECT_FALSE(form_->TakingSnapshot());
+  bool cancelled = false;
+  for (const RegRoot& r : kRegRoots) {
+    cancelled = cancelled || form_->Snapshots()->SnapshotStatus(r.handle) == ERROR_CANCELLED;
+  }
+  EXPECT_TRUE(cancelled) << "the Stop cancelled the snapshot being read";
+  EXPECT_EQ(SnapshotFiles(), files_before) << "no snapshot file is left";
+  EXPECT_EQ(Profile(kErrorCountKey), Caption(*form_, "lblStatus"));
 
   Click("CommandReturn");
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hwnd_); }, 2000)) << "after the stop it closes";
