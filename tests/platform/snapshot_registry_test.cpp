@@ -209,7 +209,7 @@ bool IsVolatile(const std::string& full) {
 TEST(SnapshotRegistry, WalksTheWholePrefixAsTheLiveRegistryDoesVolatileKeysIncluded) {
   const std::vector<std::wstring> files_before = SnapshotFilesLeft();
   win32::Win32FileSystem fs;
-  const InvalidReferenceRule rule(fs);
+  InvalidReferenceRule rule(fs);
   const auto rows = [&rule](const std::vector<std::string>& log) {
     std::vector<std::string> out;
     for (const std::string& e : log) {
