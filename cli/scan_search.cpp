@@ -100,7 +100,9 @@ ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const CliArgs& 
   search.SubKey(args.key);
   search.SearchFlags(kSearchValueNames | kSearchValueData);
   search.SearchString(scan.rule_.Drive());
+  if (progress.walking) progress.walking(&search);
   search.DoSearch();
+  if (progress.walking) progress.walking(nullptr);
 
   ScanRun run;
   run.interrupted = stopped_here;

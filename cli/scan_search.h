@@ -13,6 +13,10 @@
 #include "profile/ignore_list.h"
 #include "scan/error_list.h"
 
+namespace qm {
+class cRegSearch;
+}
+
 namespace qm::cli {
 
 struct ScanRun {
@@ -41,6 +45,9 @@ struct ScanProgress {
   std::function<void(std::string_view)> write;
   // Asked at every key: true stops the walk, as Ctrl+C does.
   std::function<bool()> interrupted;
+  // Told of the walk before it starts and with null once it has ended, for
+  // a stop that comes from elsewhere (a snapshot's reading cancelled).
+  std::function<void(cRegSearch*)> walking;
 };
 
 // Searches `registry` for values naming a missing program file on `fs`'s

@@ -80,8 +80,8 @@ int RepairOfflineCommand(const CliArgs& args) {
     return 3;
   }
   posix::OfflineWindows& offline = *opened.source->Offline();
-  const ScanProgress progress{IsTerminal(stderr),
-                              [](std::string_view text) { Write(stderr, text); }, Interrupted};
+  const ScanProgress progress{
+      IsTerminal(stderr), [](std::string_view text) { Write(stderr, text); }, Interrupted, {}};
   ScanRun run = SearchRegistry(opened.source->Reader(), opened.source->Files(), args, progress);
   if (run.start_failure != kRegOk) {
     Write(stderr, StartKeyFailureMessage(args, run.start_failure));

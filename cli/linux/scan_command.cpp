@@ -14,8 +14,8 @@ int ScanCommand(const CliArgs& args) {
     Write(stderr, opened.error);
     return 3;
   }
-  const ScanProgress progress{IsTerminal(stderr),
-                              [](std::string_view text) { Write(stderr, text); }, Interrupted};
+  const ScanProgress progress{
+      IsTerminal(stderr), [](std::string_view text) { Write(stderr, text); }, Interrupted, {}};
   const ScanRun run =
       SearchRegistry(opened.source->Reader(), opened.source->Files(), args, progress);
   if (run.start_failure != qm::kRegOk) {

@@ -8,6 +8,7 @@
 #include "cli/win32/console.h"
 #include "platform/win32/snapshot_registry.h"
 #include "profile/profile_store.h"
+#include "scan/reg_search.h"
 
 namespace qm::cli {
 
@@ -74,6 +75,7 @@ ScanRun RunScan(const CliArgs& args) {
       args.walk == WalkChoice::kLive ? static_cast<RegistryReader&>(system.registry) : snapshot;
   const bool tty = IsConsole(STD_ERROR_HANDLE);
   RegKey phase_root = kNoKey;
+  cRegSearch* running = nullptr;
   bool cancelled = false;
   // Snapshots are read on a worker thread, so that Ctrl+C ends a long one
   // as it ends the walk; the progress line names the phase meanwhile.
@@ -84,6 +86,7 @@ ScanRun RunScan(const CliArgs& args) {
       Write(stderr, tty ? "\r" + line + "\x1b[K" : line + "\n");
     }
     if (!Interrupted()) return true;
+    if (running != nullptr && !cancelled) running->StopSearch();
     cancelled = true;
     return false;
   });
@@ -105,7 +108,8 @@ ScanRun RunScan(const CliArgs& args) {
     }
     ReportDamagedLines(path, ignore.list);
   }
-  const ScanProgress progress{tty, [](std::string_view text) { Write(stderr, text); }, Interrupted};
+  const ScanProgress progress{tty, [](std::string_view text) { Write(stderr, text); }, Interrupted,
+                              [&running](cRegSearch* search) { running = search; }};
   ScanRun run =
       SearchRegistry(registry, system.fs, args, progress, args.no_ignore ? nullptr : &ignore.list);
   // A walk stopped while a snapshot was read did not get to open its start

@@ -130,12 +130,15 @@ echo "== nothing written elsewhere"
 listing >"$work/after.txt"
 # What changed, less the program's own folder and the system's own churn:
 # the first use of WinINet (the window fetches its advertisement with it)
-# creates its cookie store's index in the user's profile, as on Windows.
+# creates its cookie store's index in the user's profile, as on Windows. The
+# scan's registry snapshots pass through the user's temporary folder, whose
+# own time changes; a file left in it would still show.
 folder="./用户 下载/$name"
 diff "$work/before.txt" "$work/after.txt" >"$work/changed.txt" || true
 grep '^[<>]' "$work/changed.txt" | cut -d' ' -f5- | sort -u |
   grep -vxF "$folder" | grep -vF "$folder/" |
-  grep -vE '^\./users/[^/]+/AppData/Local/Microsoft/Windows/INetCookies(/index\.dat)?$' \
+  grep -vE '^\./users/[^/]+/AppData/Local/Microsoft/Windows/INetCookies(/index\.dat)?$' |
+  grep -vE '^\./users/[^/]+/(AppData/Local/)?Temp$' \
     >"$work/elsewhere.txt" || true
 check "nothing outside the program's folder changed on drive C:" test ! -s "$work/elsewhere.txt"
 inside=$(grep '^>' "$work/changed.txt" | cut -d' ' -f5- | grep -F "$folder/" | sed "s|^$folder/||" | sed 's|RegBackups/.*\.reg$|RegBackups/*.reg|' |
