@@ -50,6 +50,7 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
       args.key = argv[++i];
     } else if (a == "--walk") {
       const std::string& w = argv[++i];
+      args.walk_given = true;
       if (w == "auto") {
         args.walk = WalkChoice::kAuto;
       } else if (w == "snapshot") {

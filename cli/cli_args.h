@@ -34,6 +34,7 @@ struct CliArgs {
   bool quiet = false;
   // A snapshot walk meets what the live walk meets, at memory speed.
   WalkChoice walk = WalkChoice::kAuto;
+  bool walk_given = false;  // --walk was named, not left to its default
   Source source = Source::kLive;
   std::string source_dir;  // the prefix or the installation's root
   std::string user;        // --user: the profile shown as HKEY_CURRENT_USER

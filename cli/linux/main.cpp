@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     case Command::kScan:
       if (args.source == Source::kLive)
         return UsageError("'scan' needs '--prefix DIR' or '--offline DIR'");
-      if (args.walk != WalkChoice::kLive) {
+      if (args.walk_given) {
         return UsageError("'--walk' reads the running system's registry, which Linux has not");
       }
       CatchInterrupts();
