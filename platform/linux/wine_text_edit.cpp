@@ -220,7 +220,16 @@ WineTextEdited DeleteWineValues(std::span<const std::uint8_t> text,
   const std::string_view all(reinterpret_cast<const char*>(text.data()), text.size());
   Edit edit(all);
   edit.Index();
-  for (const WineValueDeletion& d : deletions) edited.removed += edit.Remove(d);
+  // Each value was read from this file and deleted from what was read: one
+  // not found now (the file changed, or a link leads out of it) would be
+  // reported deleted while it stays, so the file is left alone.
+  for (const WineValueDeletion& d : deletions) {
+    if (!edit.Remove(d)) {
+      edited.error = "the value '" + d.name + "' of " + d.key + " is not found in it";
+      return edited;
+    }
+    ++edited.removed;
+  }
   edited.text = edit.Result(all);
 
   MemoryRegistry after;

@@ -21,14 +21,14 @@ struct WineTextEdited {
   bool ok = false;
   std::string error;  // why nothing may be written, in English
   std::vector<std::uint8_t> text;
-  std::size_t removed = 0;  // values whose lines were taken out
+  std::size_t removed = 0;  // deletions whose lines were taken out
 };
 
 // The text without each named value's line and the lines that continue
 // it. A key reached through a link of the file is the link's target, as
-// Wine stores it; a value already gone is no failure. The result is read
-// back before it is given: unless it reads and every deleted value is gone
-// from it, ok is false and nothing is to be written.
+// Wine stores it. A value not found in the text fails the whole edit, as
+// does a result that does not read back with every key and without every
+// deleted value: then ok is false and nothing is to be written.
 [[nodiscard]] WineTextEdited DeleteWineValues(std::span<const std::uint8_t> text,
                                               const std::vector<WineValueDeletion>& deletions);
 

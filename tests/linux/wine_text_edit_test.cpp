@@ -73,10 +73,6 @@ const Case kCases[] = {
      {{"Software\\App\\Sub", "Path"}, {"Software\\App", "Last"}},
      {13, 16},
      2},
-    {"a value or a key already gone changes nothing",
-     {{"Software\\App", "Nothing"}, {"Software\\Gone", "Path"}},
-     {},
-     0},
 };
 
 TEST(WineTextEditTest, RemovesExactlyTheDeletedValuesLines) {
@@ -91,17 +87,28 @@ TEST(WineTextEditTest, RemovesExactlyTheDeletedValuesLines) {
   }
 }
 
-TEST(WineTextEditTest, TextThatDoesNotReadIsNeverEdited) {
-  const std::string damaged[] = {
-      Join({0}),                      // no header
-      Join({11}),                     // hex data continued into the next value
-      Join({}) + "[Software\\\\New",  // a key line cut short
+// Nothing may be written: the text does not read, or a value to delete is
+// not in it (it would be reported deleted while it stays).
+TEST(WineTextEditTest, RefusesTextThatDoesNotReadOrLacksAValue) {
+  const std::vector<WineValueDeletion> path = {{"Software\\App", "Path"}};
+  const struct {
+    const char* what;
+    std::string text;
+    std::vector<WineValueDeletion> deletions;
+  } kRefused[] = {
+      {"no header", Join({0}), path},
+      {"hex data continued into the next value", Join({11}), path},
+      {"a key line cut short", Join({}) + "[Software\\\\New", path},
+      {"a value not there", Join({}), {{"Software\\App", "Path"}, {"Software\\App", "Nothing"}}},
+      {"a key not there", Join({}), {{"Software\\Gone", "Path"}}},
+      {"a link that leads nowhere in the file",
+       Join({23, 24, 25, 26}),
+       {{"System\\CurrentControlSet\\Services\\svc", "ImagePath"}}},
   };
-  for (const std::string& text : damaged) {
-    const WineTextEdited edited =
-        DeleteWineValues({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()},
-                         {{"Software\\App", "Path"}});
-    EXPECT_FALSE(edited.ok) << text;
+  for (const auto& c : kRefused) {
+    const WineTextEdited edited = DeleteWineValues(
+        {reinterpret_cast<const std::uint8_t*>(c.text.data()), c.text.size()}, c.deletions);
+    EXPECT_FALSE(edited.ok) << c.what;
   }
 }
 
