@@ -50,6 +50,13 @@ class PrefixSource final : public RegistrySource {
         failed.emplace_back(file, file + " cannot be read again");
         continue;
       }
+      // The rows and their values are what the scan read: a file changed
+      // since then (a Wine server ran meanwhile) may hold other values
+      // under the same names, which must not be deleted unseen.
+      if (bytes != registry.LoadedText(file)) {
+        failed.emplace_back(file, file + " changed since the scan; nothing is deleted from it");
+        continue;
+      }
       const posix::WineTextEdited edited = posix::DeleteWineValues(bytes, deletions);
       if (!edited.ok) {
         failed.emplace_back(file, file + " is not changed: " + edited.error);

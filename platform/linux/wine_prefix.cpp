@@ -157,6 +157,7 @@ bool WinePrefixRegistry::Load(const std::string& prefix) {
                         std::string_view want_base, const char* meant, WineRegistryRead& result) {
     const std::string path = prefix + "/" + name;
     if (!ReadWhole(path, bytes, error_)) return false;
+    loaded_[path] = bytes;
     if (!IsWineRegistryText(bytes)) {
       error_ = path + " is not a Wine registry file";
       return false;

@@ -44,6 +44,12 @@ class WinePrefixRegistry {
   };
   // Where `root`\`path` is stored; none for a key no file holds.
   [[nodiscard]] std::optional<Place> PlaceOf(RegKey root, std::string_view path) const;
+  // The registry file's bytes as Load read them; empty for another file.
+  [[nodiscard]] const std::vector<std::uint8_t>& LoadedText(const std::string& file) const {
+    static const std::vector<std::uint8_t> kNone;
+    const auto it = loaded_.find(file);
+    return it == loaded_.end() ? kNone : it->second;
+  }
   // The deletions made through Editor(), by registry file.
   [[nodiscard]] const std::map<std::string, std::vector<WineValueDeletion>>& Deletions() const {
     return deletions_;
@@ -57,6 +63,7 @@ class WinePrefixRegistry {
   std::string sid_;
   std::string prefix_;
   std::map<std::string, std::vector<WineValueDeletion>> deletions_;
+  std::map<std::string, std::vector<std::uint8_t>> loaded_;
   std::unique_ptr<DeletionRecorder> recorder_;
 };
 
