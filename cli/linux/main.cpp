@@ -14,7 +14,8 @@ constexpr const char* kUsage =
     "Usage: quillmar-cli scan (--prefix DIR | --offline DIR [--user NAME])\n"
     "                         [--format text|json|csv] [--root NAME] [--key PATH]\n"
     "                         [--quiet]\n"
-    "       quillmar-cli repair --offline DIR [--user NAME] [--backup|--no-backup]\n"
+    "       quillmar-cli repair (--prefix DIR | --offline DIR [--user NAME])\n"
+    "                           [--backup|--no-backup]\n"
     "                           [--yes] [--format text|json] [--root NAME]\n"
     "                           [--key PATH] [--quiet]\n"
     "       quillmar-cli backups [list | restore ID|NAME] --offline DIR [--user NAME]\n"
@@ -36,11 +37,15 @@ constexpr const char* kUsage =
     "         --key PATH    the key to start from below the root(s)\n"
     "         --quiet       no progress on standard error\n"
     "repair   scans, then deletes every value found: first a backup in\n"
-    "         DIR/RegBackups (C:\\RegBackups when Windows runs; --no-backup for\n"
-    "         none), then each changed hive is written whole beside the original\n"
+    "         C:\\RegBackups (DIR/RegBackups of an installation, DIR/drive_c/\n"
+    "         RegBackups of a prefix; --no-backup for none), then each changed\n"
+    "         hive or registry file is written whole beside the original\n"
     "         and renamed over it, the original kept as NAME.quillmar-orig the\n"
     "         first time. A hive not closed cleanly (Windows hibernated or shut\n"
     "         down with fast start-up) is never written: exit 3, nothing changed.\n"
+    "         A prefix is repaired only while its Wine server is not running\n"
+    "         (else exit 3, nothing changed); only the deleted values' lines leave\n"
+    "         its registry files, the rest stays as it was.\n"
     "         Without --yes it asks first on a terminal, else exits 2.\n"
     "backups  lists the backups in DIR/RegBackups, or restores one into the\n"
     "         hives: each value with its exact type and bytes, keys that are gone\n"
@@ -49,7 +54,7 @@ constexpr const char* kUsage =
     "Exit status: 0 success; 1 some value was not repaired; 2 usage error or no\n"
     "terminal to confirm a repair; 3 the registry could not be read, the scan\n"
     "failed, the start key does not exist or cannot be opened, a hive may not be\n"
-    "written, or the backup could not be written.\n";
+    "written, the prefix's Wine server runs, or the backup could not be written.\n";
 
 }  // namespace
 
@@ -75,11 +80,11 @@ int main(int argc, char** argv) {
       CatchInterrupts();
       return ScanCommand(args);
     case Command::kRepair:
-      if (args.source != Source::kOffline) {
-        return UsageError("'repair' needs '--offline DIR'");
+      if (args.source == Source::kLive) {
+        return UsageError("'repair' needs '--prefix DIR' or '--offline DIR'");
       }
       CatchInterrupts();
-      return RepairOfflineCommand(args);
+      return RepairCommand(args);
     case Command::kBackups:
       if (args.source != Source::kOffline) {
         return UsageError("'backups' needs '--offline DIR'");

@@ -1,6 +1,6 @@
-// quillmar-cli repair --offline: the scan, a backup on the installation's
-// drive, the deletions in the loaded tree, and then each changed hive
-// written whole and put in place of the original.
+// quillmar-cli repair --offline and --prefix: the scan, a backup on the
+// source's drive C:, the deletions in the loaded tree, and then each
+// changed registry file written whole and put in place of the original.
 #include <set>
 
 #include "cli/answer_line.h"
@@ -11,7 +11,6 @@
 #include "cli/repair_console.h"
 #include "cli/repair_report.h"
 #include "cli/scan_search.h"
-#include "platform/linux/hive_file.h"
 #include "repair/code_page.h"
 #include "repair/row_value.h"
 #include "scan/reg_search.h"
@@ -38,30 +37,15 @@ class NoProfile final : public PrivateProfile {
   }
 };
 
-// The hives the rows live in, each once.
-std::set<std::string> HivesOfRows(const posix::OfflineWindows& offline, const ErrorList& rows) {
-  std::set<std::string> hives;
+// The registry files the rows live in, each once.
+std::set<std::string> FilesOfRows(const RegistrySource& source, const ErrorList& rows) {
+  std::set<std::string> files;
   for (const RegErrorRow& row : rows.Rows()) {
-    for (std::string& file : offline.HivesOf(RootKeyFromName(row.root), row.key_path)) {
-      hives.insert(std::move(file));
+    for (std::string& file : source.FilesOf(RootKeyFromName(row.root), row.key_path)) {
+      files.insert(std::move(file));
     }
   }
-  return hives;
-}
-
-// The message for the first hive that must not be written, or empty.
-std::string UnwritableHive(const std::set<std::string>& hives) {
-  for (const std::string& file : hives) {
-    const posix::HiveHeader header = posix::ReadHiveHeader(file);
-    if (!header.read) return "quillmar-cli: " + header.error + "; nothing was changed.\n";
-    if (header.clean) continue;
-    return "quillmar-cli: the hive " + file +
-           " was not closed cleanly (its two sequence numbers differ): Windows was "
-           "hibernated or shut down with fast start-up, and changes are still in its log "
-           "files. Boot Windows and shut it down fully (turn fast start-up off, or hold Shift "
-           "while choosing Shut down), then repair again. Nothing was changed.\n";
-  }
-  return {};
+  return files;
 }
 
 bool Confirmed(const ScanRun& run) {
@@ -73,13 +57,19 @@ bool Confirmed(const ScanRun& run) {
 
 }  // namespace
 
-int RepairOfflineCommand(const CliArgs& args) {
+int RepairCommand(const CliArgs& args) {
   SourceOpened opened = OpenSource(args);
   if (!opened.source) {
     Write(stderr, opened.error);
     return 3;
   }
-  posix::OfflineWindows& offline = *opened.source->Offline();
+  RegistrySource& source = *opened.source;
+  // A prefix's running Wine server refuses before the scan: what it would
+  // find in the files is not what the prefix's programs see.
+  if (const std::string refused = source.WriteRefusal({}); !refused.empty()) {
+    Write(stderr, refused);
+    return 3;
+  }
   const ScanProgress progress{
       IsTerminal(stderr), [](std::string_view text) { Write(stderr, text); }, Interrupted, {}};
   ScanRun run = SearchRegistry(opened.source->Reader(), opened.source->Files(), args, progress);
@@ -97,10 +87,9 @@ int RepairOfflineCommand(const CliArgs& args) {
     Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, RepairReport{}));
     return 0;
   }
-  // Before anything is written, the backup included: a hive with changes
-  // still in its logs would lose them, or be ruined, if written now.
-  const std::set<std::string> hives = HivesOfRows(offline, run.rows);
-  if (const std::string refused = UnwritableHive(hives); !refused.empty()) {
+  // Before anything is written, the backup included.
+  const std::set<std::string> files = FilesOfRows(source, run.rows);
+  if (const std::string refused = source.WriteRefusal(files); !refused.empty()) {
     Write(stderr, refused);
     return 3;
   }
@@ -126,25 +115,31 @@ int RepairOfflineCommand(const CliArgs& args) {
   LinuxBackupDisk disk(opened.source->Files());
   Windows1252CodePage code_page;
   LinuxBackupClock clock;
-  // The backup lies in C:\RegBackups of the installation, where the
-  // system's registry editor can import it once Windows runs again.
-  RepairServices services{offline.Editor(), profile, view, view,
+  // The backup lies in C:\RegBackups of the installation or the prefix,
+  // where the system's registry editor can import it.
+  RepairServices services{source.Editor(), profile, view, view,
                           BackupPlace{"C:", disk, code_page, clock}};
   RepairReport report = RunRepair(run.rows.Rows(), services);
   if (!report.stopped) {
-    // The tree has the deletions; each changed hive now gets them. A hive
-    // that cannot be written leaves its rows not repaired.
+    // The tree has the deletions; each changed file now gets them. A file
+    // that cannot be written leaves its rows not repaired. A Wine server
+    // started while the user confirmed would write over them: checked
+    // again at the last moment.
     std::set<std::string> failed;
-    for (const auto& [file, changes] : offline.Changes()) {
-      const posix::HiveWriteResult w = posix::WriteHive(file, changes);
-      if (w.ok) continue;
-      Write(stderr, "quillmar-cli: " + w.error + "; the hive is as it was.\n");
-      failed.insert(file);
+    const std::string refused = source.WriteRefusal(files);
+    if (!refused.empty()) {
+      Write(stderr, refused);
+      failed = files;
+    } else {
+      for (const auto& [file, error] : source.WriteChanges()) {
+        Write(stderr, "quillmar-cli: " + error + "; the file is as it was.\n");
+        failed.insert(file);
+      }
     }
     for (std::size_t i = 0; i < report.rows.size(); ++i) {
       if (report.rows[i] != RowOutcome::kRepaired) continue;
       const RegErrorRow& row = run.rows.Rows()[i];
-      for (const std::string& file : offline.HivesOf(RootKeyFromName(row.root), row.key_path)) {
+      for (const std::string& file : source.FilesOf(RootKeyFromName(row.root), row.key_path)) {
         if (failed.count(file) != 0) report.rows[i] = RowOutcome::kFailed;
       }
     }

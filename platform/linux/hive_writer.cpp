@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 #include <hivex.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -86,45 +84,6 @@ bool SetValue(hive_h* h, hive_node_h node, const RegValue& value) {
   return hivex_node_set_value(h, node, &v, 0) == 0;
 }
 
-bool SyncFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0;
-  ::close(fd);
-  return ok;
-}
-
-bool SyncFolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return SyncFile(slash == std::string::npos ? "." : path.substr(0, slash + 1));
-}
-
-// A copy of the file at `to`, flushed; never over an existing one.
-bool CopyWhole(const std::string& from, const std::string& to) {
-  const int in = ::open(from.c_str(), O_RDONLY);
-  if (in < 0) return false;
-  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-  if (out < 0) {
-    ::close(in);
-    return false;
-  }
-  bool ok = true;
-  char buf[1 << 16];
-  for (ssize_t n; ok && (n = ::read(in, buf, sizeof buf)) != 0;) {
-    ok = n > 0;
-    for (ssize_t done = 0; ok && done < n;) {
-      const ssize_t w = ::write(out, buf + done, static_cast<std::size_t>(n - done));
-      ok = w > 0;
-      done += w > 0 ? w : 0;
-    }
-  }
-  ok = ok && ::fsync(out) == 0;
-  ok = (::close(out) == 0) && ok;
-  ::close(in);
-  if (!ok) ::unlink(to.c_str());
-  return ok;
-}
-
 }  // namespace
 
 HiveWriteResult WriteHive(const std::string& file, const std::vector<HiveChange>& changes,
@@ -145,33 +104,11 @@ HiveWriteResult WriteHive(const std::string& file, const std::vector<HiveChange>
                     (set ? "written" : "deleted"));
     }
   }
-  const std::string fresh = file + ".quillmar-new";
-  ::unlink(fresh.c_str());
-  errno = 0;
-  if (hivex_commit(h.get(), fresh.c_str(), 0) != 0 || !SyncFile(fresh)) {
-    const HiveWriteResult r = Failed(fresh + " cannot be written whole");
-    ::unlink(fresh.c_str());
-    return r;
-  }
-  const std::string original = file + kOriginalSuffix;
-  struct stat st {};
-  errno = 0;
-  if (::stat(original.c_str(), &st) != 0 && !CopyWhole(file, original)) {
-    const HiveWriteResult r = Failed(original + " cannot be kept");
-    ::unlink(fresh.c_str());
-    return r;
-  }
-  const auto rename = steps.rename ? steps.rename : [](const char* from, const char* to) {
-    return ::rename(from, to);
-  };
-  errno = 0;
-  if (rename(fresh.c_str(), file.c_str()) != 0) {
-    const HiveWriteResult r = Failed(fresh + " cannot be renamed over " + file);
-    ::unlink(fresh.c_str());
-    return r;
-  }
-  SyncFolderOf(file);
-  return {true, {}};
+  // hivex writes the whole hive to the new file itself.
+  const FileReplaced r = ReplaceFile(
+      file, [&h](const std::string& fresh) { return hivex_commit(h.get(), fresh.c_str(), 0) == 0; },
+      steps);
+  return {r.ok, r.error};
 }
 
 }  // namespace qm::posix

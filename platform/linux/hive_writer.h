@@ -5,15 +5,13 @@
 // NAME.quillmar-orig.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/linux/file_replace.h"
 #include "platform/registry.h"
 
 namespace qm::posix {
-
-inline constexpr const char* kOriginalSuffix = ".quillmar-orig";
 
 struct HiveChange {
   enum class Kind { kDeleteValue, kSetValue };
@@ -25,12 +23,6 @@ struct HiveChange {
 struct HiveWriteResult {
   bool ok = false;
   std::string error;  // which step failed, naming the file
-};
-
-// The file operations the replacement uses, so that a failing step can be
-// tried; the defaults are the system's.
-struct HiveFileSteps {
-  std::function<int(const char* from, const char* to)> rename;
 };
 
 // Applies the changes in order: a value to delete that is already gone is

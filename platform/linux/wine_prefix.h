@@ -7,17 +7,23 @@
 // current hardware profile.
 #pragma once
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/linux/mapped_roots.h"
+#include "platform/linux/wine_text_edit.h"
 #include "platform/memory_registry.h"
+#include "platform/registry_writer.h"
 
 namespace qm::posix {
 
 class WinePrefixRegistry {
  public:
   WinePrefixRegistry();
+  ~WinePrefixRegistry();
   // Reads the prefix's registry files. False with error() saying which file
   // did not read and why; then the registry is not to be used.
   [[nodiscard]] bool Load(const std::string& prefix);
@@ -28,11 +34,37 @@ class WinePrefixRegistry {
   [[nodiscard]] const std::string& UserSid() const { return sid_; }
   [[nodiscard]] std::size_t KeyCount() const { return tree_->KeyCount(); }
 
+  // The registry for a repair: it answers from the loaded tree and keeps
+  // each deletion for the registry file that holds the key, for
+  // Deletions(). It deletes values only; it writes none.
+  [[nodiscard]] RegistryEditor& Editor();
+  struct Place {
+    std::string file;   // the registry file's Linux path
+    std::string inner;  // the key's path below the file's saved key
+  };
+  // Where `root`\`path` is stored; none for a key no file holds.
+  [[nodiscard]] std::optional<Place> PlaceOf(RegKey root, std::string_view path) const;
+  // The registry file's bytes as Load read them; empty for another file.
+  [[nodiscard]] const std::vector<std::uint8_t>& LoadedText(const std::string& file) const {
+    static const std::vector<std::uint8_t> kNone;
+    const auto it = loaded_.find(file);
+    return it == loaded_.end() ? kNone : it->second;
+  }
+  // The deletions made through Editor(), by registry file.
+  [[nodiscard]] const std::map<std::string, std::vector<WineValueDeletion>>& Deletions() const {
+    return deletions_;
+  }
+
  private:
+  class DeletionRecorder;
   std::unique_ptr<MemoryRegistry> tree_;
   MappedRoots view_;
   std::string error_;
   std::string sid_;
+  std::string prefix_;
+  std::map<std::string, std::vector<WineValueDeletion>> deletions_;
+  std::map<std::string, std::vector<std::uint8_t>> loaded_;
+  std::unique_ptr<DeletionRecorder> recorder_;
 };
 
 }  // namespace qm::posix

@@ -1,0 +1,31 @@
+// A registry file replaced as a whole: the new contents go to a file
+// beside it, are flushed, and only then renamed over the original, so that
+// a failure at any step leaves the original as it was. The first time a
+// file is replaced, its original is kept beside it as NAME.quillmar-orig.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace qm::posix {
+
+inline constexpr const char* kOriginalSuffix = ".quillmar-orig";
+
+struct FileReplaced {
+  bool ok = false;
+  std::string error;  // which step failed, naming the file
+};
+
+// The file operations the replacement uses, so that a failing step can be
+// tried; the defaults are the system's.
+struct HiveFileSteps {
+  std::function<int(const char* from, const char* to)> rename;
+};
+
+// `write_new` writes the new contents to the path it is given (which does
+// not exist yet) and says whether they are there whole.
+[[nodiscard]] FileReplaced ReplaceFile(const std::string& file,
+                                       const std::function<bool(const std::string&)>& write_new,
+                                       const HiveFileSteps& steps = {});
+
+}  // namespace qm::posix

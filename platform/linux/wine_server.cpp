@@ -1,0 +1,73 @@
+#include "platform/linux/wine_server.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace qm::posix {
+
+namespace {
+
+// The folders of this user's in `tmp` that may hold Wine's server folders.
+std::vector<std::string> ServerRoots(const std::string& tmp) {
+  std::vector<std::string> roots{tmp + "/.wine-" + std::to_string(::getuid())};
+  if (DIR* dir = ::opendir(tmp.c_str())) {
+    while (const dirent* e = ::readdir(dir)) {
+      if (std::strncmp(e->d_name, "wine-", 5) != 0) continue;
+      const std::string path = tmp + "/" + e->d_name;
+      struct stat st {};
+      if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid()) {
+        roots.push_back(path);
+      }
+    }
+    ::closedir(dir);
+  }
+  return roots;
+}
+
+// Whether another process holds the lock file's lock; the file's absence
+// means no server has used this folder since it was emptied.
+WineServerCheck LockState(const std::string& lock) {
+  const int fd = ::open(lock.c_str(), O_RDONLY);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return {WineServerState::kStopped, {}};
+    return {WineServerState::kUnknown, lock + ": " + std::strerror(errno)};
+  }
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  const int rc = ::fcntl(fd, F_GETLK, &fl);
+  const int e = errno;
+  ::close(fd);
+  if (rc != 0) return {WineServerState::kUnknown, lock + ": " + std::strerror(e)};
+  return {fl.l_type == F_UNLCK ? WineServerState::kStopped : WineServerState::kRunning, {}};
+}
+
+}  // namespace
+
+WineServerCheck CheckWineServer(const std::string& prefix, const std::string& tmp) {
+  struct stat st {};
+  if (::stat(prefix.c_str(), &st) != 0) {
+    return {WineServerState::kUnknown, prefix + ": " + std::strerror(errno)};
+  }
+  char name[64];
+  std::snprintf(name, sizeof name, "/server-%llx-%llx/lock",
+                static_cast<unsigned long long>(st.st_dev),
+                static_cast<unsigned long long>(st.st_ino));
+  WineServerCheck result{WineServerState::kStopped, {}};
+  for (const std::string& root : ServerRoots(tmp)) {
+    const WineServerCheck c = LockState(root + name);
+    if (c.state == WineServerState::kRunning) return c;
+    // A lock that cannot be looked at may be a running server's.
+    if (c.state == WineServerState::kUnknown) result = c;
+  }
+  return result;
+}
+
+}  // namespace qm::posix

@@ -1,0 +1,176 @@
+// quillmar-cli repair --prefix, run as a user runs it, on a prefix whose
+// registry files the test writes, with a real Wine server for the refusal.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <thread>
+
+#include "platform/linux/wine_server.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int exit = -1;
+  std::string output;  // standard output and standard error
+};
+
+CliRun RunCommand(const std::string& command) {
+  CliRun r;
+  std::FILE* p = ::popen((command + " 2>&1").c_str(), "r");
+  if (p == nullptr) return r;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.output.append(buf, n);
+  const int status = ::pclose(p);
+  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Each registry file line by line, so that the test names the lines a
+// repair must take out.
+const std::vector<std::string> kSystem = {
+    "WINE REGISTRY Version 2\n",
+    ";; All keys relative to REGISTRY\\\\Machine\n",
+    "\n",
+    "#arch=win64\n",
+    "\n",
+    "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run] 1796850185\n",
+    "#time=1d9c3a1b2c3d4e5\n",
+    "\"Gone\"=\"C:\\\\Program Files\\\\Gone\\\\gone.exe\"\n",  // 7: found
+    "\"Data\"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\n",
+    "  16,17\n",
+    "\"Here\"=\"C:\\\\windows\\\\system32\\\\here.exe\"\n",
+    "\"Also\"=\"C:\\\\gone\\\\also.exe\"\r\n",  // 11: found
+    "\n",
+};
+const std::vector<std::string> kUser = {
+    "WINE REGISTRY Version 2\n",
+    ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n",
+    "\n",
+    "#arch=win64\n",
+    "\n",
+    "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run] 1796850185\n",
+    "\"Mine\"=\"C:\\\\users\\\\me\\\\gone.exe\"\n",  // 6: found
+    "\"Kept\"=dword:00000001\n",
+    "\n",
+};
+const std::vector<std::string> kUserDefault = {
+    "WINE REGISTRY Version 2\n",
+    ";; All keys relative to REGISTRY\\\\User\\\\.Default\n",
+    "\n",
+    "[Control Panel\\\\Desktop] 1\n",
+    "\"Wallpaper\"=\"C:\\\\gone.bmp\"\n",
+    "\n"};
+
+std::string Join(const std::vector<std::string>& lines, const std::set<std::size_t>& without = {}) {
+  std::string out;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (without.count(i) == 0) out += lines[i];
+  }
+  return out;
+}
+
+class PrefixRepairTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/qm-prefix-repair-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    fs::create_directories(dir_ / "drive_c/windows/system32");
+    std::ofstream(dir_ / "drive_c/windows/system32/here.exe") << "MZ";
+    std::ofstream(dir_ / "system.reg", std::ios::binary) << Join(kSystem);
+    std::ofstream(dir_ / "user.reg", std::ios::binary) << Join(kUser);
+    std::ofstream(dir_ / "userdef.reg", std::ios::binary) << Join(kUserDefault);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  CliRun Cli(const std::string& args) {
+    return RunCommand(std::string(QM_LINUX_CLI) + " " + args + " --quiet --prefix '" +
+                      dir_.string() + "'");
+  }
+  std::string WineServer(const std::string& args) {
+    // The server stays in the background: it must not hold the pipe open.
+    return "WINEPREFIX='" + dir_.string() + "' wineserver " + args + " </dev/null >/dev/null";
+  }
+  // Whether the check sees the server as `want` within a few seconds: it
+  // starts, and stops, in the background.
+  bool Becomes(posix::WineServerState want) {
+    for (int i = 0; i < 100; ++i) {
+      if (posix::CheckWineServer(dir_).state == want) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(PrefixRepairTest, RepairTakesOutExactlyTheFoundValuesAndKeepsEveryOtherByte) {
+  const CliRun repaired = Cli("repair --yes");
+  ASSERT_EQ(repaired.exit, 0) << repaired.output;
+  EXPECT_EQ(ReadAll(dir_ / "system.reg"), Join(kSystem, {7, 11}));
+  EXPECT_EQ(ReadAll(dir_ / "user.reg"), Join(kUser, {6}));
+  // A wallpaper is no program file: the file is not touched.
+  EXPECT_EQ(ReadAll(dir_ / "userdef.reg"), Join(kUserDefault));
+  EXPECT_FALSE(fs::exists(dir_ / "userdef.reg.quillmar-orig"));
+  EXPECT_EQ(ReadAll(dir_ / "system.reg.quillmar-orig"), Join(kSystem));
+
+  // The backup lies on the prefix's drive C: and names every deleted value.
+  std::vector<fs::path> backups;
+  for (const auto& e : fs::directory_iterator(dir_ / "drive_c/RegBackups")) {
+    backups.push_back(e.path());
+  }
+  ASSERT_EQ(backups.size(), 1u);
+  const std::string backup = ReadAll(backups[0]);
+  for (const char* name : {"\"Gone\"", "\"Also\"", "\"Mine\""}) {
+    EXPECT_NE(backup.find(name), std::string::npos) << name;
+  }
+
+  // The files read back, and nothing is found again.
+  const CliRun scan = Cli("scan --format csv");
+  ASSERT_EQ(scan.exit, 0) << scan.output;
+  EXPECT_EQ(scan.output.find("gone"), std::string::npos) << scan.output;
+}
+
+TEST_F(PrefixRepairTest, ARunningWineServerRefusesTheRepairAndNothingChanges) {
+  ASSERT_TRUE(Becomes(posix::WineServerState::kStopped));
+  ASSERT_EQ(RunCommand(WineServer("-p")).exit, 0);
+  const bool running = Becomes(posix::WineServerState::kRunning);
+  const CliRun refused = Cli("repair --yes");
+  const std::string system = ReadAll(dir_ / "system.reg"), user = ReadAll(dir_ / "user.reg");
+  const bool backed_up = fs::exists(dir_ / "drive_c/RegBackups");
+  ASSERT_EQ(RunCommand(WineServer("-k")).exit, 0);
+  ASSERT_TRUE(running);
+  EXPECT_EQ(refused.exit, 3) << refused.output;
+  EXPECT_NE(refused.output.find("wineserver -k"), std::string::npos) << refused.output;
+  EXPECT_EQ(system, Join(kSystem));
+  EXPECT_EQ(user, Join(kUser));
+  EXPECT_FALSE(backed_up);
+
+  // Once it has stopped, the repair goes ahead, in the files as the server
+  // itself wrote them on its way out.
+  ASSERT_TRUE(Becomes(posix::WineServerState::kStopped));
+  const CliRun repaired = Cli("repair --yes");
+  EXPECT_EQ(repaired.exit, 0) << repaired.output;
+  const std::string after = ReadAll(dir_ / "user.reg");
+  EXPECT_EQ(after.find("\"Mine\""), std::string::npos) << after;
+  EXPECT_NE(after.find("\"Kept\"=dword:00000001\n"), std::string::npos) << after;
+}
+
+}  // namespace
+}  // namespace qm
