@@ -357,10 +357,10 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
   // may itself hold "\".
   const bool is_value = lFound == kFoundValueName || lFound == kFoundValueData;
   const std::string_view key_path =
-      is_value ? sKey.substr(0, sKey.size() >= sValueName.size() + 1
-                                    ? sKey.size() - sValueName.size() - 1
-                                    : 0)
-               : sKey;
+      is_value
+          ? sKey.substr(
+                0, sKey.size() >= sValueName.size() + 1 ? sKey.size() - sValueName.size() - 1 : 0)
+          : sKey;
   const std::string_view value_name = is_value ? sValueName : std::string_view{};
   if (ignored_ && ignored_(sRootKey, key_path, value_name)) return std::nullopt;
   // File names compare without case, so either spelling gets the same
