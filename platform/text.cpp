@@ -242,7 +242,7 @@ bool NoCaseFinder::MatchesAt(std::string_view haystack, std::size_t at) const {
   return true;
 }
 
-bool NoCaseFinder::FoundIn(std::string_view haystack) const {
+bool NoCaseFinder::Search(std::string_view haystack) const {
   if (upper_needle_.empty()) return !haystack.empty();
   if (!ascii_) return UpperCase(haystack).find(upper_needle_) != std::string::npos;
   // An ASCII needle can only match ASCII bytes, and the multi-byte sequences

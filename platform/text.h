@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -68,10 +69,20 @@ void AppendUtf8(std::string& out, char32_t cp);
 class NoCaseFinder {
  public:
   explicit NoCaseFinder(std::string_view needle = {});
-  [[nodiscard]] bool FoundIn(std::string_view haystack) const;
+  // Inline for the common answer: most texts a walk tests (value names,
+  // short strings) do not hold the needle's caseless character at all.
+  [[nodiscard]] bool FoundIn(std::string_view haystack) const {
+    if (caseless_anchor_ && ascii_ &&
+        (haystack.size() < upper_needle_.size() ||
+         !std::memchr(haystack.data(), upper_needle_[anchor_], haystack.size()))) {
+      return false;
+    }
+    return Search(haystack);
+  }
   [[nodiscard]] bool Empty() const { return upper_needle_.empty(); }
 
  private:
+  [[nodiscard]] bool Search(std::string_view haystack) const;
   [[nodiscard]] bool MatchesAt(std::string_view haystack, std::size_t at) const;
 
   std::string upper_needle_;

@@ -5,10 +5,43 @@
 namespace qm {
 
 namespace {
+// Upper-cased, trailing backslashes cut (but not a drive root's), into a
+// buffer the caller reuses.
+void NormaliseInto(std::string& out, std::string_view path) {
+  out.assign(path);
+  bool ascii = true;
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  if (!ascii) out = text::UpperCase(path);
+  while (out.size() > 3 && out.back() == '\\') out.pop_back();
+}
+
 std::string Normalise(std::string_view path) {
-  std::string p = text::UpperCase(path);
-  while (p.size() > 3 && p.back() == '\\') p.pop_back();
+  std::string p;
+  NormaliseInto(p, path);
   return p;
+}
+
+bool HasInvalidCharacter(std::string_view p) {
+  for (const char c : p) {
+    switch (c) {
+      case '"':
+      case '*':
+      case '?':
+      case '<':
+      case '>':
+      case '|':
+        return true;
+      default:
+        break;
+    }
+  }
+  return false;
 }
 }  // namespace
 
@@ -29,13 +62,16 @@ void MemoryFileSystem::FailQuery(std::string_view path, std::uint32_t error) {
 
 PathQuery MemoryFileSystem::QueryPath(std::string_view path) {
   ++queries_;
-  const std::string p = Normalise(path);
-  if (const auto f = failures_.find(p); f != failures_.end()) return {false, f->second};
-  if (p.empty() || p.find_first_of("\"*?<>|") != std::string::npos) return {false, kErrInvalidName};
-  if (paths_.count(p)) return {true, 0};
+  NormaliseInto(query_, path);
+  const std::string_view p = query_;
+  if (!failures_.empty()) {
+    if (const auto f = failures_.find(p); f != failures_.end()) return {false, f->second};
+  }
+  if (p.empty() || HasInvalidCharacter(p)) return {false, kErrInvalidName};
+  if (paths_.find(p) != paths_.end()) return {true, 0};
   const auto cut = p.rfind('\\');
   const bool parent_exists =
-      cut != std::string::npos && paths_.count(p.substr(0, cut == 2 ? 3 : cut));
+      cut != std::string_view::npos && paths_.find(p.substr(0, cut == 2 ? 3 : cut)) != paths_.end();
   return {false, parent_exists ? kErrFileNotFound : kErrPathNotFound};
 }
 

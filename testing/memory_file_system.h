@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -30,8 +31,15 @@ class MemoryFileSystem final : public FileSystem {
   [[nodiscard]] std::string AlternateSystemDirectory() override { return alternate_; }
 
  private:
-  std::unordered_set<std::string> paths_;
-  std::unordered_map<std::string, std::uint32_t> failures_;
+  // Looked up by the normalised text in a buffer of the query, so that a
+  // query allocates nothing: the rules ask once per listed value.
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unordered_set<std::string, Hash, std::equal_to<>> paths_;
+  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> failures_;
+  std::string query_;  // the normalised text of the query being answered
   std::string system_dir_;
   std::string alternate_;
   int queries_ = 0;
