@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "cli/cli_args.h"
+#include "cli/scan_report.h"
+#include "cli/scan_search.h"
 #include "platform/profile_io.h"
 #include "platform/text.h"
 #include "profile/profile_store.h"
@@ -62,6 +64,20 @@ inline std::optional<bool> BackupOverride(BackupChoice choice) {
   if (choice == BackupChoice::kOn) return true;
   if (choice == BackupChoice::kOff) return false;
   return std::nullopt;
+}
+
+// What the repair asks on the terminal, after listing the rows; "y" or
+// "yes" confirms.
+[[nodiscard]] inline std::string RepairQuestion(const ScanRun& run) {
+  return FormatReport(ReportFormat::kText, run.summary, run.rows) + "Delete these " +
+         std::to_string(run.rows.Count()) + " registry values? [y/N] ";
+}
+
+// Why a repair without --yes stops when nobody can answer (exit 2).
+[[nodiscard]] inline std::string NobodyToConfirm(std::size_t rows) {
+  return "quillmar-cli: standard input is not a terminal, so nobody can confirm deleting " +
+         std::to_string(rows) +
+         " registry values; nothing was deleted. Give --yes to repair without asking.\n";
 }
 
 }  // namespace qm::cli

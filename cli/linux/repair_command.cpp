@@ -49,8 +49,7 @@ std::set<std::string> FilesOfRows(const RegistrySource& source, const ErrorList&
 }
 
 bool Confirmed(const ScanRun& run) {
-  Write(stderr, FormatReport(ReportFormat::kText, run.summary, run.rows) + "Delete these " +
-                    std::to_string(run.rows.Count()) + " registry values? [y/N] ");
+  Write(stderr, RepairQuestion(run));
   const std::optional<std::string> answer = ReadAnswerLine(stdin);
   return answer && IsYes(*answer);
 }
@@ -95,12 +94,7 @@ int RepairCommand(const CliArgs& args) {
   }
   if (!args.yes) {
     if (!IsTerminal(stdin)) {
-      Write(stderr,
-            "quillmar-cli: standard input is not a terminal, so nobody can confirm "
-            "deleting " +
-                std::to_string(run.rows.Count()) +
-                " registry values; nothing was deleted. Give --yes to repair "
-                "without asking.\n");
+      Write(stderr, NobodyToConfirm(run.rows.Count()));
       return 2;
     }
     if (!Confirmed(run)) {

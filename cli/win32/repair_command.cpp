@@ -20,8 +20,7 @@ namespace {
 
 // Lists the rows and asks on the terminal; true on "y" or "yes".
 bool Confirmed(const ScanRun& run) {
-  Write(stderr, FormatReport(ReportFormat::kText, run.summary, run.rows) + "Delete these " +
-                    std::to_string(run.rows.Count()) + " registry values? [y/N] ");
+  Write(stderr, RepairQuestion(run));
   const std::optional<std::string> answer = ReadLine();
   return answer && IsYes(*answer);
 }
@@ -49,12 +48,7 @@ int RepairCommand(const CliArgs& args) {
   }
   if (!args.yes) {
     if (!StdinIsTerminal()) {
-      Write(stderr,
-            "quillmar-cli: standard input is not a terminal, so nobody can confirm "
-            "deleting " +
-                std::to_string(run.rows.Count()) +
-                " registry values; nothing was deleted. Give --yes to repair "
-                "without asking.\n");
+      Write(stderr, NobodyToConfirm(run.rows.Count()));
       return 2;
     }
     if (!Confirmed(run)) {
