@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "testing/hive_fixture.h"
+#include "tests/linux/temp_folder.h"
 
 namespace qm::posix {
 namespace {
@@ -25,9 +26,8 @@ std::uint32_t GetU32(const Bytes& b, std::size_t at) {
 // file, or a tree read as far as hivex vouches for it; never a crash, an
 // endless walk or memory read out of bounds (the suite runs under ASan).
 TEST(HiveFile, DamagedHivesFailClearly) {
-  char pattern[] = "/tmp/qm-hive-XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const fs::path dir = pattern;
+  const fs::path dir = qm::testing::MakeTempFolder("qm-hive");
+  ASSERT_FALSE(dir.empty());
   const std::string good = dir / "good";
   ASSERT_TRUE(testing::MakeHive(
       good, {{"A\\B", {testing::StringValue("v", "C:\\x.exe"), testing::DwordValue("d", 7)}}}));
@@ -97,9 +97,8 @@ TEST(HiveFile, DamagedHivesFailClearly) {
 }
 
 TEST(HiveFile, TheHeaderTellsACleanHiveFromADirtyOne) {
-  char pattern[] = "/tmp/qm-hive-XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const fs::path dir = pattern;
+  const fs::path dir = qm::testing::MakeTempFolder("qm-hive");
+  ASSERT_FALSE(dir.empty());
   struct Case {
     std::uint32_t primary, secondary;
     bool clean;

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "testing/hive_fixture.h"
+#include "tests/linux/temp_folder.h"
 
 namespace qm::posix {
 namespace {
@@ -52,9 +53,8 @@ std::optional<RegValue> ValueInHive(const std::string& file, const std::string& 
 class HiveWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qm-hivew-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = qm::testing::MakeTempFolder("qm-hivew");
+    ASSERT_FALSE(dir_.empty());
     file_ = dir_ / "SOFTWARE";
     ASSERT_TRUE(testing::MakeHive(file_, {{"Run",
                                            {testing::StringValue("Gone", "C:\\gone.exe"),

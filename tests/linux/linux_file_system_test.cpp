@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/linux/temp_folder.h"
+
 namespace qm::posix {
 namespace {
 
@@ -18,9 +20,8 @@ namespace fs = std::filesystem;
 class LinuxFileSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qm-fs-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = qm::testing::MakeTempFolder("qm-fs");
+    ASSERT_FALSE(root_.empty());
     Touch("drive_c/Program Files/Inkwell/inkwell.exe");
     Touch("drive_c/windows/system32/kernel32.dll");
     Touch("drive_c/windows/syswow64/only32.dll");

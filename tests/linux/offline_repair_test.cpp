@@ -15,6 +15,7 @@
 #include "repair/code_page.h"
 #include "repair/reg_file_reader.h"
 #include "testing/hive_fixture.h"
+#include "tests/linux/temp_folder.h"
 
 namespace qm {
 namespace {
@@ -118,9 +119,8 @@ Bytes Utf16(const std::string& ascii, bool nul) {
 class OfflineRepairTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qm-offrep-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = qm::testing::MakeTempFolder("qm-offrep");
+    ASSERT_FALSE(root_.empty());
     fs::create_directories(config_ = root_ / "Windows/System32/config");
     const fs::path ann = root_ / "Users/Ann";
     fs::create_directories(ann / "AppData/Local/Microsoft/Windows");

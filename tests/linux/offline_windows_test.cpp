@@ -8,6 +8,7 @@
 
 #include "platform/text.h"
 #include "testing/hive_fixture.h"
+#include "tests/linux/temp_folder.h"
 
 namespace qm::posix {
 namespace {
@@ -26,9 +27,8 @@ const char* const kBob = "S-1-5-21-1-2-3-1002";
 class OfflineWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qm-offline-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = qm::testing::MakeTempFolder("qm-offline");
+    ASSERT_FALSE(root_.empty());
     const fs::path config = root_ / "Windows/System32/config";
     fs::create_directories(config);
     const std::string list = "Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";

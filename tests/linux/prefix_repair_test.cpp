@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/linux/wine_server.h"
+#include "tests/linux/temp_folder.h"
 
 namespace qm {
 namespace {
@@ -88,9 +89,8 @@ std::string Join(const std::vector<std::string>& lines, const std::set<std::size
 class PrefixRepairTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qm-prefix-repair-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = qm::testing::MakeTempFolder("qm-prefix-repair");
+    ASSERT_FALSE(dir_.empty());
     fs::create_directories(dir_ / "drive_c/windows/system32");
     std::ofstream(dir_ / "drive_c/windows/system32/here.exe") << "MZ";
     std::ofstream(dir_ / "system.reg", std::ios::binary) << Join(kSystem);

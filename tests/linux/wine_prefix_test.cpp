@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/text.h"
+#include "tests/linux/temp_folder.h"
 
 namespace qm::posix {
 namespace {
@@ -47,9 +48,8 @@ const std::string kUserDefault =
 class WinePrefixTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qm-prefix-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = qm::testing::MakeTempFolder("qm-prefix");
+    ASSERT_FALSE(dir_.empty());
     Write("system.reg", kSystem);
     Write("user.reg", kUser);
     Write("userdef.reg", kUserDefault);
