@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/linux/wine_server.h"
+#include "tests/linux/run_command.h"
 #include "tests/linux/temp_folder.h"
 
 namespace qm {
@@ -21,21 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int exit = -1;
-  std::string output;  // standard output and standard error
-};
-
-CliRun RunCommand(const std::string& command) {
-  CliRun r;
-  std::FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  if (p == nullptr) return r;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.output.append(buf, n);
-  const int status = ::pclose(p);
-  r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+using testing::CliRun;
+using testing::RunCommand;
 
 std::string ReadAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
