@@ -10,8 +10,12 @@ namespace qm {
 namespace {
 
 // How deep a variable's value may name other variables. The system's own
-// go two levels (windir, SystemRoot); the bound only ends loops.
+// go two levels (windir, SystemRoot); the bound only keeps a long chain
+// from using up the stack.
 constexpr int kNestingLimit = 8;
+// The longest text the system expands (in UTF-16 units; bytes here, which
+// is never fewer): a longer one cannot be known.
+constexpr std::size_t kLongestExpansion = 32767;
 
 bool StartsName(unsigned char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 0x80;
@@ -54,9 +58,9 @@ std::optional<std::string> ExpandWith(std::string_view text, const Lookup& looku
       [&out, &lookup](std::string_view name) {
         const std::optional<std::string> value = lookup(name);
         if (value) out += *value;
-        return value.has_value();
+        return value.has_value() && out.size() <= kLongestExpansion;
       });
-  if (!known) return std::nullopt;
+  if (!known || out.size() > kLongestExpansion) return std::nullopt;
   return out;
 }
 
@@ -83,17 +87,26 @@ std::optional<std::string> ExpandVariables(std::string_view text, const Environm
 
 void VariableTable::Set(std::string_view name, std::string value) {
   values_[text::UpperCase(name)] = std::move(value);
+  resolved_.clear();
 }
 
 std::optional<std::string> VariableTable::Variable(std::string_view name) const {
   return Resolve(name, kNestingLimit);
 }
 
+// Each variable is expanded once and kept: the rule asks for the same few
+// at every find, and values naming one another many times over must not
+// cost more each time.
 std::optional<std::string> VariableTable::Resolve(std::string_view name, int depth) const {
-  const auto it = values_.find(text::UpperCase(name));
+  const std::string key = text::UpperCase(name);
+  if (const auto done = resolved_.find(key); done != resolved_.end()) return done->second;
+  const auto it = values_.find(key);
   if (it == values_.end() || depth == 0) return std::nullopt;
-  return ExpandWith(it->second,
-                    [this, depth](std::string_view inner) { return Resolve(inner, depth - 1); });
+  resolved_[key] = std::nullopt;  // a loop back to it finds it unknown
+  std::optional<std::string> value = ExpandWith(
+      it->second, [this, depth](std::string_view inner) { return Resolve(inner, depth - 1); });
+  resolved_[key] = value;
+  return value;
 }
 
 namespace {

@@ -45,8 +45,8 @@ class Environment {
                                                          const Environment& environment);
 
 // Variables set by name. A value may itself hold %NAME%, expanded with the
-// table's own variables when it is read, a few levels deep (a loop, as
-// Path=%Path%;... makes, ends as unknown).
+// table's own variables when it is first read, a few levels deep (a loop,
+// as Path=%Path%;... makes, ends as unknown). One thread at a time.
 class VariableTable final : public Environment {
  public:
   // Sets or replaces the variable.
@@ -56,6 +56,7 @@ class VariableTable final : public Environment {
  private:
   [[nodiscard]] std::optional<std::string> Resolve(std::string_view name, int depth) const;
   std::map<std::string, std::string> values_;  // by upper-cased name
+  mutable std::map<std::string, std::optional<std::string>> resolved_;
 };
 
 // The environment a program started by the user whose profile is
