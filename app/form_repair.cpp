@@ -113,7 +113,8 @@ bool FormRepair::OnLoad() {
       *registry_, *fs_, static_cast<ScanView&>(*this), static_cast<ScanServices&>(*this),
       [this](std::string_view root, std::string_view key, std::string_view name) {
         return ignore_.Covers(root, key, name);
-      });
+      },
+      &system_->environment);
   repair_view_ = std::make_unique<RepairViewImpl>(*this);
   if (snapshot_) {
     // A root's snapshot is read on a worker thread while the window goes on

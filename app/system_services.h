@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/win32/environment.h"
 #include "platform/win32/file_store.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/profile.h"
@@ -21,6 +22,7 @@ namespace qm::app {
 struct SystemServices {
   win32::Win32Registry registry;
   win32::Win32FileSystem fs;
+  win32::Win32Environment environment;
   win32::Win32FileStore files;
   win32::Win32Profile profile;
   win32::Win32RegistryEditor editor;

@@ -101,10 +101,18 @@ std::string TextCell(std::string_view raw) {
   return out;
 }
 
+namespace {
+// The file the row misses, as the rule found it (with a text's variables
+// expanded); a row made elsewhere gets its text's first reading.
+std::string RowPath(const RegErrorRow& r, std::string_view drive) {
+  return r.missing_file.empty() ? ExtractFilePath(r.value, drive) : r.missing_file;
+}
+}  // namespace
+
 std::string JsonRowFields(const RegErrorRow& r, std::string_view drive) {
   return "\"kind\": \"" + JsonEscape(r.kind) + "\", \"root\": \"" + JsonEscape(r.root) +
          "\", \"key\": \"" + JsonEscape(r.key) + "\", \"value\": \"" + JsonEscape(r.value) +
-         "\", \"path\": \"" + JsonEscape(ExtractFilePath(r.value, drive)) + "\", \"key_path\": \"" +
+         "\", \"path\": \"" + JsonEscape(RowPath(r, drive)) + "\", \"key_path\": \"" +
          JsonEscape(r.key_path) + "\", \"value_name\": \"" + JsonEscape(r.value_name) +
          "\", \"type\": \"" + RegTypeName(r.type) + "\"";
 }
@@ -150,7 +158,7 @@ std::string FormatReport(ReportFormat format, const ScanSummary& summary, const 
       out = "kind,root,key,value,path,key_path,value_name,type\r\n";
       for (const auto& r : rows) {
         out += CsvField(r.kind) + "," + CsvField(r.root) + "," + CsvField(r.key) + "," +
-               CsvField(r.value) + "," + CsvField(ExtractFilePath(r.value, summary.drive)) + "," +
+               CsvField(r.value) + "," + CsvField(RowPath(r, summary.drive)) + "," +
                CsvField(r.key_path) + "," + CsvField(r.value_name) + "," + RegTypeName(r.type) +
                "\r\n";
       }

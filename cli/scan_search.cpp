@@ -13,17 +13,21 @@ namespace {
 // Judges the finds as the scan window does and reports progress.
 class CliScan final : public SearchListener {
  public:
-  CliScan(FileSystem& fs, const IgnoreList* ignored, bool quiet, const ScanProgress& progress)
-      : rule_(fs,
-              [ignored](std::string_view root, std::string_view key, std::string_view name) {
-                return ignored != nullptr && ignored->Covers(root, key, name);
-              }),
+  CliScan(FileSystem& fs, const Environment& environment, const IgnoreList* ignored, bool quiet,
+          const ScanProgress& progress)
+      : rule_(
+            fs,
+            [ignored](std::string_view root, std::string_view key, std::string_view name) {
+              return ignored != nullptr && ignored->Covers(root, key, name);
+            },
+            &environment),
         quiet_(quiet || !progress.write),
         progress_(progress) {}
 
   int SearchFound(std::string_view root, std::string_view key, std::string_view value,
                   std::int32_t found, std::string_view name) override {
-    if (auto row = rule_.Judge(root, key, value, found, name)) {
+    if (auto row = rule_.Judge(root, key, value, found, name,
+                               search_ != nullptr ? search_->FoundData() : StoredData{})) {
       row->type = search_ != nullptr ? search_->FoundType() : kRegNone;
       rows_.Append(std::move(*row));
     }
@@ -83,9 +87,10 @@ std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
   return "quillmar-cli: the key " + where + " " + why + "; nothing was searched.\n";
 }
 
-ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const CliArgs& args,
-                       const ScanProgress& progress, const IgnoreList* ignored) {
-  CliScan scan(fs, ignored, args.quiet, progress);
+ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const Environment& environment,
+                       const CliArgs& args, const ScanProgress& progress,
+                       const IgnoreList* ignored) {
+  CliScan scan(fs, environment, ignored, args.quiet, progress);
   cRegSearch* running = nullptr;
   bool stopped_here = false;
   cRegSearch search(registry, scan, [&running, &stopped_here, &progress] {

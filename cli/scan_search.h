@@ -8,6 +8,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/scan_report.h"
+#include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "profile/ignore_list.h"
@@ -52,9 +53,11 @@ struct ScanProgress {
 
 // Searches `registry` for values naming a missing program file on `fs`'s
 // system drive, from the roots and key that args give, as the scan window
-// does, leaving out what `ignored` covers (none when null). The rows come
-// back checked, in the order found.
-[[nodiscard]] ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const CliArgs& args,
+// does, expanding the texts' variables with `environment`, leaving out what
+// `ignored` covers (none when null). The rows come back checked, in the
+// order found.
+[[nodiscard]] ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs,
+                                     const Environment& environment, const CliArgs& args,
                                      const ScanProgress& progress,
                                      const IgnoreList* ignored = nullptr);
 

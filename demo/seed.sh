@@ -21,6 +21,13 @@ mkdir -p "$c/Tools/Example.com Kit" "$c/Tools/My.Dll-Tools"
 : >"$c/Tools/Example.com Kit/run.exe"
 : >"$c/Tools/My.Dll-Tools/x.exe"
 : >"$c/Tools/report.exe.log"
+# Paths Windows resolves though they do not name the file letter for letter:
+# a 32-bit program's Sysnative, an 8.3 short name, a %VARIABLE% programs
+# expand themselves, a folder written with a trailing dot.
+: >"$c/windows/system32/inkhelper.exe"
+local_app="$c/users/$(id -un)/AppData/Local/Inkwell"
+mkdir -p "$local_app"
+: >"$local_app/inkcache.dll"
 
 reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
 # Leftovers of "Photon Viewer", "OldSync" and "Fennel Player", long gone.
@@ -45,5 +52,10 @@ reg 'HKLM\Software\Tessel' /v Launcher /d 'C:\Program Files\Tessel.Company\bin\t
 reg 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v ExampleKit /d '"C:\Tools\Example.com Kit\run.exe" --quiet'
 reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\x.exe' /ve /d 'C:\Tools\My.Dll-Tools\x.exe'
 reg 'HKLM\Software\Tessel' /v ReportLog /d 'C:\Tools\report.exe.log'
+reg 'HKLM\Software\Inkwell' /v Helper /d 'C:\Windows\Sysnative\inkhelper.exe'
+reg 'HKLM\Software\Inkwell' /v ShortPath /d 'C:\PROGRA~1\Inkwell\inkwell.exe'
+reg 'HKCU\Software\Inkwell' /v Cache /d 'C:\Users\%USERNAME%\AppData\Local\Inkwell\inkcache.dll'
+reg 'HKCU\Software\Inkwell' /v Dotted /d 'C:\Program Files\Inkwell.\inkwell.exe'
+reg 'HKCU\Software\Inkwell' /v Plugins /t REG_MULTI_SZ /d 'C:\Program Files\Inkwell\gone.dll\0C:\Program Files\Inkwell\inkshell.dll'
 wineserver -w
 echo "$digest" >"$stamp"

@@ -12,6 +12,7 @@
 
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "scan/value_format.h"
 
 namespace qm {
 
@@ -88,6 +89,13 @@ class cRegSearch {
   // The registry type of the value that the SearchFound being handled
   // reports (kRegNone for a key-name find). Only meaningful during that call.
   [[nodiscard]] std::uint32_t FoundType() const { return found_type_; }
+  // That value's type and stored data (none for a key-name find), for the
+  // rule to read a multi-string's later strings. Only meaningful during
+  // that call.
+  [[nodiscard]] StoredData FoundData() const {
+    if (found_type_ == kRegNone) return {};
+    return {found_type_, value_.data};
+  }
 
  private:
   struct Level {

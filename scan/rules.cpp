@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/environment.h"
 #include "platform/path_resolution.h"
 #include "platform/text.h"
 #include "scan/reg_search.h"
@@ -316,25 +317,62 @@ struct InvalidReferenceRule::Buffers {
   Reading first;
 };
 
-InvalidReferenceRule::InvalidReferenceRule(FileSystem& fs, IgnoredValue ignored)
+InvalidReferenceRule::InvalidReferenceRule(FileSystem& fs, IgnoredValue ignored,
+                                           const Environment* environment)
     : fs_(fs),
       drive_(SystemDrive(fs)),
       ignored_(std::move(ignored)),
+      environment_(environment),
       buffers_(std::make_unique<Buffers>()) {}
 
 InvalidReferenceRule::~InvalidReferenceRule() = default;
 
+// What the text already cut into the buffers names.
+InvalidReferenceRule::Naming InvalidReferenceRule::ReadCut() {
+  const TextCuts& cuts = buffers_->cuts;
+  const Reading& first = buffers_->first;
+  if (!HasProgramExtension(first.upper)) return Naming::kNoProgramFile;
+  // File names compare without case, so either spelling gets the same
+  // answer; the one the registry holds is usually the one on disk, which
+  // spares a file system that stores case (Wine's) a search of every
+  // folder on the way for a name in other letters.
+  if (PathExists(fs_, first.written)) return Naming::kPresent;
+  // The text may name its file by a longer path (Example.com Kit\run.exe,
+  // report.exe.log): it is missing only when no reading of it exists.
+  for (const std::string& reading : FurtherReadings(cuts, first)) {
+    if (PathExists(fs_, reading)) return Naming::kPresent;
+  }
+  return Naming::kMissing;
+}
+
+// What a text names once its variables are expanded, as the program that
+// reads it expands them.
+InvalidReferenceRule::Naming InvalidReferenceRule::Read(std::string_view text) {
+  std::optional<std::string> expanded;
+  if (HoldsVariable(text)) {
+    if (environment_ != nullptr) expanded = ExpandVariables(text, *environment_);
+    if (!expanded) return Naming::kUnknowable;
+    text = *expanded;
+  }
+  CutsInto(buffers_->cuts, text, drive_);
+  FirstReadingInto(buffers_->first, buffers_->cuts);
+  return ReadCut();
+}
+
 std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey,
                                                        std::string_view sKey,
                                                        std::string_view sValue, std::int32_t lFound,
-                                                       std::string_view sValueName) {
+                                                       std::string_view sValueName,
+                                                       const StoredData& stored) {
   // One look at the text serves every reading of it.
   TextCuts& cuts = buffers_->cuts;
   Reading& first = buffers_->first;
   CutsInto(cuts, sValue, drive_);
   FirstReadingInto(first, cuts);
   // The extension test is pure and cheap, so it runs before the file-system
-  // query; the verdict is the same in either order.
+  // query; the verdict is the same in either order. A text with variables
+  // passes it too before anything is expanded, so none becomes a row that
+  // its unexpanded text would not have been.
   if (!HasProgramExtension(first.upper)) return std::nullopt;
   // Where the value lives, before the file queries: a value the user keeps
   // on purpose costs none. sKey is the key path, "\" and the name; the name
@@ -347,16 +385,15 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
           : sKey;
   const std::string_view value_name = is_value ? sValueName : std::string_view{};
   if (ignored_ && ignored_(sRootKey, key_path, value_name)) return std::nullopt;
-  // File names compare without case, so either spelling gets the same
-  // answer; the one the registry holds is usually the one on disk, which
-  // spares a file system that stores case (Wine's) a search of every
-  // folder on the way for a name in other letters.
-  if (PathExists(fs_, first.written)) return std::nullopt;
-  // The text may name its file by a longer path (Example.com Kit\run.exe,
-  // report.exe.log): it is missing only when no reading of it exists. Only
-  // values that would be listed pay for these queries.
-  for (const std::string& reading : FurtherReadings(cuts, first)) {
-    if (PathExists(fs_, reading)) return std::nullopt;
+  // Only texts with a percent sign pay for a look at their variables.
+  const Naming naming = HoldsVariable(sValue) ? Read(sValue) : ReadCut();
+  if (naming != Naming::kMissing) return std::nullopt;
+  std::string missing_file = first.upper;
+  // Deleting a multi-string deletes its later strings too: one that names
+  // an existing program file, or may, keeps the value.
+  for (const std::string& later : LaterStrings(stored)) {
+    const Naming other = Read(later);
+    if (other == Naming::kPresent || other == Naming::kUnknowable) return std::nullopt;
   }
   RegErrorRow row{std::string(KindText(lFound)),
                   std::string(sRootKey),
@@ -367,7 +404,7 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
                   {}};
   row.key_path = std::string(key_path);
   row.value_name = std::string(value_name);
-  row.missing_file = first.upper;
+  row.missing_file = std::move(missing_file);
   return row;
 }
 

@@ -11,8 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/environment.h"
 #include "platform/file_system.h"
 #include "scan/error_list.h"
+#include "scan/value_format.h"
 
 namespace qm {
 
@@ -70,25 +72,39 @@ using IgnoredValue = std::function<bool(std::string_view root, std::string_view 
 // The rule for one find of the search.
 class InvalidReferenceRule {
  public:
-  explicit InvalidReferenceRule(FileSystem& fs, IgnoredValue ignored = {});
+  // `environment` expands the %NAME% of texts as the value's owner would;
+  // without one, a text naming a variable cannot be checked and is never a
+  // row.
+  explicit InvalidReferenceRule(FileSystem& fs, IgnoredValue ignored = {},
+                                const Environment* environment = nullptr);
   ~InvalidReferenceRule();
   InvalidReferenceRule(const InvalidReferenceRule&) = delete;
   InvalidReferenceRule& operator=(const InvalidReferenceRule&) = delete;
 
   [[nodiscard]] const std::string& Drive() const { return drive_; }
   // The row to list when the find is an invalid reference. sValueName is
-  // the value's own name, as SearchFound reports it. An ignored value is
-  // never a row. Not const: the rule cuts the text in buffers of its own,
-  // kept for the next find (one thread at a time).
+  // the value's own name, as SearchFound reports it; `stored` the value's
+  // type and data, as cRegSearch::FoundData gives them. An ignored value is
+  // never a row. A text holding %NAME% is read expanded, and not listed
+  // when a variable is unknown. A multi-string is listed only when none of
+  // its later strings names an existing program file or cannot be
+  // checked. Not const: the rule cuts the text in buffers of its own, kept
+  // for the next find (one thread at a time).
   [[nodiscard]] std::optional<RegErrorRow> Judge(std::string_view sRootKey, std::string_view sKey,
                                                  std::string_view sValue, std::int32_t lFound,
-                                                 std::string_view sValueName = {});
+                                                 std::string_view sValueName = {},
+                                                 const StoredData& stored = {});
 
  private:
   struct Buffers;
+  enum class Naming { kNoProgramFile, kPresent, kMissing, kUnknowable };
+  [[nodiscard]] Naming ReadCut();
+  [[nodiscard]] Naming Read(std::string_view text);
+
   FileSystem& fs_;
   std::string drive_;
   IgnoredValue ignored_;
+  const Environment* environment_;
   std::unique_ptr<Buffers> buffers_;
 };
 

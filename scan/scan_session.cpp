@@ -7,10 +7,11 @@ constexpr auto kKeyPacing = std::chrono::milliseconds(100);
 }
 
 ScanSession::ScanSession(RegistryReader& registry, FileSystem& fs, ScanView& view,
-                         ScanServices& services, IgnoredValue ignored)
+                         ScanServices& services, IgnoredValue ignored,
+                         const Environment* environment)
     : view_(view),
       services_(services),
-      rule_(fs, std::move(ignored)),
+      rule_(fs, std::move(ignored), environment),
       search_(registry, *this, [this] { services_.YieldToEvents(); }) {}
 
 ScanSession::~ScanSession() = default;
@@ -81,7 +82,7 @@ ScanSession::CloseAnswer ScanSession::RequestClose() {
 
 int ScanSession::SearchFound(std::string_view root, std::string_view key, std::string_view value,
                              std::int32_t found, std::string_view value_name) {
-  auto row = rule_.Judge(root, key, value, found, value_name);
+  auto row = rule_.Judge(root, key, value, found, value_name, search_.FoundData());
   if (!row) return 0;
   row->type = search_.FoundType();
   rows_.Append(std::move(*row));

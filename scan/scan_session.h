@@ -55,9 +55,10 @@ class ScanSession final : private SearchListener {
  public:
   // `ignored` tells the values the user never wants listed; it is asked
   // once per find, and ScanServices::ScanStarting runs before every walk so
-  // its owner can read the list again.
+  // its owner can read the list again. `environment` expands the
+  // variables of the texts found (see InvalidReferenceRule).
   ScanSession(RegistryReader& registry, FileSystem& fs, ScanView& view, ScanServices& services,
-              IgnoredValue ignored = {});
+              IgnoredValue ignored = {}, const Environment* environment = nullptr);
   ~ScanSession() override;
 
   // The window's load steps that concern the session.

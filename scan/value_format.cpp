@@ -76,6 +76,25 @@ void FormatValueDataInto(std::string& out, std::uint32_t type, const std::uint8_
   }
 }
 
+std::vector<std::string> LaterStrings(const StoredData& stored) {
+  std::vector<std::string> strings;
+  if (stored.type != kRegMultiSz) return strings;
+  const std::uint8_t* data = stored.bytes.data();
+  const std::size_t units = stored.bytes.size() / 2;
+  bool first = true;
+  for (std::size_t start = 0; start < units;) {
+    std::size_t end = start;
+    while (end < units && (data[2 * end] | data[2 * end + 1]) != 0) ++end;
+    if (!first && end > start) {
+      strings.emplace_back();
+      AppendUtf16Le(strings.back(), data + 2 * start, 2 * (end - start));
+    }
+    first = false;
+    start = end + 1;
+  }
+  return strings;
+}
+
 std::string FormatValueData(std::uint32_t type, const std::uint8_t* data, std::size_t size) {
   std::string out;
   FormatValueDataInto(out, type, data, size);

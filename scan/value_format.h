@@ -4,7 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
+
+#include "platform/registry.h"
 
 namespace qm {
 
@@ -21,5 +25,16 @@ inline constexpr const char* kUnsupportedText = "Temporarily unsupported";
 // allocating once the buffer has grown.
 void FormatValueDataInto(std::string& out, std::uint32_t type, const std::uint8_t* data,
                          std::size_t size);
+
+// A value's type and data as the registry stores them.
+struct StoredData {
+  std::uint32_t type = kRegNone;
+  std::span<const std::uint8_t> bytes;
+};
+
+// The strings of a REG_MULTI_SZ value after its first (the one the search
+// shows), the empty ones left out, up to the end of its data; none for any
+// other type.
+[[nodiscard]] std::vector<std::string> LaterStrings(const StoredData& stored);
 
 }  // namespace qm

@@ -71,7 +71,8 @@ int RepairCommand(const CliArgs& args) {
   }
   const ScanProgress progress{
       IsTerminal(stderr), [](std::string_view text) { Write(stderr, text); }, Interrupted, {}};
-  ScanRun run = SearchRegistry(opened.source->Reader(), opened.source->Files(), args, progress);
+  ScanRun run = SearchRegistry(opened.source->Reader(), opened.source->Files(),
+                               opened.source->environment, args, progress);
   if (run.start_failure != kRegOk) {
     Write(stderr, StartKeyFailureMessage(args, run.start_failure));
     return 3;

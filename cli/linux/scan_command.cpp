@@ -16,8 +16,8 @@ int ScanCommand(const CliArgs& args) {
   }
   const ScanProgress progress{
       IsTerminal(stderr), [](std::string_view text) { Write(stderr, text); }, Interrupted, {}};
-  const ScanRun run =
-      SearchRegistry(opened.source->Reader(), opened.source->Files(), args, progress);
+  const ScanRun run = SearchRegistry(opened.source->Reader(), opened.source->Files(),
+                                     opened.source->environment, args, progress);
   if (run.start_failure != qm::kRegOk) {
     Write(stderr, StartKeyFailureMessage(args, run.start_failure));
     return 3;

@@ -133,6 +133,8 @@ SourceOpened OpenSource(const CliArgs& args) {
           "; nothing was searched.\n";
       return opened;
     }
+    prefix->environment =
+        RegistryEnvironment(prefix->registry.Reader(), prefix->registry.UserSid());
     opened.source = std::move(prefix);
     return opened;
   }
@@ -144,6 +146,8 @@ SourceOpened OpenSource(const CliArgs& args) {
           "; nothing was searched.\n";
       return opened;
     }
+    offline->environment =
+        RegistryEnvironment(offline->registry.Reader(), offline->registry.CurrentSid());
     opened.source = std::move(offline);
     return opened;
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/cli_args.h"
+#include "platform/environment.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/offline_windows.h"
 #include "platform/registry.h"
@@ -20,6 +21,9 @@ class RegistrySource {
   virtual ~RegistrySource() = default;
   [[nodiscard]] virtual RegistryReader& Reader() = 0;
   [[nodiscard]] virtual posix::LinuxFileSystem& Files() = 0;
+  // What the scanned user's programs expand their texts' variables with,
+  // as the registry read holds them; OpenSource sets it.
+  VariableTable environment;
   // The installation's hives, for a restore; null for a prefix.
   [[nodiscard]] virtual posix::OfflineWindows* Offline() { return nullptr; }
 

@@ -110,8 +110,8 @@ ScanRun RunScan(const CliArgs& args) {
   }
   const ScanProgress progress{tty, [](std::string_view text) { Write(stderr, text); }, Interrupted,
                               [&running](cRegSearch* search) { running = search; }};
-  ScanRun run =
-      SearchRegistry(registry, system.fs, args, progress, args.no_ignore ? nullptr : &ignore.list);
+  ScanRun run = SearchRegistry(registry, system.fs, system.environment, args, progress,
+                               args.no_ignore ? nullptr : &ignore.list);
   // A walk stopped while a snapshot was read did not get to open its start
   // key: that is a stop, not a key that is not there.
   if (cancelled) {

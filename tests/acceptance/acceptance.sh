@@ -193,11 +193,16 @@ valid=(
   'HKCU\Software\Microsoft\Windows\CurrentVersion\Run|/v ExampleKit'
   'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\x.exe|/ve'
   'HKLM\Software\Tessel|/v ReportLog'
+  'HKLM\Software\Inkwell|/v Helper'
+  'HKLM\Software\Inkwell|/v ShortPath'
+  'HKCU\Software\Inkwell|/v Cache'
+  'HKCU\Software\Inkwell|/v Dotted'
+  'HKCU\Software\Inkwell|/v Plugins'
 )
 # What no row may name: the programs still installed, among them files whose
 # folder or own name holds a program-file extension (Example.com Kit,
 # My.Dll-Tools, report.exe.log).
-installed='Inkwell|Tessel|Example\.com Kit|My\.Dll-Tools|report\.exe\.log'
+installed='Inkwell|inkhelper|Tessel|Example\.com Kit|My\.Dll-Tools|report\.exe\.log'
 # Prints every entry's reg query answer (type and data), one block each.
 dump_entries() {
   local e key sw

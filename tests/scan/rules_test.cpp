@@ -300,6 +300,63 @@ TEST(RuleReadings, ListOnlyWhenEveryReadingIsMissing) {
   }
 }
 
+// Texts are read as their owner reads them: %NAME% expanded with the
+// owner's environment, and a multi-string by every one of its strings.
+TEST(RuleReadings, ExpandVariablesAndReadEveryStringOfAMultiString) {
+  struct Case {
+    const char* value;
+    std::vector<std::string> later;  // a multi-string's other strings
+    const char* file;
+    const char* listed;  // the missing file of the row, or null
+  };
+  const char* ann_tool = "C:\\Users\\Ann\\AppData\\Local\\Tool\\t.exe";
+  const Case cases[] = {
+      {"C:\\Users\\%USERNAME%\\AppData\\Local\\Tool\\t.exe", {}, ann_tool, nullptr},
+      {"\"C:\\Users\\%username%\\AppData\\Local\\Tool\\t.exe\" /x", {}, ann_tool, nullptr},
+      {"C:\\Users\\%USERNAME%\\AppData\\Local\\Tool\\gone.exe",
+       {},
+       ann_tool,
+       "C:\\USERS\\ANN\\APPDATA\\LOCAL\\TOOL\\GONE.EXE"},
+      {"C:\\Users\\%NOSUCH%\\gone.exe", {}, ann_tool, nullptr},
+      {"%ProgramFiles(x86)%\\App\\app.exe /log C:\\Logs\\gone.exe",
+       {},
+       "C:\\Program Files (x86)\\App\\app.exe",
+       nullptr},
+      // Argument placeholders are no variables.
+      {"\"C:\\Gone\\open.exe\" \"%1\" %*", {}, ann_tool, "C:\\GONE\\OPEN.EXE"},
+      {"C:\\Gone\\open.exe %L,%V %~1", {}, ann_tool, "C:\\GONE\\OPEN.EXE"},
+      {"C:\\Gone\\old.exe", {"C:\\Gone\\older.dll", ann_tool}, ann_tool, nullptr},
+      {"C:\\Gone\\old.exe",
+       {"", "C:\\Users\\%USERNAME%\\AppData\\Local\\Tool\\t.exe /s"},
+       ann_tool,
+       nullptr},
+      {"C:\\Gone\\old.exe", {"C:\\Users\\%NOSUCH%\\x.exe"}, ann_tool, nullptr},
+      {"C:\\Gone\\old.exe",
+       {"C:\\Gone\\older.dll", "C:\\Users\\Ann"},
+       ann_tool,
+       "C:\\GONE\\OLD.EXE"},
+  };
+  VariableTable env;
+  env.Set("USERNAME", "Ann");
+  env.Set("ProgramFiles(x86)", "C:\\Program Files (x86)");
+  for (const auto& c : cases) {
+    MemoryFileSystem fs;
+    fs.AddFile(c.file);
+    InvalidReferenceRule rule(fs, {}, &env);
+    std::u16string units = text::Utf8ToUtf16(c.value);
+    for (const std::string& s : c.later) units += u'\0' + text::Utf8ToUtf16(s);
+    units += std::u16string(2, u'\0');
+    const StoredData stored{
+        c.later.empty() ? kRegSz : kRegMultiSz,
+        {reinterpret_cast<const std::uint8_t*>(units.data()), units.size() * 2}};
+    const auto row = rule.Judge("HKEY_CURRENT_USER", "Run\\V", c.value, 2, "V", stored);
+    EXPECT_EQ(row.has_value(), c.listed != nullptr) << c.value;
+    if (row && c.listed) {
+      EXPECT_EQ(row->missing_file, c.listed) << c.value;
+    }
+  }
+}
+
 TEST_F(RuleTest, NameAndDataFindsOfOneValueGiveTwoRows) {
   const char* key = "SharedDLLs\\C:\\Gone\\lib.dll";
   const char* value = "C:\\Gone\\lib.dll";

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "platform/win32/environment.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/registry.h"
 #include "scan/reg_search.h"
@@ -19,10 +20,11 @@ using testing::TestRegistryTree;
 // What the scan window does with the events: judge each find, list rows.
 class RuleListener : public SearchListener {
  public:
-  explicit RuleListener(FileSystem& fs) : rule(fs) {}
+  explicit RuleListener(FileSystem& fs) : rule(fs, {}, &environment) {}
   int SearchFound(std::string_view root, std::string_view key, std::string_view value,
                   std::int32_t found, std::string_view name) override {
-    if (auto row = rule.Judge(root, key, value, found, name)) rows.Append(std::move(*row));
+    const StoredData stored = search != nullptr ? search->FoundData() : StoredData{};
+    if (auto row = rule.Judge(root, key, value, found, name, stored)) rows.Append(std::move(*row));
     return 0;
   }
   int SearchKeyChanged(std::string_view) override {
@@ -31,7 +33,9 @@ class RuleListener : public SearchListener {
   }
   void SearchFinished(std::int32_t reason) override { reasons.push_back(reason); }
 
+  win32::Win32Environment environment;
   InvalidReferenceRule rule;
+  const cRegSearch* search = nullptr;  // the walk reporting, for the found value's data
   ErrorList rows;
   int keys = 0;
   std::vector<std::int32_t> reasons;
@@ -45,17 +49,38 @@ class RealRegistryScan : public ::testing::Test {
                            CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
+    // The user's own folder, named as the system expands the variable.
+    wchar_t user_dir[MAX_PATH];
+    ASSERT_GT(ExpandEnvironmentStringsW(kUserDir, user_dir, MAX_PATH), 0u);
+    user_dir_ = user_dir;
+    ASSERT_EQ(user_dir_.find(L'%'), std::wstring::npos) << "USERNAME is set";
+    CreateDirectoryW(user_dir, nullptr);
+    h = CreateFileW((user_dir_ + L"\\present.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                    CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
     tree.SetString("Run", L"present", L"\"C:\\qm-scan-test\\present.exe\" /tray");
+    tree.SetString("Run", L"variable", std::wstring(kUserDir) + L"\\present.exe");
+    // Its first string names a missing file, its second the present one.
+    const std::wstring multi = std::wstring(L"C:\\qm-scan-test\\missing.dll") + L'\0' +
+                               L"\"C:\\qm-scan-test\\present.exe\" /tray" + L'\0' + L'\0';
+    const auto* bytes = reinterpret_cast<const BYTE*>(multi.data());
+    tree.SetRaw("Run", L"multi", REG_MULTI_SZ,
+                std::vector<BYTE>(bytes, bytes + multi.size() * sizeof(wchar_t)));
     tree.SetString("Run", L"missing", L"\"C:\\qm-scan-test\\missing.exe\" /tray");
     tree.SetString("Run", L"notes", L"C:\\qm-scan-test\\missing.txt");
     tree.SetString("Run\\Deeper", L"C:\\qm-scan-test\\gone.dll", L"C:\\qm-scan-test\\gone.dll");
     tree.SetString("Run\\Deeper", L"expand", L"C:\\qm-scan-test\\x.exe", REG_EXPAND_SZ);
   }
   void TearDown() override {
+    DeleteFileW((user_dir_ + L"\\present.exe").c_str());
+    RemoveDirectoryW(user_dir_.c_str());
     DeleteFileW(L"C:\\qm-scan-test\\present.exe");
     RemoveDirectoryW(L"C:\\qm-scan-test");
   }
 
+  static constexpr const wchar_t* kUserDir = L"C:\\qm-scan-test\\%USERNAME%";
+  std::wstring user_dir_;
   TestRegistryTree tree{"scan"};
   win32::Win32Registry reg;
   win32::Win32FileSystem fs;
@@ -64,6 +89,7 @@ class RealRegistryScan : public ::testing::Test {
 
 TEST_F(RealRegistryScan, ListsOnlyMissingProgramFiles) {
   cRegSearch search(reg, listener);
+  listener.search = &search;
   search.RootKey(static_cast<std::int32_t>(kHkeyCurrentUser));
   search.SubKey(tree.Base());
   search.SearchFlags(3);
