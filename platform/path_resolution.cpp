@@ -15,6 +15,12 @@ namespace {
 constexpr std::size_t kMaxCandidates = 16;
 constexpr int kMaxLookups = 128;
 
+// Only "nothing of that name" is missing; any other failure (access
+// denied, a device not ready) leaves the path unchecked.
+bool IsNotFound(std::uint32_t error) {
+  return error == kErrFileNotFound || error == kErrPathNotFound || error == kErrInvalidName;
+}
+
 PathPresence PresenceOf(const PathQuery& q) {
   if (q.exists) return PathPresence::kExists;
   return IsNotFound(q.error) ? PathPresence::kMissing : PathPresence::kCannotCheck;
@@ -224,10 +230,6 @@ class Resolver {
 };
 
 }  // namespace
-
-bool IsNotFound(std::uint32_t error) {
-  return error == kErrFileNotFound || error == kErrPathNotFound || error == kErrInvalidName;
-}
 
 PathPresence ResolvePath(FileSystem& fs, std::string_view path) {
   const PathPresence first = PresenceOf(fs.QueryPath(path));

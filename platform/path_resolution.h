@@ -3,7 +3,6 @@
 // through before a reference is called missing.
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
 #include "platform/file_system.h"
@@ -11,10 +10,6 @@
 namespace qm {
 
 enum class PathPresence { kExists, kMissing, kCannotCheck };
-
-// Whether a failed query's error means "nothing of that name"; any other
-// failure (access denied, device not ready) leaves the path unchecked.
-[[nodiscard]] bool IsNotFound(std::uint32_t error);
 
 // Asks `fs` about `path` as written; only when that finds nothing, tries
 // the readings Windows would also have made of it:
