@@ -47,7 +47,12 @@ class OfflineWindowsTest : public ::testing::Test {
                  {{"Select", {DwordValue("Current", 2)}},
                   {"ControlSet001\\Services\\svc", {StringValue("ImagePath", "C:\\old.exe")}},
                   {"ControlSet002\\Services\\svc", {StringValue("ImagePath", "C:\\new.exe")}},
-                  {"ControlSet002\\Hardware Profiles\\Current\\Software\\Fonts",
+                  // As Windows stores them: no Current, which the running
+                  // system links to the profile IDConfigDB numbers.
+                  {"ControlSet002\\Control\\IDConfigDB", {DwordValue("CurrentConfig", 1)}},
+                  {"ControlSet002\\Hardware Profiles\\0000\\Software\\Fonts",
+                   {StringValue("LogPixels", "120")}},
+                  {"ControlSet002\\Hardware Profiles\\0001\\Software\\Fonts",
                    {StringValue("LogPixels", "96")}}}));
     ASSERT_TRUE(MakeHive(config / "DEFAULT", {{"Control Panel", {StringValue("Beep", "yes")}}}));
     const fs::path ann = root_ / "users/ann";  // other letters than ProfileList's
@@ -110,6 +115,24 @@ TEST_F(OfflineWindowsTest, RootsAreMappedAsTheRunningSystemShowsThem) {
     EXPECT_EQ(ValueText(offline.Reader(), c.root, c.path, c.name), c.text)
         << c.user << ": " << RootKeyName(c.root) << "\\" << c.path;
   }
+}
+
+// A value deleted under HKEY_CURRENT_CONFIG is a change to the SYSTEM hive,
+// in the hardware profile the link leads to.
+TEST_F(OfflineWindowsTest, ADeletionUnderTheCurrentConfigGoesToTheSystemHive) {
+  LinuxFileSystem files({{'C', root_}}, "C:\\Windows\\System32");
+  OfflineWindows offline;
+  ASSERT_TRUE(offline.Load(files, "ann")) << offline.error();
+  const RegKey kHkcc = 0x80000005u;
+  const std::string system = (root_ / "Windows/System32/config/SYSTEM").string();
+  EXPECT_EQ(offline.HivesOf(kHkcc, "Software\\Fonts"), std::vector<std::string>{system});
+  ScopedEditKey key(offline.Editor());
+  ASSERT_EQ(offline.Editor().OpenKeyForWrite(kHkcc, "Software\\Fonts", key.Put()), kRegOk);
+  ASSERT_EQ(offline.Editor().DeleteValue(key.Get(), "LogPixels"), kRegOk);
+  ASSERT_EQ(offline.Changes().count(system), 1u);
+  ASSERT_EQ(offline.Changes().at(system).size(), 1u);
+  EXPECT_EQ(offline.Changes().at(system)[0].path,
+            "ControlSet002\\Hardware Profiles\\0001\\Software\\Fonts");
 }
 
 TEST_F(OfflineWindowsTest, TheUserMustBeChosenAmongSeveral) {
