@@ -64,22 +64,14 @@ TEST(CliArgs, UsageErrorsNameTheBadArgument) {
       {"ignore remove 0", "'0' is not an entry number (1, 2, ... as 'ignore list' shows)"},
       {"ignore remove -1", "'-1' is not an entry number (1, 2, ... as 'ignore list' shows)"},
       {"ignore list 1", "unexpected argument '1'"},
-      // What was typed is echoed with its control characters as pictures.
+      // Control characters typed are echoed as their pictures.
       {"ignore add HKCU\\a\x1b[2Jb",
-       "the key 'HKCU\\a\u241b[2Jb' cannot be put on the ignore list "
-       "(an empty name or a control character)"},
-      {"ignore add HK\x07"
-       "CU\\Run",
-       "unknown root 'HK\u2407"
-       "CU'"},
-      // Names no registry can hold: 255 characters a key name, 16,383 a
-      // value name.
+       "the key 'HKCU\\a\u241b[2Jb' cannot be put on the ignore "
+       "list (an empty name or a control character)"},
+      // Longer than the registry allows.
       {"ignore add HKCU\\Soft\\" + std::string(30000, 'k'),
        "the key name 'kkkkkkkkkkkkkkkkkkkkkkkk...' is 30000 characters long; the registry allows "
        "at most 255"},
-      {"ignore add HKCU\\" + std::string(256, 'k') + "\\Run",
-       "the key name 'kkkkkkkkkkkkkkkkkkkkkkkk...' is 256 characters long; the registry allows at "
-       "most 255"},
       {"ignore add HKCU\\Run --value " + std::string(16384, 'v'),
        "the value name 'vvvvvvvvvvvvvvvvvvvvvvvv...' is 16384 characters long; the registry "
        "allows at most 16383"},
@@ -87,8 +79,8 @@ TEST(CliArgs, UsageErrorsNameTheBadArgument) {
   for (const auto& c : cases) {
     const auto argv = Split(c.line);
     const ParseResult r = ParseArgs(argv);
-    EXPECT_FALSE(r.args.has_value()) << c.line.substr(0, 80);
-    EXPECT_EQ(r.error, c.error) << c.line.substr(0, 80);
+    EXPECT_FALSE(r.args.has_value()) << c.line;
+    EXPECT_EQ(r.error, c.error) << c.line;
   }
 }
 

@@ -59,32 +59,6 @@ TEST(IgnoreList, AwkwardNamesRoundTripThroughTheirLines) {
             "\xF0\x9F\x98\x80");
 }
 
-// The registry counts a name in UTF-16 units: 255 a key name, 16,383 a
-// value name. An entry past that could match nothing and is refused.
-TEST(IgnoreList, NamesLongerThanTheRegistryAllowsAreRefused) {
-  const auto times = [](std::string_view part, std::size_t n) {
-    std::string s;
-    for (std::size_t i = 0; i < n; ++i) s += part;
-    return s;
-  };
-  struct Case {
-    IgnoreEntry entry;
-    IgnoreStatus status;
-  };
-  const Case cases[] = {
-      {Key("HKCU", "Run\\" + times("软", 255)), IgnoreStatus::kOk},
-      {Key("HKCU", times("k", 256) + "\\Run"), IgnoreStatus::kUnwritableName},
-      {Key("HKCU", "Run\\" + times("\xF0\x9F\x98\x80", 128)), IgnoreStatus::kUnwritableName},
-      {Value("HKCU", "Run", times("v", 16383)), IgnoreStatus::kOk},
-      {Value("HKCU", "Run", times("v", 16384)), IgnoreStatus::kUnwritableName},
-  };
-  for (const Case& c : cases) {
-    IgnoreList list;
-    EXPECT_EQ(list.Add(c.entry), c.status) << c.entry.key_path.size();
-    EXPECT_EQ(NameTooLong(c.entry).empty(), c.status == IgnoreStatus::kOk);
-  }
-}
-
 TEST(IgnoreList, UnreadableLinesAreKeptInPlaceAndReported) {
   const std::string text =
       "\xEF\xBB\xBF# kept by hand\r\n"

@@ -746,19 +746,6 @@ TEST_F(RowTipAndMenuTest, IgnoredValuesAndKeysLeaveTheListAndTheNextScan) {
   EXPECT_EQ(ListView_GetItemCount(list), 4);
   ASSERT_EQ(services_.messages.size(), 1u);
   EXPECT_EQ(services_.messages[0].text.rfind("无法读取忽略列表：" + ListFile(), 0), 0u);
-
-  // A line of it that cannot be read stops Repair, which names the line.
-  ASSERT_TRUE(RemoveDirectoryW(win32::Widen(ListFile()).c_str()));
-  std::ofstream(std::filesystem::path(win32::Widen(ListFile())), std::ios::binary)
-      << "HKCU\\Software\\\\\"Tool\r\n";
-  services_.messages.clear();
-  PostClick(form_->FindChild("CommandRepair"));
-  ASSERT_TRUE(PumpUntil([&] { return !services_.messages.empty(); }, 10000));
-  EXPECT_EQ(services_.messages[0].text.rfind(
-                "忽略列表第 1 行无法读取，请先在设置中修正：HKCU\\Software\\\\\"Tool\n", 0),
-            0u)
-      << services_.messages[0].text;
-  EXPECT_EQ(Caption(*form_, "lblCurrentKey"), "无法读取忽略列表，未删除任何值。");
 }
 
 }  // namespace
