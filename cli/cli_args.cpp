@@ -7,8 +7,10 @@ namespace qm::cli {
 
 namespace {
 
-ParseResult Fail(std::string message) {
-  return {std::nullopt, std::move(message)};
+// A message may echo what was typed: a control character in it is shown
+// as its picture, never sent to the terminal.
+ParseResult Fail(std::string_view message) {
+  return {std::nullopt, text::OneLine(message)};
 }
 
 std::optional<ReportFormat> FormatNamed(const std::string& name, bool csv_allowed) {
@@ -173,6 +175,7 @@ ParseResult ParseIgnore(std::span<const std::string> argv) {
     if (i + 1 >= argv.size()) return Fail("option '--value' needs a value");
     args.ignore_entry.value_name = argv[++i];
   }
+  if (std::string why = NameTooLong(args.ignore_entry); !why.empty()) return Fail(why);
   if (!IgnoreList::EntryLine(args.ignore_entry)) {
     return Fail("the key '" + argv[2] +
                 "' cannot be put on the ignore list (an empty name or a "

@@ -8,6 +8,8 @@ std::string_view StatusName(RowOutcome outcome) {
       return "repaired";
     case RowOutcome::kFailed:
       return "failed";
+    case RowOutcome::kNotReached:
+      return "untouched";
     case RowOutcome::kSkipped:
     case RowOutcome::kUnchecked:
       break;
@@ -24,6 +26,8 @@ std::string_view MarkText(RowOutcome outcome) {
       return kRepairedText;
     case RowOutcome::kFailed:
       return kRepairFailedText;
+    case RowOutcome::kNotReached:
+      return kNotReachedText;
     case RowOutcome::kSkipped:
     case RowOutcome::kUnchecked:
       break;
@@ -53,7 +57,14 @@ std::string FormatJson(const ScanSummary& summary, const ErrorList& list,
   }
   out += ", \"repaired\": " + std::to_string(report.repaired) +
          ", \"failed\": " + std::to_string(report.failed) +
-         ", \"skipped\": " + std::to_string(report.skipped) + ", \"rows\": [";
+         ", \"skipped\": " + std::to_string(report.skipped) + ", ";
+  // Present only when they apply: a run stopped by Ctrl+C, or refused
+  // because of the ignore list.
+  if (report.interrupted) {
+    out += "\"stopped\": true, \"untouched\": " + std::to_string(report.not_reached) + ", ";
+  }
+  if (!report.refusal.empty()) out += "\"refusal\": \"" + JsonEscape(report.refusal) + "\", ";
+  out += "\"rows\": [";
   const auto& rows = list.Rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     out += i ? ", {" : "{";
@@ -65,6 +76,7 @@ std::string FormatJson(const ScanSummary& summary, const ErrorList& list,
 }
 
 std::string FormatText(const ErrorList& list, const RepairReport& report) {
+  if (!report.refusal.empty()) return report.refusal + "\n";
   std::string out;
   if (report.backup_asked) {
     if (!report.backup.ok())
@@ -76,12 +88,15 @@ std::string FormatText(const ErrorList& list, const RepairReport& report) {
   const auto& rows = list.Rows();
   std::string skipped;
   std::size_t skipped_count = 0;
+  std::string untouched;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const auto& r = rows[i];
     const RowOutcome outcome = OutcomeAt(report, i);
     const std::string where = TextCell(r.root + "\\" + r.key);
     out += std::string(MarkText(outcome)) + "  " + where + "  " + TextCell(r.value) + "\n";
-    if (outcome == RowOutcome::kSkipped || outcome == RowOutcome::kUnchecked) {
+    if (outcome == RowOutcome::kNotReached) {
+      untouched += "  " + where + "\n";
+    } else if (outcome == RowOutcome::kSkipped || outcome == RowOutcome::kUnchecked) {
       ++skipped_count;
       skipped += "  " + where + "\n";
     }
@@ -93,6 +108,12 @@ std::string FormatText(const ErrorList& list, const RepairReport& report) {
            " value(s) skipped and not deleted (changed since the scan, or not savable in the "
            "backup):\n" +
            skipped;
+  }
+  if (report.interrupted) {
+    out += "Stopped by Ctrl+C: " + std::to_string(report.repaired) + " of " +
+           std::to_string(report.repaired + report.failed + report.not_reached) +
+           " values repaired; these " + std::to_string(report.not_reached) +
+           " were not reached and are untouched:\n" + untouched;
   }
   return out;
 }

@@ -82,23 +82,7 @@ std::string CsvField(std::string_view raw) {
 }
 
 std::string TextCell(std::string_view raw) {
-  const std::string s = text::DisplayUtf8(raw);
-  std::string out;
-  out.reserve(s.size());
-  for (const char c : s) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F) {
-      // The character's control picture (U+2400 to U+241F, U+2421 for
-      // DEL): a line break or tab inside a cell would break the row.
-      const unsigned picture = b == 0x7F ? 0x2421 : 0x2400 + b;
-      out.push_back(static_cast<char>(0xE0 | (picture >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((picture >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (picture & 0x3F)));
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
+  return text::OneLine(raw);
 }
 
 namespace {
@@ -146,7 +130,15 @@ std::string FormatReport(ReportFormat format, const ScanSummary& summary, const 
     case ReportFormat::kJson: {
       out = "{\"drive\": \"" + JsonEscape(summary.drive) +
             "\", \"reason\": " + std::to_string(summary.reason) +
-            ", \"keys\": " + std::to_string(summary.keys) + ", \"rows\": [";
+            ", \"keys\": " + std::to_string(summary.keys) + ", ";
+      if (!summary.warnings.empty()) {
+        out += "\"warnings\": [";
+        for (std::size_t i = 0; i < summary.warnings.size(); ++i) {
+          out += (i ? ", \"" : "\"") + JsonEscape(summary.warnings[i]) + "\"";
+        }
+        out += "], ";
+      }
+      out += "\"rows\": [";
       for (std::size_t i = 0; i < rows.size(); ++i) {
         out += i ? ", {" : "{";
         out += JsonRowFields(rows[i], summary.drive) + "}";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "scan/error_list.h"
 
@@ -13,6 +14,10 @@ struct ScanSummary {
   std::string drive;
   int reason = 0;
   long long keys = 0;
+  // What the reader of the rows must know about how they were read (an
+  // offline hive whose log files hold changes); JSON's "warnings", left out
+  // when there are none.
+  std::vector<std::string> warnings{};
 };
 
 // A text row is followed by a line naming the file it misses, as the scan

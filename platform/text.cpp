@@ -170,6 +170,23 @@ std::string DisplayUtf8(std::string_view wtf8) {
   return out;
 }
 
+std::string OneLine(std::string_view wtf8) {
+  const std::string s = DisplayUtf8(wtf8);
+  std::string out;
+  out.reserve(s.size());
+  for (const char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      // The character's control picture (U+2400 to U+241F, U+2421 for
+      // DEL): a line break or tab inside a cell would break the row.
+      AppendUtf8(out, b == 0x7F ? 0x2421 : 0x2400 + b);
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
 char32_t UpperCodePoint(char32_t c) {
   if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
   if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;

@@ -43,6 +43,10 @@ namespace qm::text {
 // unpaired surrogate, and each stray byte, becomes U+FFFD. Well-formed
 // UTF-8 is returned as it is.
 [[nodiscard]] std::string DisplayUtf8(std::string_view wtf8);
+// DisplayUtf8 kept on one line: each control character (a line break, a
+// tab, DEL) shown as its control picture (U+240A and so on). For a cell of
+// a listing and for any message that echoes what a user typed or wrote.
+[[nodiscard]] std::string OneLine(std::string_view wtf8);
 
 // Appends the UTF-8 form of one code point (invalid ones, surrogates
 // included, as U+FFFD).

@@ -370,11 +370,36 @@ bool IgnoreList::Covers(std::string_view root, std::string_view key_path,
   return false;
 }
 
+std::string NameTooLong(const IgnoreEntry& entry) {
+  constexpr std::size_t kMaxKeyName = 255;
+  constexpr std::size_t kMaxValueName = 16383;
+  // Long names are shown by their start, enough to tell which one.
+  const auto too_long = [](std::string_view what, std::string_view name, std::size_t max) {
+    const std::size_t units = text::Utf8ToUtf16(name).size();
+    if (units <= max) return std::string();
+    std::size_t cut = 0;
+    for (int n = 0; n < 24 && cut < name.size(); ++n) (void)text::NextCodePoint(name, cut);
+    return std::string(what) + " '" + std::string(name.substr(0, cut)) + "...' is " +
+           std::to_string(units) + " characters long; the registry allows at most " +
+           std::to_string(max);
+  };
+  for (std::size_t at = 0; at <= entry.key_path.size();) {
+    std::size_t end = entry.key_path.find('\\', at);
+    if (end == std::string::npos) end = entry.key_path.size();
+    std::string why = too_long("the key name",
+                               std::string_view(entry.key_path).substr(at, end - at), kMaxKeyName);
+    if (!why.empty()) return why;
+    at = end + 1;
+  }
+  if (entry.value_name) return too_long("the value name", *entry.value_name, kMaxValueName);
+  return {};
+}
+
 IgnoreStatus IgnoreList::Add(IgnoreEntry entry) {
   const std::string root = RootLongName(entry.root);
   if (root.empty()) return IgnoreStatus::kUnknownRoot;
   entry.root = root;
-  if (!EntryLine(entry)) return IgnoreStatus::kUnwritableName;
+  if (!EntryLine(entry) || !NameTooLong(entry).empty()) return IgnoreStatus::kUnwritableName;
   for (const Line& line : lines_) {
     if (line.entry && SamePlace(*line.entry, entry)) return IgnoreStatus::kAlreadyListed;
   }

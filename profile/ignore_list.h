@@ -44,11 +44,17 @@ struct IgnoreEntry {
 // when it names none.
 [[nodiscard]] std::string RootLongName(std::string_view name);
 
+// Why the entry names what no registry can hold, a key name (one part of
+// the path) over 255 characters or a value name over 16,383 (in UTF-16
+// units, as the registry counts), as a message; empty when it does not.
+[[nodiscard]] std::string NameTooLong(const IgnoreEntry& entry);
+
 enum class IgnoreStatus {
   kOk,
   kAlreadyListed,   // an entry of exactly that place is there already
   kUnknownRoot,     // not one of the registry's roots
-  kUnwritableName,  // a key path the file cannot hold (control characters, an empty name)
+  kUnwritableName,  // a key path the file cannot hold (control characters, an empty name),
+                    // or a name longer than the registry allows
   kNoSuchEntry,     // no entry at that number or of that place
   kReadFailed,      // the file is there but could not be read
   kWriteFailed,     // the file could not be written; it is unchanged

@@ -71,6 +71,7 @@ void ShowMarks(std::span<const RegErrorRow> rows, const RepairReport& report, Re
   for (std::size_t i = 0; i < rows.size(); ++i) {
     switch (report.rows[i]) {
       case RowOutcome::kUnchecked:
+      case RowOutcome::kNotReached:
         view.ColourRow(i, kBlue);
         break;
       case RowOutcome::kRepaired:
@@ -139,6 +140,7 @@ void Count(RepairReport& report) {
     if (o == RowOutcome::kRepaired) ++report.repaired;
     if (o == RowOutcome::kFailed) ++report.failed;
     if (o == RowOutcome::kSkipped) ++report.skipped;
+    if (o == RowOutcome::kNotReached) ++report.not_reached;
   }
 }
 
@@ -153,11 +155,19 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
     const std::string path = IgnoreListPath(services.backup.program_folder);
     IgnoreLoad load = LoadIgnoreList(*services.files, path);
     if (load.status != IgnoreStatus::kOk) {
+      report.refusal =
+          "无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.error) + "。";
+    }
+    for (const DamagedLine& d : load.list.Damaged()) {
+      report.refusal += (report.refusal.empty() ? "" : "\n") + std::string("忽略列表第 ") +
+                        std::to_string(d.line) + " 行无法读取，请先在设置中修正：" +
+                        text::OneLine(d.text);
+    }
+    if (!report.refusal.empty()) {
       report.stopped = true;
+      report.refusal += "\n没有删除任何注册表值。";
       services.view.SetStatusText(kIgnoreListUnreadableStatus);
-      services.messages.Show("无法读取忽略列表：" + path + "\n错误代码 " +
-                                 std::to_string(load.error) + "。\n没有删除任何注册表值。",
-                             kMessageExclamation);
+      services.messages.Show(report.refusal, kMessageExclamation);
       return report;
     }
     ignored = std::move(load.list);
@@ -177,15 +187,25 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
     services.messages.Show("Backup file:" + report.backup.path, kMessageInformation);
   }
 
+  std::size_t reached = rows.size();
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (plan.to_delete[i]) {
-      (void)DeleteRegistryValue(services.registry, RootKeyFromName(rows[i].root), rows[i]);
+    if (!plan.to_delete[i]) continue;
+    // Between two values, never inside one: the backup holds them all.
+    if (services.stop_requested && services.stop_requested()) {
+      report.interrupted = true;
+      reached = i;
+      break;
     }
+    (void)DeleteRegistryValue(services.registry, RootKeyFromName(rows[i].root), rows[i]);
   }
   // Judged only after every deletion, so a row whose value another row
   // removed counts as well.
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (!plan.to_delete[i]) continue;
+    if (i >= reached) {
+      report.rows[i] = RowOutcome::kNotReached;
+      continue;
+    }
     report.rows[i] =
         ValueGone(services.registry, rows[i]) ? RowOutcome::kRepaired : RowOutcome::kFailed;
   }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,6 +30,8 @@ inline constexpr RowColour kBlue{0, 0, 255};
 inline constexpr std::string_view kRepairedText = "已修复";
 inline constexpr std::string_view kRepairFailedText = "修复失败";
 inline constexpr std::string_view kSkippedText = "已跳过";
+// A row the run was asked to stop before (the command line's Ctrl+C).
+inline constexpr std::string_view kNotReachedText = "未处理";
 inline constexpr std::string_view kCreatingBackupText = "正在创建备份...";
 inline constexpr std::string_view kBackupFailedStatus = "备份失败，未删除任何值。";
 inline constexpr std::string_view kIgnoreListUnreadableStatus = "无法读取忽略列表，未删除任何值。";
@@ -63,13 +66,17 @@ struct RepairServices {
   BackupPlace backup;  // its program_folder also locates the profile
   // Where the ignore list beside the profile is read; none, no list.
   FileStore* files = nullptr;
+  // Asked before each deletion; true stops the run there (the console's
+  // Ctrl+C), leaving that value and the ones after it untouched.
+  std::function<bool()> stop_requested = nullptr;
 };
 
 enum class RowOutcome {
-  kUnchecked,  // left alone, blue
-  kRepaired,   // its key holds no value of its exact name after the run: "已修复", red
-  kFailed,     // its value is still there, or no query addressed it: "修复失败", red
-  kSkipped,    // changed since the scan, unsavable or ignored: "已跳过", blue
+  kUnchecked,   // left alone, blue
+  kRepaired,    // its key holds no value of its exact name after the run: "已修复", red
+  kFailed,      // its value is still there, or no query addressed it: "修复失败", red
+  kSkipped,     // changed since the scan, unsavable or ignored: "已跳过", blue
+  kNotReached,  // to be deleted, but the run was asked to stop first: left alone, blue
 };
 
 struct RepairReport {
@@ -78,9 +85,15 @@ struct RepairReport {
   // The backup failed or the ignore list could not be read, so nothing
   // was deleted.
   bool stopped = false;
+  // Why the ignore list stopped the run, as the message shown; empty else.
+  std::string refusal;
+  // Asked to stop between two deletions: the rows not reached are
+  // kNotReached, the backup (when asked) still holds them all.
+  bool interrupted = false;
   std::size_t repaired = 0;
   std::size_t failed = 0;
   std::size_t skipped = 0;
+  std::size_t not_reached = 0;
   std::vector<RowOutcome> rows;  // one per row of the list
 };
 
@@ -105,7 +118,9 @@ struct RepairReport {
 
 // One whole run over the list, in list order, on the caller's thread. A
 // value on the ignore list is never deleted, whoever ticked its row: the
-// list is read again for the run, and a list that cannot be read stops it.
+// list is read again for the run, and a list that cannot be read, or holds
+// a line that cannot be, stops it before the backup: that line may be an
+// entry meant to keep one of the values listed.
 [[nodiscard]] RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& services);
 
 }  // namespace qm

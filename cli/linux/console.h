@@ -17,7 +17,7 @@ void Write(FILE* f, std::string_view utf8);
 [[nodiscard]] bool IsTerminal(FILE* f);
 
 // SIGINT only raises a flag from the moment this is called: the scan stops
-// at its next key, and nothing stops a repair half-way.
+// at its next key, a repair before its next deletion.
 void CatchInterrupts();
 [[nodiscard]] bool Interrupted();
 

@@ -47,6 +47,8 @@ constexpr const char* kUsage =
     "         (else exit 3, nothing changed); only the deleted values' lines leave\n"
     "         its registry files, the rest stays as it was.\n"
     "         Without --yes it asks first on a terminal, else exits 2.\n"
+    "         Ctrl+C during the deletions stops after the value in hand: what\n"
+    "         was deleted is still written, the rest is named untouched (exit 1).\n"
     "backups  lists the backups in DIR/RegBackups, or restores one into the\n"
     "         hives: each value with its exact type and bytes, keys that are gone\n"
     "         made again, each changed hive replaced as a repair replaces it.\n"

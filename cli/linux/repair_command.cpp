@@ -114,6 +114,10 @@ int RepairCommand(const CliArgs& args) {
   // where the system's registry editor can import it.
   RepairServices services{source.Editor(), profile, view, view,
                           BackupPlace{"C:", disk, code_page, clock}};
+  // Deletions are made in the loaded tree; Ctrl+C stops them between two
+  // values, and what was deleted by then is still written to the files
+  // below, so the report stays true and the backup covers every row.
+  services.stop_requested = Interrupted;
   RepairReport report = RunRepair(run.rows.Rows(), services);
   if (!report.stopped) {
     // The tree has the deletions; each changed file now gets them. A file

@@ -14,10 +14,22 @@ int ScanCommand(const CliArgs& args) {
     Write(stderr, opened.error);
     return 3;
   }
+  // Said before the scan and again in the JSON: the rows may miss or
+  // hold what the hive's logs change.
+  std::vector<std::string> warnings;
+  if (const posix::OfflineWindows* offline = opened.source->Offline()) {
+    for (const std::string& hive : offline->DirtyHives()) {
+      warnings.push_back("the hive " + hive +
+                         " was not closed cleanly (its two sequence numbers differ): the changes "
+                         "held in its log files (.LOG1, .LOG2) are not seen");
+      Write(stderr, "quillmar-cli: warning: " + warnings.back() + ".\n");
+    }
+  }
   const ScanProgress progress{
       IsTerminal(stderr), [](std::string_view text) { Write(stderr, text); }, Interrupted, {}};
-  const ScanRun run = SearchRegistry(opened.source->Reader(), opened.source->Files(),
-                                     opened.source->environment, args, progress);
+  ScanRun run = SearchRegistry(opened.source->Reader(), opened.source->Files(),
+                               opened.source->environment, args, progress);
+  run.summary.warnings = std::move(warnings);
   if (run.start_failure != qm::kRegOk) {
     Write(stderr, StartKeyFailureMessage(args, run.start_failure));
     return 3;

@@ -33,7 +33,7 @@ void Write(FILE* f, std::string_view utf8);
 [[nodiscard]] std::optional<std::string> ReadLine();
 
 // Ctrl+C and Ctrl+Break only raise a flag from the moment this is called:
-// the scan stops at its next key, and nothing stops a repair half-way.
+// the scan stops at its next key, a repair before its next deletion.
 void CatchInterrupts();
 [[nodiscard]] bool Interrupted();
 

@@ -61,6 +61,7 @@ int RepairCommand(const CliArgs& args) {
   BackupChoiceProfile profile(system.profile, BackupOverride(args.backup));
   ConsoleRepairView view(args.quiet, [](std::string_view text) { Write(stderr, text); });
   RepairServices services = system.Repair(profile, view, view);
+  services.stop_requested = Interrupted;
   const RepairReport report = RunRepair(run.rows.Rows(), services);
   Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, report));
   return RepairExitStatus(report);

@@ -1,5 +1,6 @@
 #include "platform/linux/offline_windows.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/linux/hive_file.h"
@@ -224,6 +225,24 @@ bool OfflineWindows::FindProfiles(LinuxFileSystem& files) {
   return true;
 }
 
+std::string OfflineWindows::CurrentHardwareProfile(const std::string& set) {
+  const std::string current = "Hardware Profiles\\Current";
+  ScopedKey<MemoryRegistry> key(*tree_);
+  if (tree_->OpenKey(kHkeyLocalMachine, set + "\\" + current, key.Put()) == kRegOk) return current;
+  RegValue number;
+  if (tree_->OpenKey(kHkeyLocalMachine, set + "\\Control\\IDConfigDB", key.Put()) != kRegOk ||
+      tree_->QueryValue(key.Get(), "CurrentConfig", number) != kRegOk || number.type != kRegDword ||
+      number.data.size() != 4) {
+    return current;  // no profile named: HKEY_CURRENT_CONFIG stays empty
+  }
+  char name[32];
+  std::snprintf(name, sizeof name, "Hardware Profiles\\%04u",
+                number.data[0] | number.data[1] << 8 | number.data[2] << 16 |
+                    static_cast<std::uint32_t>(number.data[3]) << 24);
+  tree_->SetLink(kHkeyLocalMachine, set + "\\" + current, kHkeyLocalMachine, set + "\\" + name);
+  return name;
+}
+
 bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
   const auto hive = [&files](std::string_view name) {
     return files.LinuxPath(std::string(kConfigFolder) + "\\" + std::string(name));
@@ -232,6 +251,12 @@ bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
                            std::string_view subtree = {}) {
     const HiveRead r = LoadHive(file, *tree_, root, under, subtree);
     if (!r.ok) error_ = r.error;
+    // What such a hive's log files hold is not seen; the scan says so.
+    const HiveHeader header = ReadHiveHeader(file);
+    if (r.ok && header.read && !header.clean &&
+        std::find(dirty_.begin(), dirty_.end(), file) == dirty_.end()) {
+      dirty_.push_back(file);
+    }
     return r.ok;
   };
   for (const char* name : {"SOFTWARE", "SYSTEM", "DEFAULT"}) {
@@ -259,7 +284,8 @@ bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
   AddMount(kHkeyLocalMachine, "SOFTWARE", software_, "");
   AddMount(kHkeyLocalMachine, "SYSTEM", hive("SYSTEM"), "");
   AddMount(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet", hive("SYSTEM"), set_key);
-  AddMount(kHkeyCurrentConfig, "", hive("SYSTEM"), set_key + "\\Hardware Profiles\\Current");
+  AddMount(kHkeyCurrentConfig, "", hive("SYSTEM"),
+           set_key + "\\" + CurrentHardwareProfile(set_name));
   AddMount(kHkeyUsers, ".DEFAULT", hive("DEFAULT"), "");
 
   if (!FindProfiles(files)) return false;

@@ -42,6 +42,9 @@ class OfflineWindows {
   [[nodiscard]] RegistryReader& Reader() { return view_; }
   [[nodiscard]] const std::string& error() const { return error_; }
   [[nodiscard]] const std::vector<OfflineProfile>& Profiles() const { return profiles_; }
+  // The hives loaded whose two sequence numbers differ: the changes their
+  // log files (.LOG1, .LOG2) hold are not in what was read.
+  [[nodiscard]] const std::vector<std::string>& DirtyHives() const { return dirty_; }
   // The SID shown as HKEY_CURRENT_USER; empty when there is no profile.
   [[nodiscard]] const std::string& CurrentSid() const { return current_sid_; }
 
@@ -77,6 +80,12 @@ class OfflineWindows {
   void AddMount(RegKey root, std::string prefix, std::string file, std::string inner);
   [[nodiscard]] bool Fail(std::string message);
   [[nodiscard]] bool FindProfiles(LinuxFileSystem& files);
+  // HKEY_CURRENT_CONFIG's key below the control set `set`, such as
+  // "SYSTEM\ControlSet001": Hardware Profiles\Current, which the running
+  // system makes a link to the profile that Control\IDConfigDB's
+  // CurrentConfig numbers (Hardware Profiles\0001); the link is made here
+  // the same way when the hive does not hold Current itself.
+  [[nodiscard]] std::string CurrentHardwareProfile(const std::string& set);
 
   std::unique_ptr<MemoryRegistry> tree_;
   MappedRoots view_;
@@ -86,6 +95,7 @@ class OfflineWindows {
   std::string user_classes_;  // the current user's UsrClass.dat, if any
   std::string software_;
   std::vector<Mount> mounts_;
+  std::vector<std::string> dirty_;
   std::map<std::string, std::vector<HiveChange>> changes_;
   std::unique_ptr<ChangeRecorder> recorder_;
 };

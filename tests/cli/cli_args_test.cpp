@@ -15,8 +15,8 @@ std::vector<std::string> Split(const std::string& line) {
 }
 
 struct BadCase {
-  const char* line;
-  const char* error;
+  std::string line;
+  std::string error;
 };
 
 TEST(CliArgs, UsageErrorsNameTheBadArgument) {
@@ -64,6 +64,17 @@ TEST(CliArgs, UsageErrorsNameTheBadArgument) {
       {"ignore remove 0", "'0' is not an entry number (1, 2, ... as 'ignore list' shows)"},
       {"ignore remove -1", "'-1' is not an entry number (1, 2, ... as 'ignore list' shows)"},
       {"ignore list 1", "unexpected argument '1'"},
+      // Control characters typed are echoed as their pictures.
+      {"ignore add HKCU\\a\x1b[2Jb",
+       "the key 'HKCU\\a\u241b[2Jb' cannot be put on the ignore "
+       "list (an empty name or a control character)"},
+      // Longer than the registry allows.
+      {"ignore add HKCU\\Soft\\" + std::string(30000, 'k'),
+       "the key name 'kkkkkkkkkkkkkkkkkkkkkkkk...' is 30000 characters long; the registry allows "
+       "at most 255"},
+      {"ignore add HKCU\\Run --value " + std::string(16384, 'v'),
+       "the value name 'vvvvvvvvvvvvvvvvvvvvvvvv...' is 16384 characters long; the registry "
+       "allows at most 16383"},
   };
   for (const auto& c : cases) {
     const auto argv = Split(c.line);

@@ -753,6 +753,15 @@ TEST_F(CliWin32Test, IgnoreCommandsKeepTheListThatScanAndRepairHonour) {
   std::ifstream in(fs::path(win32::Widen(list_file)), std::ios::binary);
   const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(kept, "HKEY_CURRENT_USER\\" + tree_.Path("sub") + "\r\nHKEY_NOWHERE\\x\r\n");
+
+  // That line may be the entry meant to keep a value: no backup, no deletion.
+  const CliRun refused = RunCli("repair --yes --backup --quiet " + Scope());
+  EXPECT_EQ(refused.code, 3u) << refused.out << refused.err;
+  EXPECT_NE(refused.out.find("忽略列表第 2 行无法读取，请先在设置中修正：HKEY_NOWHERE\\x\n"),
+            std::string::npos)
+      << refused.out;
+  EXPECT_EQ(RunValue(win32::Widen(odd).c_str()), odd);
+  EXPECT_TRUE(BackupFiles().empty());
 }
 
 }  // namespace

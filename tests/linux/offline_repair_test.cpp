@@ -277,6 +277,17 @@ TEST_F(OfflineRepairTest, AHiveNotClosedCleanlyIsNeverWritten) {
     EXPECT_EQ(AllFiles(), files) << c.command;
     EXPECT_FALSE(fs::exists(root_ / "RegBackups"));
   }
+
+  // A scan says once (SOFTWARE is read for two roots) that its logs are unseen.
+  const CliRun scan = Cli("scan --format json --quiet");
+  const std::string said = "the hive " + (config_ / "SOFTWARE").string() +
+                           " was not closed cleanly (its two sequence numbers differ): the "
+                           "changes held in its log files (.LOG1, .LOG2) are not seen";
+  EXPECT_EQ(scan.exit, 0) << scan.output;
+  EXPECT_EQ(scan.output.find("quillmar-cli: warning: " + said + ".\n"),
+            scan.output.rfind("quillmar-cli: warning: "));
+  EXPECT_NE(scan.output.find("\"warnings\": [\"" + said + "\"], \"rows\": ["), std::string::npos)
+      << scan.output;
 }
 
 }  // namespace

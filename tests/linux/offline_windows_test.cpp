@@ -47,7 +47,11 @@ class OfflineWindowsTest : public ::testing::Test {
                  {{"Select", {DwordValue("Current", 2)}},
                   {"ControlSet001\\Services\\svc", {StringValue("ImagePath", "C:\\old.exe")}},
                   {"ControlSet002\\Services\\svc", {StringValue("ImagePath", "C:\\new.exe")}},
-                  {"ControlSet002\\Hardware Profiles\\Current\\Software\\Fonts",
+                  // No Current: the running system links it to 0001.
+                  {"ControlSet002\\Control\\IDConfigDB", {DwordValue("CurrentConfig", 1)}},
+                  {"ControlSet002\\Hardware Profiles\\0000\\Software\\Fonts",
+                   {StringValue("LogPixels", "120")}},
+                  {"ControlSet002\\Hardware Profiles\\0001\\Software\\Fonts",
                    {StringValue("LogPixels", "96")}}}));
     ASSERT_TRUE(MakeHive(config / "DEFAULT", {{"Control Panel", {StringValue("Beep", "yes")}}}));
     const fs::path ann = root_ / "users/ann";  // other letters than ProfileList's
@@ -110,6 +114,19 @@ TEST_F(OfflineWindowsTest, RootsAreMappedAsTheRunningSystemShowsThem) {
     EXPECT_EQ(ValueText(offline.Reader(), c.root, c.path, c.name), c.text)
         << c.user << ": " << RootKeyName(c.root) << "\\" << c.path;
   }
+}
+
+// A deletion under HKEY_CURRENT_CONFIG changes SYSTEM where the link leads.
+TEST_F(OfflineWindowsTest, ADeletionUnderTheCurrentConfigGoesToTheSystemHive) {
+  LinuxFileSystem files({{'C', root_}}, "C:\\Windows\\System32");
+  OfflineWindows offline;
+  ASSERT_TRUE(offline.Load(files, "ann")) << offline.error();
+  ScopedEditKey key(offline.Editor());
+  ASSERT_EQ(offline.Editor().OpenKeyForWrite(0x80000005u, "Software\\Fonts", key.Put()), kRegOk);
+  ASSERT_EQ(offline.Editor().DeleteValue(key.Get(), "LogPixels"), kRegOk);
+  const auto& changes = offline.Changes().at((root_ / "Windows/System32/config/SYSTEM").string());
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].path, "ControlSet002\\Hardware Profiles\\0001\\Software\\Fonts");
 }
 
 TEST_F(OfflineWindowsTest, TheUserMustBeChosenAmongSeveral) {

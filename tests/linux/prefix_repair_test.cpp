@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -158,6 +159,29 @@ TEST_F(PrefixRepairTest, ARunningWineServerRefusesTheRepairAndNothingChanges) {
   const std::string after = ReadAll(dir_ / "user.reg");
   EXPECT_EQ(after.find("\"Mine\""), std::string::npos) << after;
   EXPECT_NE(after.find("\"Kept\"=dword:00000001\n"), std::string::npos) << after;
+}
+
+// SIGINT (Ctrl+C) once the deletions are near: the run stops after the value
+// in hand, still writes what it deleted, names the rest and exits 1.
+TEST_F(PrefixRepairTest, SigintDuringTheRepairStopsItAndTheReportIsTrue) {
+  std::string system = Join({kSystem.begin(), kSystem.begin() + 5}) + "[Software\\\\Left] 1\n";
+  for (int i = 0; i < 2000; ++i) system += "\"V" + std::to_string(i) + "\"=\"C:\\\\gone.exe\"\n";
+  std::ofstream(dir_ / "system.reg", std::ios::binary) << system;
+  std::ofstream(dir_ / "user.reg", std::ios::binary) << Join(kUser, {6});  // nothing found
+  // The backup's status line comes after the scan, before any deletion.
+  const CliRun run = RunCommand("cd '" + dir_.string() + "' && { " + QM_LINUX_CLI +
+                                " repair --yes --prefix . >report 2>err & pid=$!; while kill -0 "
+                                "$pid && ! grep -q 正在创建备份 err; do :; done; kill -INT $pid; "
+                                "wait $pid; }");
+  EXPECT_EQ(run.exit, 1) << run.output << ReadAll(dir_ / "err");
+  const std::string report = ReadAll(dir_ / "report");
+  const auto left = std::ranges::count(ReadAll(dir_ / "system.reg"), '\n') - 6;  // values left
+  EXPECT_NE(report.find("Stopped by Ctrl+C: " + std::to_string(2000 - left) +
+                        " of 2000 values repaired; these " + std::to_string(left) +
+                        " were not reached and are untouched:\n"),
+            std::string::npos)
+      << report.substr(report.size() - std::min<std::size_t>(report.size(), 500));
+  EXPECT_TRUE(report.ends_with("\n  HKEY_LOCAL_MACHINE\\Software\\Left\\V1999\n"));
 }
 
 }  // namespace

@@ -376,6 +376,13 @@ TEST(RepairRun, ABackupThatFailsStopsTheRunBeforeAnyDeletion) {
          f.files.read_error = 32;
        },
        "C:\\Tools\\Quillmar\\ignore.txt"},
+      // A typo (no closing quote) in the entry meant to keep the value.
+      {"a line of the ignore list that cannot be read",
+       [](RunFixture& f) {
+         f.files.files["C:\\Tools\\Quillmar\\ignore.txt"] =
+             "# kept\r\nHKCU\\Software\\App\\Run\\\\\"Tool\x01\r\n";
+       },
+       "忽略列表第 2 行无法读取，请先在设置中修正：HKCU\\Software\\App\\Run\\\\\"Tool\u2401\n"},
   };
   for (const Case& c : cases) {
     RunFixture f;
@@ -394,6 +401,24 @@ TEST(RepairRun, ABackupThatFailsStopsTheRunBeforeAnyDeletion) {
     EXPECT_TRUE(f.view.marks.empty()) << c.what;
     EXPECT_EQ(f.Fixed(), "7") << c.what;
   }
+}
+
+// Asked to stop while the value in hand is deleted (Ctrl+C), the run goes
+// no further; the backup, written first, holds every value.
+TEST(RepairRun, AStopAskedForBetweenTwoValuesLeavesTheRestUntouched) {
+  RunFixture f;
+  std::vector<RegErrorRow> rows;
+  for (const char* name : {"A", "B", "C"}) {
+    f.reg.SetString(kHkeyCurrentUser, kRun, name, "C:\\x.exe");
+    rows.push_back(f.Row(kHkeyCurrentUser, kRun, name));
+  }
+  f.services.stop_requested = [&f] { return !f.Has(kHkeyCurrentUser, kRun, "A"); };
+  const RepairReport r = RunRepair(rows, f.services);
+  EXPECT_TRUE(r.interrupted);
+  EXPECT_EQ(r.rows, (std::vector<RowOutcome>{RowOutcome::kRepaired, RowOutcome::kNotReached,
+                                             RowOutcome::kNotReached}));
+  EXPECT_TRUE(f.Has(kHkeyCurrentUser, kRun, "B") && f.Has(kHkeyCurrentUser, kRun, "C"));
+  EXPECT_NE(f.OnlyBackup().find("\"C\"=\"C:\\\\x.exe\""), std::string::npos);
 }
 
 // Ticked or not, a value on the ignore list stays, and no backup holds it.
