@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -21,6 +22,21 @@ inline constexpr std::uint32_t kErrAccessDenied = 5;
 inline constexpr std::uint32_t kErrNotReady = 21;
 inline constexpr std::uint32_t kErrInvalidName = 123;
 
+// One entry of a folder: its name, and the 8.3 short name the volume
+// stores for it when the file system tells (empty when it does not).
+struct ListedName {
+  std::string name;
+  std::string short_name;
+};
+
+enum class FolderListStatus { kListed, kMissing, kUnreadable };
+
+// A folder's entries, or why there are none to tell.
+struct [[nodiscard]] FolderList {
+  FolderListStatus status = FolderListStatus::kUnreadable;
+  std::vector<ListedName> names;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -32,6 +48,10 @@ class FileSystem {
   // (Sysnative) for a 32-bit program on 64-bit Windows; empty when the
   // system has no second folder.
   [[nodiscard]] virtual std::string AlternateSystemDirectory() = 0;
+  // The entries of a folder (a Windows path such as C:\Program Files),
+  // for resolving short names the volume itself did not resolve. A file
+  // system that cannot list says so, and what it holds cannot be checked.
+  [[nodiscard]] virtual FolderList ListFolder(std::string_view /*folder*/) { return {}; }
 };
 
 }  // namespace qm

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "platform/environment.h"
+#include "platform/path_resolution.h"
 #include "platform/text.h"
 #include "scan/reg_search.h"
 
@@ -25,14 +26,6 @@ bool EndsName(const std::string& text, std::size_t end) {
   const auto c = static_cast<unsigned char>(text[end]);
   const bool alnum = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
   return !alnum && c < 0x80;
-}
-
-bool IsMissing(std::uint32_t error) {
-  return error == kErrFileNotFound || error == kErrPathNotFound || error == kErrInvalidName;
-}
-
-bool Answer(const PathQuery& q) {
-  return q.exists || !IsMissing(q.error);
 }
 
 }  // namespace
@@ -263,17 +256,8 @@ std::vector<std::string> FurtherReadingsAsWritten(std::string_view input, std::s
 }
 
 bool PathExists(FileSystem& fs, std::string_view path) {
-  if (Answer(fs.QueryPath(path))) return true;
-  const std::string alternate = fs.AlternateSystemDirectory();
-  if (alternate.empty()) return false;
-  const std::string system = text::UpperCase(fs.SystemDirectory());
-  const std::string upper = text::UpperCase(path);
-  if (system.empty() || upper.size() <= system.size() + 1 ||
-      upper.compare(0, system.size(), system) != 0 || upper[system.size()] != '\\') {
-    return false;
-  }
-  // File names compare without case, so the upper-cased rest serves.
-  return Answer(fs.QueryPath(alternate + upper.substr(system.size())));
+  // What cannot be checked is never listed.
+  return ResolvePath(fs, path) != PathPresence::kMissing;
 }
 
 bool HasProgramExtension(std::string_view path) {

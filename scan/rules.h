@@ -42,11 +42,9 @@ namespace qm {
 [[nodiscard]] std::vector<std::string> FurtherReadingsAsWritten(std::string_view text,
                                                                 std::string_view drive);
 
-// True when a file or folder of that name exists, or when its existence
-// cannot be checked: only "file not found", "path not found" and "invalid
-// name" count as missing. A path in the system directory also exists when
-// the file is in the alternate system folder (SysWOW64 or Sysnative), where
-// the registering program may really have looked.
+// True when a file or folder of that name exists as Windows resolves the
+// path (ResolvePath: system folders, short names, trailing dots), or when
+// its existence cannot be checked.
 [[nodiscard]] bool PathExists(FileSystem& fs, std::string_view path);
 
 // True when the path ends with one of the thirteen program-file extensions.

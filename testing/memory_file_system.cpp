@@ -1,5 +1,7 @@
 #include "testing/memory_file_system.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace qm {
@@ -58,6 +60,35 @@ void MemoryFileSystem::AddFile(std::string_view path) {
 
 void MemoryFileSystem::FailQuery(std::string_view path, std::uint32_t error) {
   failures_[Normalise(path)] = error;
+}
+
+void MemoryFileSystem::SetShortName(std::string_view path, std::string_view short_name) {
+  short_names_[Normalise(path)] = std::string(short_name);
+}
+
+void MemoryFileSystem::DenyListing(std::string_view folder) {
+  unlistable_.insert(Normalise(folder));
+}
+
+FolderList MemoryFileSystem::ListFolder(std::string_view folder) {
+  std::string prefix = Normalise(folder);
+  if (unlistable_.count(prefix) != 0) return {FolderListStatus::kUnreadable, {}};
+  if (paths_.count(prefix) == 0) return {FolderListStatus::kMissing, {}};
+  if (prefix.back() != '\\') prefix += '\\';
+  FolderList list{FolderListStatus::kListed, {}};
+  for (const std::string& p : paths_) {
+    if (p.size() <= prefix.size() || p.compare(0, prefix.size(), prefix) != 0 ||
+        p.find('\\', prefix.size()) != std::string::npos) {
+      continue;
+    }
+    const auto short_name = short_names_.find(p);
+    list.names.push_back({p.substr(prefix.size()),
+                          short_name == short_names_.end() ? std::string() : short_name->second});
+  }
+  // In the order of the names, as a volume lists them.
+  std::sort(list.names.begin(), list.names.end(),
+            [](const ListedName& a, const ListedName& b) { return a.name < b.name; });
+  return list;
 }
 
 PathQuery MemoryFileSystem::QueryPath(std::string_view path) {

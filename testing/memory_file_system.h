@@ -25,10 +25,16 @@ class MemoryFileSystem final : public FileSystem {
   // Queries of this path fail with `error` (access denied, device not ready).
   void FailQuery(std::string_view path, std::uint32_t error);
   [[nodiscard]] int QueryCount() const { return queries_; }
+  // The 8.3 name the volume stores for a path added before.
+  void SetShortName(std::string_view path, std::string_view short_name);
+  // The folder cannot be listed, though names in it can still be asked for.
+  void DenyListing(std::string_view folder);
 
   [[nodiscard]] PathQuery QueryPath(std::string_view path) override;
   [[nodiscard]] std::string SystemDirectory() override { return system_dir_; }
   [[nodiscard]] std::string AlternateSystemDirectory() override { return alternate_; }
+  // The names come upper-cased, as they are kept.
+  [[nodiscard]] FolderList ListFolder(std::string_view folder) override;
 
  private:
   // Looked up by the normalised text in a buffer of the query, so that a
@@ -39,6 +45,8 @@ class MemoryFileSystem final : public FileSystem {
   };
   std::unordered_set<std::string, Hash, std::equal_to<>> paths_;
   std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> failures_;
+  std::unordered_map<std::string, std::string> short_names_;
+  std::unordered_set<std::string> unlistable_;
   std::string query_;  // the normalised text of the query being answered
   std::string system_dir_;
   std::string alternate_;

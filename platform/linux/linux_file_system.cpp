@@ -2,8 +2,10 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "platform/text.h"
@@ -13,10 +15,12 @@ namespace qm::posix {
 struct LinuxFileSystem::Entry {
   std::string name;
   unsigned char type = DT_UNKNOWN;  // as readdir gives it
+  std::string short_name;           // the 8.3 name ntfs-3g shows, once asked for
 };
 
 struct LinuxFileSystem::Listing {
   int error = 0;  // errno of opendir, 0 when listed
+  bool short_names_read = false;
   // Upper-cased name to the names on disk with that spelling: Linux allows
   // names that differ only in case, which Windows cannot tell apart.
   std::unordered_map<std::string, std::vector<Entry>> names;
@@ -26,7 +30,7 @@ namespace {
 
 // A Windows path split as Win32 normalises it: "." dropped, ".." climbing
 // (never above the drive), empty components skipped, and trailing dots and
-// blanks cut from the last component.
+// blanks cut from every component.
 std::vector<std::string> Components(std::string_view rest) {
   std::vector<std::string> parts;
   std::size_t pos = 0;
@@ -35,31 +39,23 @@ std::vector<std::string> Components(std::string_view rest) {
     if (end == std::string_view::npos) end = rest.size();
     const std::string_view part = rest.substr(pos, end - pos);
     pos = end + 1;
-    if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
       continue;
     }
-    parts.emplace_back(part);
-  }
-  if (!parts.empty()) {
-    std::string& last = parts.back();
-    const std::size_t keep = last.find_last_not_of(" .");
-    if (keep == std::string::npos) {
-      parts.pop_back();
-    } else {
-      last.resize(keep + 1);
-    }
+    const std::size_t keep = part.find_last_not_of(" .");
+    if (keep == std::string_view::npos) continue;  // empty, "." or only dots and blanks
+    parts.emplace_back(part.substr(0, keep + 1));
   }
   return parts;
 }
 
 // Whether Win32 would leave the path as it is: a drive, then components
-// none of which is empty, "." or "..", and no trailing dot or blank.
+// none of which is empty, "." or "..", or ends in a dot or blank.
 bool IsPlain(std::string_view p) {
   if (p.size() < 4 || p[2] != '\\') return false;
-  if (p.find("\\\\") != std::string_view::npos || p.find("\\.") != std::string_view::npos) {
-    return false;
+  for (const std::string_view odd : {"\\\\", "\\.", ".\\", " \\"}) {
+    if (p.find(odd) != std::string_view::npos) return false;
   }
   const char end = p.back();
   return end != '.' && end != ' ' && end != '\\';
@@ -93,7 +89,7 @@ void LinuxFileSystem::ForgetListings() {
   folders_.clear();
 }
 
-const LinuxFileSystem::Listing& LinuxFileSystem::ListingOf(const std::string& folder) {
+LinuxFileSystem::Listing& LinuxFileSystem::ListingOf(const std::string& folder) {
   auto& slot = listings_[folder];
   if (slot) return *slot;
   slot = std::make_unique<Listing>();
@@ -105,7 +101,7 @@ const LinuxFileSystem::Listing& LinuxFileSystem::ListingOf(const std::string& fo
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    slot->names[text::UpperCase(name)].push_back({std::string(name), entry->d_type});
+    slot->names[text::UpperCase(name)].push_back({std::string(name), entry->d_type, {}});
   }
   ::closedir(dir);
   return *slot;
@@ -215,6 +211,31 @@ PathQuery LinuxFileSystem::QueryPath(std::string_view path) {
     return {false, errno == EACCES ? kErrAccessDenied : kErrFileNotFound};
   }
   return {true, 0};
+}
+
+FolderList LinuxFileSystem::ListFolder(std::string_view folder) {
+  const Resolved r = Resolve(folder);
+  if (r.error == kErrAccessDenied) return {FolderListStatus::kUnreadable, {}};
+  if (r.error != 0) return {FolderListStatus::kMissing, {}};
+  Listing& listing = ListingOf(r.path);
+  if (listing.error == ENOENT || listing.error == ENOTDIR) return {FolderListStatus::kMissing, {}};
+  if (listing.error != 0) return {FolderListStatus::kUnreadable, {}};
+  FolderList list{FolderListStatus::kListed, {}};
+  for (auto& [upper, entries] : listing.names) {
+    for (Entry& e : entries) {
+      // ntfs-3g shows the short name NTFS stores as an attribute; most
+      // names have none, and other file systems know of none.
+      if (!listing.short_names_read) {
+        char buf[64];
+        const std::string path = r.path + "/" + e.name;
+        const ssize_t n = ::lgetxattr(path.c_str(), "system.ntfs_dos_name", buf, sizeof buf);
+        if (n > 0) e.short_name.assign(buf, ::strnlen(buf, static_cast<std::size_t>(n)));
+      }
+      list.names.push_back({e.name, e.short_name});
+    }
+  }
+  listing.short_names_read = true;
+  return list;
 }
 
 std::string LinuxFileSystem::LinuxPath(std::string_view path) {

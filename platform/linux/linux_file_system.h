@@ -30,6 +30,8 @@ class LinuxFileSystem final : public FileSystem {
   [[nodiscard]] PathQuery QueryPath(std::string_view path) override;
   [[nodiscard]] std::string SystemDirectory() override { return system_directory_; }
   [[nodiscard]] std::string AlternateSystemDirectory() override { return alternate_; }
+  // With the short name ntfs-3g shows for an entry, where it shows one.
+  [[nodiscard]] FolderList ListFolder(std::string_view folder) override;
 
   // The Linux path a Windows path names, in the letters found on disk, or
   // empty when it does not resolve.
@@ -47,7 +49,7 @@ class LinuxFileSystem final : public FileSystem {
     bool check_target = false;  // a link, which may lead nowhere
   };
   Resolved Resolve(std::string_view windows_path);
-  const Listing& ListingOf(const std::string& folder);
+  Listing& ListingOf(const std::string& folder);
   // The entry of `folder` named `part` in any letter case; null with
   // `error` set when there is none or the folder cannot be listed.
   const Entry* Find(const std::string& folder, const std::string& part, const std::string& upper,

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace qm::win32 {
@@ -31,6 +32,37 @@ PathQuery Win32FileSystem::QueryPath(std::string_view path) {
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) return {true, 0};
   return {false, GetLastError()};
+}
+
+FolderList Win32FileSystem::ListFolder(std::string_view folder) {
+  std::wstring pattern = Widen(folder);
+  if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW data{};
+  // FindExInfoStandard: the basic level leaves the short name out.
+  UniqueFind find(FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data,
+                                   FindExSearchNameMatch, nullptr, 0));
+  if (!find) {
+    switch (GetLastError()) {
+      case ERROR_FILE_NOT_FOUND:  // a root with nothing in it, not even "."
+        return {FolderListStatus::kListed, {}};
+      case ERROR_PATH_NOT_FOUND:
+      case ERROR_DIRECTORY:
+      case ERROR_INVALID_NAME:
+        return {FolderListStatus::kMissing, {}};
+      default:
+        return {FolderListStatus::kUnreadable, {}};
+    }
+  }
+  FolderList list{FolderListStatus::kListed, {}};
+  do {
+    const std::wstring_view name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    list.names.push_back({Narrow(name), Narrow(data.cAlternateFileName)});
+  } while (FindNextFileW(find.Get(), &data));
+  // A listing cut short may have left out the very entry asked for.
+  if (GetLastError() != ERROR_NO_MORE_FILES) list.status = FolderListStatus::kUnreadable;
+  return list;
 }
 
 std::string Win32FileSystem::SystemDirectory() {

@@ -53,6 +53,13 @@ struct FileHandleTraits {
 };
 using UniqueFile = UniqueHandle<HANDLE, FileHandleTraits>;
 
+// A folder listing begun with FindFirstFileExW.
+struct FindHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindClose(h); }
+};
+using UniqueFind = UniqueHandle<HANDLE, FindHandleTraits>;
+
 struct KernelHandleTraits {
   static HANDLE Invalid() { return nullptr; }
   static void Close(HANDLE h) { CloseHandle(h); }

@@ -8,12 +8,6 @@
 namespace qm::win32 {
 namespace {
 
-struct FindHandleTraits {
-  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { FindClose(h); }
-};
-using UniqueFind = UniqueHandle<HANDLE, FindHandleTraits>;
-
 FolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
   const DWORD a = data.dwFileAttributes;
   return {Narrow(data.cFileName), (a & FILE_ATTRIBUTE_DIRECTORY) != 0,

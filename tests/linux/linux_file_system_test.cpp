@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "platform/path_resolution.h"
 #include "tests/linux/temp_folder.h"
 
 namespace qm::posix {
@@ -59,6 +61,7 @@ TEST_F(LinuxFileSystemTest, AnswersAsWindowsDoesWithoutCase) {
       // Win32 drops "." and climbs "..", and cuts trailing dots and blanks.
       {"C:\\Program Files\\Gone\\..\\.\\Inkwell\\inkwell.exe", true, 0},
       {"C:\\Program Files\\Inkwell\\inkwell.exe. ", true, 0},
+      {"C:\\Program Files.\\Inkwell \\inkwell.exe", true, 0},
       {"C:\\Program Files\\\\Inkwell\\inkwell.exe", true, 0},
       {"C:\\Program Files\\Inkwell\\gone.exe", false, kErrFileNotFound},
       {"C:\\Program Files\\Gone\\gone.exe", false, kErrPathNotFound},
@@ -81,6 +84,23 @@ TEST_F(LinuxFileSystemTest, AnswersAsWindowsDoesWithoutCase) {
     EXPECT_FALSE(q.exists);
     EXPECT_EQ(q.error, kErrAccessDenied);
   }
+}
+
+// Short names resolve over the folder's listing. Where the short names NTFS
+// stores come from (ntfs-3g's attribute) needs an NTFS volume; here no entry
+// has one.
+TEST_F(LinuxFileSystemTest, ShortNamesResolveOverTheFoldersListing) {
+  LinuxFileSystem files(WinePrefixDrives(root_), "C:\\windows\\system32");
+  EXPECT_EQ(ResolvePath(files, "C:\\PROGRA~1\\INKWELL\\inkwell.exe"), PathPresence::kExists);
+  EXPECT_EQ(ResolvePath(files, "C:\\PROGRA~1\\Inkwell\\gone.exe"), PathPresence::kMissing);
+  const FolderList root = files.ListFolder("c:\\");
+  ASSERT_EQ(root.status, FolderListStatus::kListed);
+  const auto program_files =
+      std::find_if(root.names.begin(), root.names.end(),
+                   [](const ListedName& n) { return n.name == "Program Files"; });
+  ASSERT_NE(program_files, root.names.end());
+  EXPECT_EQ(program_files->short_name, "");
+  EXPECT_EQ(files.ListFolder("C:\\Gone").status, FolderListStatus::kMissing);
 }
 
 TEST_F(LinuxFileSystemTest, TheThirtyTwoBitSystemFolderIsTheAlternateOneWhereItExists) {

@@ -114,6 +114,9 @@ class OfflineRepairTest : public ::testing::Test {
     fs::create_directories(ann / "AppData/Local/Microsoft/Windows");
     fs::create_directories(root_ / "Tools");
     std::ofstream(root_ / "Tools/here.exe").put('x');
+    const fs::path office = root_ / "Program Files/Common Files/Microsoft Shared/OFFICE14";
+    fs::create_directories(office);
+    std::ofstream(office / "ACEODBC.DLL").put('x');
     Bytes odd = Utf16("C:\\gone\\odd.exe", false);
     odd.push_back(0x41);  // an odd length, no terminator
     Bytes multi = Utf16("C:\\gone\\m1.dll", true);
@@ -126,6 +129,9 @@ class OfflineRepairTest : public ::testing::Test {
           {StringValue("Gone", "\"C:\\Program Files\\Gone\\gone.exe\" /x"), Raw("Odd", 1, odd),
            StringValue("Exp", "C:\\gone\\e.exe", 2), Raw("Multi", 7, multi),
            StringValue("Here", "c:\\TOOLS\\Here.exe"), DwordValue("Count", 3)}},
+         {"ODBC\\ODBCINST.INI\\Microsoft Access Driver",
+          {StringValue("Driver", "C:\\PROGRA~1\\COMMON~1\\MICROS~1\\OFFICE14\\ACEODBC.DLL"),
+           StringValue("Setup", "C:\\PROGRA~1\\COMMON~1\\MICROS~1\\OFFICE14\\ACECORE.DLL")}},
          {"Classes\\.gone", {StringValue("", "C:\\gone\\classes.exe")}},
          {"Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sid_,
           {StringValue("ProfileImagePath", "%SystemDrive%\\Users\\Ann", 2)}}}));
@@ -229,6 +235,22 @@ TEST_F(OfflineRepairTest, RepairAndRestoreRoundTripThroughTheHives) {
   const CliRun restore = Cli("backups restore 1");
   ASSERT_EQ(restore.exit, 0) << restore.output;
   for (const auto& [file, prefix] : hives_) EXPECT_EQ(Dump(file), before[file]) << file;
+}
+
+// Real hives name files by Windows' short names, which a Linux folder does
+// not know: they are read as the volume resolves them.
+TEST_F(OfflineRepairTest, ShortNamesOfExistingFilesAreNotListed) {
+  const CliRun scan = Cli("scan --quiet --format csv");
+  ASSERT_EQ(scan.exit, 0) << scan.output;
+  struct Case {
+    const char* file;
+    bool listed;
+  };
+  const Case cases[] = {{"\\ACEODBC.DLL", false}, {"\\ACECORE.DLL", true}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(scan.output.find(c.file) != std::string::npos, c.listed) << c.file << "\n"
+                                                                       << scan.output;
+  }
 }
 
 TEST_F(OfflineRepairTest, AHiveNotClosedCleanlyIsNeverWritten) {

@@ -34,6 +34,15 @@ TEST(Win32FileSystem, AnswersWithTheErrorsTheRulesDistinguish) {
 
   DeleteFileW(L"C:\\qm-fs-test\\present.exe");
   RemoveDirectoryW(L"C:\\qm-fs-test");
+
+  // Wine's short names are hashed (PROG~FBU); Windows' own, which the
+  // registry holds, are found through the folder's long names.
+  CreateDirectoryW(L"C:\\Program Files\\qm-short-test", nullptr);
+  Touch(L"C:\\Program Files\\qm-short-test\\tool.exe");
+  EXPECT_TRUE(PathExists(fs, "C:\\PROGRA~1\\qm-short-test\\tool.exe"));
+  EXPECT_FALSE(PathExists(fs, "C:\\PROGRA~1\\qm-short-test\\gone.exe"));
+  DeleteFileW(L"C:\\Program Files\\qm-short-test\\tool.exe");
+  RemoveDirectoryW(L"C:\\Program Files\\qm-short-test");
 }
 
 TEST(Win32FileSystem, SystemFoldersAndThe32BitView) {
@@ -50,6 +59,8 @@ TEST(Win32FileSystem, SystemFoldersAndThe32BitView) {
   Touch(only32);
   EXPECT_TRUE(PathExists(fs, sys + "\\QM-ONLY32.DLL"));
   EXPECT_FALSE(PathExists(fs, sys + "\\QM-NOWHERE.DLL"));
+  // A 64-bit reader has no Sysnative: it is the system folder itself.
+  EXPECT_TRUE(PathExists(fs, sys.substr(0, sys.rfind('\\')) + "\\SYSNATIVE\\kernel32.dll"));
   DeleteFileW(only32.c_str());
 }
 
