@@ -279,9 +279,11 @@ TEST(ReadRegFile, ReadsBackWhatTheWriterWrote) {
   for (int i = 0; i < 3000; ++i) {
     const std::vector<BackupEntry> entries = random.Next(i % 2 == 0);
     AnsiCodePage& cp = i % 4 < 2 ? static_cast<AnsiCodePage&>(western) : ascii;
-    const RegFileBytes file = BuildRegFile(entries, cp);
+    RegFileBytes file = BuildRegFile(entries, cp);
+    SealBackup(file, entries.size());
     ++files[file.format == RegFileFormat::kRegedit4 ? 0 : 1];
     const RegFileReadResult r = ReadRegFile(file.bytes, cp);
+    EXPECT_EQ(r.seal.verdict, SealVerdict::kIntact) << i << ": " << r.seal.why;
     ASSERT_TRUE(r.content.has_value())
         << "file " << i << ", line " << r.line << ": " << r.error << "\n"
         << testing::AsText(file.bytes);
