@@ -58,8 +58,8 @@ std::optional<std::uint8_t> HexByte(char16_t high, char16_t low) {
 }  // namespace
 
 void SealBackup(RegFileBytes& file, std::size_t values) {
-  const std::string line = "\r\n" + std::string(kPrefix) + std::to_string(values) +
-                           std::string(kMiddle);
+  const std::string line =
+      "\r\n" + std::string(kPrefix) + std::to_string(values) + std::string(kMiddle);
   const bool wide = file.format == RegFileFormat::kVersion5;
   const auto append = [&](std::string_view ascii) {
     for (char c : ascii) {

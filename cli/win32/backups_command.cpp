@@ -51,8 +51,9 @@ std::optional<RegFileContent> ReadBackup(win32::Win32BackupFolder& folder, const
   }
   std::vector<std::uint8_t> bytes;
   if (const std::uint32_t error = folder.ReadWhole(path, bytes); error != 0) {
-    Write(stderr, "无法读取备份文件：" + path + "\nquillmar-cli: the file could not be read (error " +
-                      std::to_string(error) + ").\nNothing was written to the registry.\n");
+    Write(stderr, "无法读取备份文件：" + path +
+                      "\nquillmar-cli: the file could not be read (error " + std::to_string(error) +
+                      ").\nNothing was written to the registry.\n");
     exit = 3;
     return std::nullopt;
   }
@@ -120,8 +121,9 @@ int Verify(win32::Win32BackupFolder& folder, const std::string& path) {
   win32::Win32RegistryEditor registry;
   const std::vector<ValueOutcome> outcomes = CompareWithRegistry(file->entries, registry);
   Write(stdout, VerifyText(path, seal, file->entries, outcomes));
-  const auto same = std::count_if(outcomes.begin(), outcomes.end(),
-                                  [](const ValueOutcome& o) { return o.check == ValueCheck::kSame; });
+  const auto same = std::count_if(outcomes.begin(), outcomes.end(), [](const ValueOutcome& o) {
+    return o.check == ValueCheck::kSame;
+  });
   return static_cast<std::size_t>(same) == outcomes.size() ? 0 : 1;
 }
 

@@ -246,8 +246,9 @@ TEST_F(OfflineRepairTest, RepairAndRestoreRoundTripThroughTheHives) {
   const std::map<std::string, Bytes> repaired = AllFiles();
   const CliRun refused = Cli("backups restore 5");
   EXPECT_EQ(refused.exit, 3) << refused.output;
-  EXPECT_NE(refused.output.find("备份文件已损坏：" + (dir / "Backup (2026-12-12 8;00;00).reg").string()),
-            std::string::npos)
+  EXPECT_NE(
+      refused.output.find("备份文件已损坏：" + (dir / "Backup (2026-12-12 8;00;00).reg").string()),
+      std::string::npos)
       << refused.output;
   EXPECT_TRUE(AllFiles() == repaired) << "nothing written";
 
