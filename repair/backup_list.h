@@ -31,9 +31,9 @@ struct FolderEntry {
 [[nodiscard]] bool IsBackupFile(const FolderEntry& entry);
 
 struct BackupRow {
-  std::string id;     // column "ID": the 1-based position, in decimal digits
-  std::string name;   // column "文件": the file's name without any folder
-  std::string state;  // column "状态": what the file's check line says of it
+  std::string id;          // column "ID": the 1-based position, in decimal digits
+  std::string name;        // column "文件": the file's name without any folder
+  std::string state = {};  // column "状态": what the file's check line says of it
 };
 
 // The rows for a listing, one per backup file, numbered "1", "2", ... by
