@@ -34,8 +34,10 @@ bool FormRestoreAndBackup::LoadContents() {
   manager_ = std::make_unique<BackupManager>(win32::ProgramFolder().value_or("."), folder_,
                                              static_cast<BackupOpener&>(*this),
                                              static_cast<BackupListView&>(*this));
-  ListViewBackups_ =
-      shell::AddReportList(*this, "ListViewBackups", kListPlace, {{"ID", 600}, {"文件", 7200}}, 0);
+  // The state column tells a damaged file (已损坏) from a sound one at a
+  // glance; the name keeps most of the width.
+  ListViewBackups_ = shell::AddReportList(*this, "ListViewBackups", kListPlace,
+                                          {{"ID", 600}, {"文件", 6000}, {"状态", 1200}}, 0);
 
   const auto command = [this](const char* name, TwipsRect place,
                               void (FormRestoreAndBackup::*handler)()) {
@@ -74,7 +76,9 @@ void FormRestoreAndBackup::ShowRows(const std::vector<BackupRow>& rows) {
     item.iItem = static_cast<int>(i);
     item.pszText = id.data();
     const int at = ListView_InsertItem(ListViewBackups_, &item);
-    if (at >= 0) SetText(ListViewBackups_, at, 1, rows[i].name);
+    if (at < 0) continue;
+    SetText(ListViewBackups_, at, 1, rows[i].name);
+    SetText(ListViewBackups_, at, 2, rows[i].state);
   }
   if (!rows.empty()) {
     const UINT mark = LVIS_SELECTED | LVIS_FOCUSED;

@@ -1,6 +1,7 @@
 // FormRestoreAndBackup: the backup manager window. Lists the backup files
-// beside the program, hands the selected one to the registry editor, and
-// deletes it after asking. The operations live in BackupManager; this class
+// beside the program with the state their check lines give, hands the
+// selected one to the registry editor unless it is damaged, and deletes it
+// after asking. The operations live in BackupManager; this class
 // binds them to the list view and the three buttons.
 #pragma once
 

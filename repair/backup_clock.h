@@ -2,7 +2,10 @@
 // names carry them.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace qm {
 
@@ -37,5 +40,21 @@ struct CivilTime {
 // an earlier backup of the same second from being overwritten:
 // "Backup (2010-7-7 7;33;11) (2).reg".
 [[nodiscard]] std::string BackupFileName(const std::string& stamp, int candidate);
+
+// What a name BackupFileName gave says about when the backup was written.
+struct BackupNameTime {
+  std::array<int, 3> date{};  // as the name has them, year first or year last
+  bool year_first = false;
+  int hour = 0, minute = 0, second = 0;  // on the 24-hour clock
+  int candidate = 1;
+};
+
+// Reads a name back: "Backup (", a stamp of three numbers (a date whose
+// year has four digits, first or last) and, unless it is midnight, three
+// more (the time, with "AM"/"PM" or 上午/下午 and their Japanese and Korean
+// kin for a 12-hour clock), ")", an optional " (N)", ".reg" in any letter
+// case. Any other word, count of numbers or number out of range gives
+// nothing: such a name is not read as a time.
+[[nodiscard]] std::optional<BackupNameTime> ReadBackupFileName(std::string_view name);
 
 }  // namespace qm

@@ -1,7 +1,11 @@
 #include "repair/backup_list.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
+#include <tuple>
 
+#include "repair/backup_clock.h"
 #include "repair/backup_writer.h"
 
 namespace qm {
@@ -27,13 +31,35 @@ bool IsBackupFile(const FolderEntry& entry) {
 }
 
 std::vector<BackupRow> BuildBackupRows(std::span<const FolderEntry> listing) {
-  std::vector<BackupRow> rows;
+  struct Listed {
+    std::optional<BackupNameTime> time;
+    const std::string* name;
+  };
+  std::vector<Listed> files;
+  bool day_first = false;
   for (const FolderEntry& entry : listing) {
     // A blank name never ends in ".reg", so the rule above also keeps
     // blank names out of the list.
     if (!IsBackupFile(entry)) continue;
-    rows.push_back({std::to_string(rows.size() + 1), entry.name});
+    files.push_back({ReadBackupFileName(entry.name), &entry.name});
+    const auto& t = files.back().time;
+    if (t && !t->year_first && t->date[0] > 12) day_first = true;
   }
+  const auto key = [day_first](const Listed& f) {
+    std::array<int, 7> when{};
+    if (const auto& t = f.time) {
+      const auto [d0, d1, d2] = t->date;
+      const std::array<int, 3> ymd = t->year_first ? std::array{d0, d1, d2}
+                                     : day_first   ? std::array{d2, d1, d0}
+                                                   : std::array{d2, d0, d1};
+      when = {ymd[0], ymd[1], ymd[2], t->hour, t->minute, t->second, t->candidate};
+    }
+    return std::tuple(f.time.has_value(), when, std::string_view(*f.name));
+  };
+  std::sort(files.begin(), files.end(),
+            [&](const Listed& a, const Listed& b) { return key(a) < key(b); });
+  std::vector<BackupRow> rows;
+  for (const Listed& f : files) rows.push_back({std::to_string(rows.size() + 1), *f.name, {}});
   return rows;
 }
 

@@ -31,12 +31,20 @@ struct FolderEntry {
 [[nodiscard]] bool IsBackupFile(const FolderEntry& entry);
 
 struct BackupRow {
-  std::string id;    // column "ID": the 1-based position, in decimal digits
-  std::string name;  // column "文件": the file's name without any folder
+  std::string id;          // column "ID": the 1-based position, in decimal digits
+  std::string name;        // column "文件": the file's name without any folder
+  std::string state = {};  // column "状态": what the file's check line says of it
 };
 
-// The rows for a listing, in the listing's order (the list does not sort):
-// one per backup file, numbered "1", "2", ...
+// The rows for a listing, one per backup file, numbered "1", "2", ... by
+// the time their names give, the oldest first, whatever order the system
+// lists the folder in: the window, quillmar-cli on Windows and on Linux
+// number one folder alike, and a new backup takes the next number.
+// Names that do not read as a time (ReadBackupFileName) come first, by
+// their bytes; then the others by date and time, then by the name's
+// counter " (N)", then by their bytes. A date whose year comes last is
+// read day first when some such name in the listing has a first number
+// above 12, else month first. States are left empty.
 [[nodiscard]] std::vector<BackupRow> BuildBackupRows(std::span<const FolderEntry> listing);
 
 // The full path of a listed file: the backup folder beside the program,

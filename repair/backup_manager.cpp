@@ -33,8 +33,32 @@ std::string DeleteQuestionText(std::string_view path) {
   return "确定要删除：" + std::string(path) + "吗？";
 }
 
+std::string DamagedBackupText(std::string_view path) {
+  return "备份文件已损坏，不能恢复：" + std::string(path) +
+         "\n文件的内容与它末尾的校验行不符，注册表未作任何更改。";
+}
+
+SealVerdict BackupManager::Seal(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  if (folder_.ReadWhole(path, bytes) != 0) return SealVerdict::kUnsealed;
+  return CheckBackupSeal(bytes).verdict;
+}
+
 void BackupManager::Refresh() {
   rows_ = BuildBackupRows(folder_.List(BackupFolderPath(program_folder_)));
+  for (BackupRow& row : rows_) {
+    switch (Seal(BackupFilePath(program_folder_, row.name))) {
+      case SealVerdict::kIntact:
+        row.state = kBackupIntactText;
+        break;
+      case SealVerdict::kDamaged:
+        row.state = kBackupDamagedText;
+        break;
+      default:
+        row.state = kBackupUnverifiedText;
+        break;
+    }
+  }
   view_.ShowRows(rows_);
 }
 
@@ -55,6 +79,12 @@ void BackupManager::Restore() {
   }
   if (folder_.FileMissing(*path)) {
     view_.Message(VanishedText(*path), kMessageExclamation);
+    Refresh();
+    return;
+  }
+  // The registry editor would import whatever of a damaged file it reads.
+  if (Seal(*path) == SealVerdict::kDamaged) {
+    view_.Message(DamagedBackupText(*path), kMessageExclamation);
     Refresh();
     return;
   }

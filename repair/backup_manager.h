@@ -18,11 +18,21 @@
 
 #include "platform/message_styles.h"
 #include "repair/backup_list.h"
+#include "repair/backup_seal.h"
 
 namespace qm {
 
 inline constexpr std::string_view kNoBackupToRestoreText = "没有备份文件可用于恢复。";
 inline constexpr std::string_view kNoFileToDeleteText = "没有文件可删除。";
+
+// Column "状态": the file's check line matches, does not, or is missing
+// (or the file could not be read to look).
+inline constexpr std::string_view kBackupIntactText = "完好";
+inline constexpr std::string_view kBackupDamagedText = "已损坏";
+inline constexpr std::string_view kBackupUnverifiedText = "无法校验";
+
+// Restore's refusal of a damaged file.
+[[nodiscard]] std::string DamagedBackupText(std::string_view path);
 
 // "确定要删除：" path "吗？"
 [[nodiscard]] std::string DeleteQuestionText(std::string_view path);
@@ -38,6 +48,9 @@ class BackupFolder {
   [[nodiscard]] virtual bool FileMissing(std::string_view path) = 0;
   // 0, or the platform's error code.
   [[nodiscard]] virtual std::uint32_t Remove(std::string_view path) = 0;
+  // The whole file into `bytes`: 0, or the platform's error code.
+  [[nodiscard]] virtual std::uint32_t ReadWhole(std::string_view path,
+                                                std::vector<std::uint8_t>& bytes) = 0;
 };
 
 // The ways a backup file reaches the registry editor.
@@ -71,12 +84,14 @@ class BackupManager {
                 BackupListView& view)
       : program_folder_(std::move(program_folder)), folder_(folder), opener_(opener), view_(view) {}
 
-  // Empties the list and fills it from the folder.
+  // Empties the list and fills it from the folder, each file's state read
+  // from its check line.
   void Refresh();
   // Hands the selected file to the registry editor: through the system's
   // association, and when that fails, to the editor itself. A file that is
-  // gone, or that neither way could open, is reported and the list is
-  // refilled; a file handed over leaves the list as it is.
+  // gone, damaged (its check line does not match, looked at now), or that
+  // neither way could open, is reported and the list is refilled; a file
+  // handed over leaves the list as it is.
   void Restore();
   // Asks, deletes the selected file on Yes, reports a file that is gone or
   // could not be deleted, and refills the list whatever happened.
@@ -86,6 +101,7 @@ class BackupManager {
 
  private:
   [[nodiscard]] std::optional<std::string> ActedPath();
+  [[nodiscard]] SealVerdict Seal(const std::string& path);
 
   std::string program_folder_;
   BackupFolder& folder_;

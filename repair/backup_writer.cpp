@@ -1,5 +1,7 @@
 #include "repair/backup_writer.h"
 
+#include "repair/backup_seal.h"
+
 namespace qm {
 
 std::string BackupFolderPath(std::string_view program_folder) {
@@ -48,7 +50,8 @@ BackupResult WriteBackupFile(std::span<const BackupEntry> entries, const BackupP
   const std::string folder = BackupFolderPath(place.program_folder);
   if (BackupResult r = EnsureFolder(place.disk, folder); !r.ok()) return r;
 
-  const RegFileBytes file = BuildRegFile(entries, place.code_page);
+  RegFileBytes file = BuildRegFile(entries, place.code_page);
+  SealBackup(file, entries.size());
   const std::string stamp = BackupStampText(place.clock.Now());
   std::string path;
   for (int candidate = 1; candidate <= kMaxBackupCandidates; ++candidate) {

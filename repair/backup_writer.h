@@ -45,7 +45,8 @@ inline constexpr int kMaxBackupCandidates = 1000;
 
 [[nodiscard]] std::string BackupFolderPath(std::string_view program_folder);
 
-// Writes one new file holding `entries` in their order. The folder is
+// Writes one new file holding `entries` in their order, sealed with its
+// check line (backup_seal.h). The folder is
 // created (one level) when missing. A name already taken is never reused:
 // the next candidate gets a counter. Success means the file is complete
 // and closed.

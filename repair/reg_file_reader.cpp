@@ -224,12 +224,10 @@ class Parser {
 };
 
 RegFileReadResult Failed(std::size_t line, std::string error) {
-  return {std::nullopt, line, std::move(error)};
+  return {std::nullopt, line, std::move(error), {}};
 }
 
-}  // namespace
-
-RegFileReadResult ReadRegFile(std::span<const std::uint8_t> bytes, AnsiCodePage& code_page) {
+RegFileReadResult ReadText(std::span<const std::uint8_t> bytes, AnsiCodePage& code_page) {
   std::u16string text;
   RegFileFormat format = RegFileFormat::kRegedit4;
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
@@ -252,7 +250,21 @@ RegFileReadResult ReadRegFile(std::span<const std::uint8_t> bytes, AnsiCodePage&
   }
   Parser parser(format, code_page);
   if (auto fault = parser.Parse(text)) return Failed(fault->line, std::move(fault->error));
-  return {parser.Take(), 0, {}};
+  return {parser.Take(), 0, {}, {}};
+}
+
+}  // namespace
+
+RegFileReadResult ReadRegFile(std::span<const std::uint8_t> bytes, AnsiCodePage& code_page) {
+  SealCheck seal = CheckBackupSeal(bytes);
+  if (seal.verdict == SealVerdict::kDamaged) {
+    RegFileReadResult damaged = Failed(0, seal.why);
+    damaged.seal = std::move(seal);
+    return damaged;
+  }
+  RegFileReadResult read = ReadText(bytes, code_page);
+  read.seal = std::move(seal);
+  return read;
 }
 
 }  // namespace qm

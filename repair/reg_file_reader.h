@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "repair/backup_seal.h"
 #include "repair/code_page.h"
 #include "repair/reg_file.h"
 
@@ -28,9 +29,14 @@ struct RegFileReadResult {
   std::optional<RegFileContent> content;  // empty when the file does not read
   std::size_t line = 0;                   // the first line that does not, from 1
   std::string error;                      // what is wrong with it, in English
+  // The file's check line (backup_seal.h). A damaged file gives no
+  // content: `error` says what does not match.
+  SealCheck seal;
 };
 
 // REGEDIT4 text is read in `code_page`, as the system's importer reads it.
+// A file whose check line does not match is refused before it is parsed;
+// one without a check line is read, its `seal` saying it is unsealed.
 // Every line must end in its line break: a file cut short mid-line is
 // refused rather than read as shorter data.
 [[nodiscard]] RegFileReadResult ReadRegFile(std::span<const std::uint8_t> bytes,

@@ -1,11 +1,13 @@
 // quillmar-cli backups --offline: the backups a repair left on the
-// installation's drive, listed or put back into its hives.
+// installation's drive, listed, compared with its hives or put back into
+// them.
 #include <dirent.h>
 
 #include <fstream>
 #include <iterator>
 #include <set>
 
+#include "cli/backup_report.h"
 #include "cli/linux/commands.h"
 #include "cli/linux/console.h"
 #include "cli/linux/source.h"
@@ -42,26 +44,45 @@ std::pair<RegKey, std::string> Split(const std::string& key) {
   return {RootKeyFromName(root), cut == std::string::npos ? "" : key.substr(cut + 1)};
 }
 
-std::string ValueText(const BackupEntry& e) {
-  const std::string name = text::DisplayUtf8(e.value.name);
-  return text::DisplayUtf8(e.key) + "  " + (name.empty() ? std::string("@") : "\"" + name + "\"");
-}
-
-int Restore(posix::OfflineWindows& offline, const std::string& path) {
+// The backup's values, or nothing after saying on standard error why the
+// file cannot be read whole or is damaged; `seal` says what its check
+// line says.
+std::optional<RegFileContent> ReadBackup(const std::string& path, SealCheck& seal) {
   std::ifstream in(path, std::ios::binary);
   const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                         std::istreambuf_iterator<char>());
-  Windows1252CodePage code_page;
-  const RegFileReadResult read = in ? ReadRegFile(bytes, code_page) : RegFileReadResult{};
-  if (!read.content) {
-    Write(stderr,
-          "quillmar-cli: " + path + " cannot be read whole" +
-              (read.line > 0 ? " (line " + std::to_string(read.line) + ": " + read.error + ")"
-                             : std::string()) +
-              "; nothing was written.\n");
-    return 3;
+  if (!in) {
+    Write(stderr, "无法读取备份文件：" + path +
+                      "\nquillmar-cli: the file could not be read.\nNothing was written.\n");
+    return std::nullopt;
   }
-  const std::vector<BackupEntry>& entries = read.content->entries;
+  Windows1252CodePage code_page;
+  RegFileReadResult read = ReadRegFile(bytes, code_page);
+  seal = read.seal;
+  if (!read.content) Write(stderr, BackupRefusedText(path, read));
+  return std::move(read.content);
+}
+
+int Verify(posix::OfflineWindows& offline, const std::string& path) {
+  SealCheck seal;
+  const std::optional<RegFileContent> file = ReadBackup(path, seal);
+  if (!file) return 3;
+  const std::vector<ValueOutcome> outcomes = CompareWithRegistry(file->entries, offline.Editor());
+  Write(stdout, VerifyText(path, seal, file->entries, outcomes));
+  for (const ValueOutcome& o : outcomes) {
+    if (o.check != ValueCheck::kSame) return 1;
+  }
+  return 0;
+}
+
+int Restore(posix::OfflineWindows& offline, const std::string& path) {
+  SealCheck seal;
+  const std::optional<RegFileContent> file = ReadBackup(path, seal);
+  if (!file) return 3;
+  if (seal.verdict == SealVerdict::kUnsealed) {
+    Write(stderr, "quillmar-cli: warning: " + UnverifiedText(path) + "; restored as it reads.\n");
+  }
+  const std::vector<BackupEntry>& entries = file->entries;
   std::set<std::string> hives;
   for (const BackupEntry& e : entries) {
     const auto [root, key] = Split(e.key);
@@ -95,7 +116,7 @@ int Restore(posix::OfflineWindows& offline, const std::string& path) {
       if (failed.count(file) != 0) written = false;
     }
     restored += written;
-    out += (written ? "restored      " : "NOT RESTORED  ") + ValueText(entries[i]) + "\n";
+    out += (written ? "restored      " : "NOT RESTORED  ") + BackupValueText(entries[i]) + "\n";
   }
   out += "Restored " + std::to_string(restored) + " of " + std::to_string(entries.size()) +
          " values from " + path + "\n";
@@ -120,15 +141,17 @@ int BackupsOfflineCommand(const CliArgs& args) {
     Write(stdout, out);
     return 0;
   }
-  if (args.action != BackupsAction::kRestore) {
-    return UsageError("only 'backups list' and 'backups restore' run on Linux");
+  if (args.action == BackupsAction::kDelete) {
+    return UsageError("only 'backups list', 'backups restore' and 'backups verify' run on Linux");
   }
   const std::optional<std::size_t> row = FindBackupRow(rows, args.target);
   if (!row) {
     return UsageError("no backup has the ID or file name '" + args.target +
                       "' (see 'quillmar-cli backups list --offline DIR')");
   }
-  return Restore(*opened.source->Offline(), folder + "/" + rows[*row].name);
+  const std::string path = folder + "/" + rows[*row].name;
+  if (args.action == BackupsAction::kVerify) return Verify(*opened.source->Offline(), path);
+  return Restore(*opened.source->Offline(), path);
 }
 
 }  // namespace qm::cli

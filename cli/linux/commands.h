@@ -9,8 +9,9 @@ namespace qm::cli {
 // repair --offline|--prefix: the scan, then the repair of every row
 // through the installation's hives or the prefix's registry files.
 [[nodiscard]] int RepairCommand(const CliArgs& args);
-// backups list|restore --offline: the backups in the installation's
-// C:\RegBackups, and a restore of one into its hives.
+// backups list|restore|verify --offline: the backups in the
+// installation's C:\RegBackups, a restore of one into its hives and a
+// comparison of one with them.
 [[nodiscard]] int BackupsOfflineCommand(const CliArgs& args);
 
 }  // namespace qm::cli

@@ -39,12 +39,15 @@ constexpr const char* kUsage =
     "         overrides the BackupBeforeFix setting of ro.ini. Without --yes it\n"
     "         lists the values and asks first; when standard input is not a\n"
     "         console (a pipe, a file, NUL) it deletes nothing and exits 2.\n"
-    "backups  lists the backup files in RegBackups beside the program, or deletes\n"
-    "         one. restore writes each value of a backup back with its exact type\n"
-    "         and bytes, creating keys that are gone, reads each back and prints\n"
-    "         it; verify compares each value with the registry (same, differs,\n"
-    "         missing). A file that does not read whole is refused: nothing is\n"
-    "         written.\n"
+    "backups  lists the backup files in RegBackups beside the program, numbered\n"
+    "         by the time in their names, oldest first, or deletes one. restore\n"
+    "         writes each value of a backup back with its exact type and bytes,\n"
+    "         creating keys that are gone, reads each back and prints it; verify\n"
+    "         checks the file's check line (its last line: the count of values\n"
+    "         and a SHA-256) and compares each value with the registry (same,\n"
+    "         differs, missing). A file that does not read whole, or whose check\n"
+    "         line does not match, is refused: nothing is written. A file\n"
+    "         without one cannot be verified, and is restored with a warning.\n"
     "records  the last stopped scan's time and error count, and the last\n"
     "         repair's count.\n"
     "ignore   the values and keys never listed nor deleted, in ignore.txt beside\n"
@@ -64,7 +67,7 @@ constexpr const char* kUsage =
     "repair, holds a line that cannot be read: nothing is deleted), the start\n"
     "key does not exist or cannot be opened, no snapshot could be taken (--walk\n"
     "snapshot), the backup could not be written, or the backup file to restore\n"
-    "or verify could not be read whole.\n";
+    "or verify could not be read whole or is damaged.\n";
 
 }  // namespace
 

@@ -10,6 +10,8 @@ class Win32BackupFolder final : public BackupFolder {
   [[nodiscard]] std::vector<FolderEntry> List(std::string_view folder) override;
   [[nodiscard]] bool FileMissing(std::string_view path) override;
   [[nodiscard]] std::uint32_t Remove(std::string_view path) override;
+  [[nodiscard]] std::uint32_t ReadWhole(std::string_view path,
+                                        std::vector<std::uint8_t>& bytes) override;
 };
 
 }  // namespace qm::win32

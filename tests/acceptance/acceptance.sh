@@ -352,7 +352,7 @@ click_in Quillmar.FormRecords 107 187
 rect_of Quillmar.FormRestoreAndBackup >/dev/null
 list=$(probe rows Quillmar.FormRestoreAndBackup)
 check "the manager lists the one backup, numbered 1 and selected" \
-  test "$list" = "0 1	1	$(basename "$backup")"
+  test "$list" = "0 1	1	$(basename "$backup")	完好"
 shot 09-backup-manager Quillmar.FormRestoreAndBackup
 click_rect "$(command_of Quillmar.FormRestoreAndBackup 2)" 1
 for _ in $(seq 60); do

@@ -20,6 +20,7 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
+#include "repair/backup_seal.h"
 #include "repair/reg_file.h"
 #include "repair/win32/code_page.h"
 #include "tests/platform/win32_test_tree.h"
@@ -491,10 +492,25 @@ TEST_F(CliWin32Test, BackupsRestoreExactlyAndVerifyTellsDifferences) {
     EXPECT_FALSE(read_back(v).has_value()) << win32::Narrow(v.name) << ": nothing written";
   }
   EXPECT_EQ(RunCli("backups verify \"" + garbled + "\"").code, 3u);
+  // Sealed, then one byte changed: refused by name, nothing written.
+  RegFileBytes sealed = file;
+  SealBackup(sealed, entries.size());
+  sealed.bytes[sealed.bytes.size() / 2] ^= 1;
+  const std::string damaged = "Backup (2026-12-9 10;00;02).reg";
+  std::ofstream(fs::path(win32::Widen(BackupsFolder() + "\\" + damaged)), std::ios::binary)
+      .write(reinterpret_cast<const char*>(sealed.bytes.data()),
+             static_cast<std::streamsize>(sealed.bytes.size()));
+  const CliRun refused_damaged = RunCli("backups restore \"" + damaged + "\"");
+  EXPECT_EQ(refused_damaged.code, 3u) << refused_damaged.out << refused_damaged.err;
+  EXPECT_NE(refused_damaged.err.find("备份文件已损坏：" + BackupsFolder() + "\\" + damaged),
+            std::string::npos)
+      << refused_damaged.err;
+  for (const Value& v : values) EXPECT_FALSE(read_back(v).has_value());
 
   const CliRun restore = RunCli("backups restore \"" + good + "\"");
   EXPECT_EQ(restore.code, 0u) << restore.out << restore.err;
   EXPECT_NE(restore.out.find("Restored 9 of 9 values from "), std::string::npos) << restore.out;
+  EXPECT_NE(restore.err.find(good + " cannot be verified: "), std::string::npos) << restore.err;
   EXPECT_NE(restore.out.find("restored      HKEY_CURRENT_USER\\" + tree_.Path("Exact") +
                              "  \"odd string\"  REG_SZ, 7 bytes\n"),
             std::string::npos)

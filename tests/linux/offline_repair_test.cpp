@@ -232,9 +232,41 @@ TEST_F(OfflineRepairTest, RepairAndRestoreRoundTripThroughTheHives) {
     EXPECT_EQ(peer->value.data, e.value.data) << e.key << " " << e.value.name;
   }
 
+  // Numbered by the time in their names, oldest first, as on Windows,
+  // whatever order the folder lists them in: the repair's backup, renamed
+  // to the oldest, is 1. A damaged copy is refused and changes nothing.
+  const fs::path dir = root_ / "RegBackups";
+  const std::string oldest = "Backup (2026-12-10 9;00;00).reg";
+  fs::rename(backups[0], dir / oldest);
+  Bytes damaged = ReadAll(dir / oldest);
+  for (const char* later : {"Backup (2026-12-11).reg", "Backup (2026-12-10 10;00;00).reg",
+                            "Backup (2026-12-10 9;00;00) (2).reg"}) {
+    fs::copy_file(dir / oldest, dir / later);
+  }
+  damaged[damaged.size() / 2] ^= 1;
+  ASSERT_TRUE(testing::WriteFile(dir / "Backup (2026-12-12 8;00;00).reg", damaged));
+  EXPECT_EQ(Cli("backups list").output,
+            "ID  FILE\n1   " + oldest +
+                "\n2   Backup (2026-12-10 9;00;00) (2).reg\n3   Backup (2026-12-10 10;00;00).reg\n"
+                "4   Backup (2026-12-11).reg\n5   Backup (2026-12-12 8;00;00).reg\n");
+  const std::map<std::string, Bytes> repaired = AllFiles();
+  const CliRun refused = Cli("backups restore 5");
+  EXPECT_EQ(refused.exit, 3) << refused.output;
+  EXPECT_NE(
+      refused.output.find("备份文件已损坏：" + (dir / "Backup (2026-12-12 8;00;00).reg").string()),
+      std::string::npos)
+      << refused.output;
+  EXPECT_TRUE(AllFiles() == repaired) << "nothing written";
+
   const CliRun restore = Cli("backups restore 1");
   ASSERT_EQ(restore.exit, 0) << restore.output;
+  EXPECT_NE(restore.output.find(" values from " + (dir / oldest).string() + "\n"),
+            std::string::npos)
+      << restore.output;
   for (const auto& [file, prefix] : hives_) EXPECT_EQ(Dump(file), before[file]) << file;
+  const CliRun verify = Cli("backups verify 1");
+  EXPECT_EQ(verify.exit, 0) << verify.output;
+  EXPECT_NE(verify.output.find(" is intact: "), std::string::npos) << verify.output;
 }
 
 // Real hives name files by Windows' short names, which a Linux folder does

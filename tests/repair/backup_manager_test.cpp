@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "repair/backup_list.h"
+#include "repair/reg_file.h"
 
 namespace qm {
 namespace {
@@ -51,19 +52,64 @@ TEST(BackupList, CountsOnlyNormalFilesEndingInReg) {
   }
 }
 
-TEST(BackupList, NumbersTheListedFilesInListingOrder) {
-  const std::vector<FolderEntry> listing = {
-      {"b.reg"},      {"sub.reg", true}, {"a.reg"},  {"hidden.reg", false, true},
-      {"readme.txt"}, {"Z.REG"},         {"c.regx"},
+// Whatever order the system lists them in, backups are numbered by the
+// time their names give, oldest first; other names come before them.
+TEST(BackupList, NumbersTheFilesByTheTimeInTheirNames) {
+  using Names = std::vector<std::string>;
+  struct Case {
+    const char* what;
+    std::vector<FolderEntry> listing;
+    Names numbered;
   };
-  const std::vector<BackupRow> rows = BuildBackupRows(listing);
-  ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0].id, "1");
-  EXPECT_EQ(rows[0].name, "b.reg");
-  EXPECT_EQ(rows[1].id, "2");
-  EXPECT_EQ(rows[1].name, "a.reg");
-  EXPECT_EQ(rows[2].id, "3");
-  EXPECT_EQ(rows[2].name, "Z.REG");
+  const std::vector<Case> cases = {
+      {"year first, a midnight and counters",
+       {{"Backup (2026-12-10 10;00;00).reg"},
+        {"Backup (2026-12-10 9;05;00) (10).reg"},
+        {"Backup (2026-12-10 9;05;00).reg"},
+        {"Backup (2026-12-10).reg"},
+        {"Backup (2026-12-9 23;59;59).reg"},
+        {"Backup (2026-12-10 9;05;00) (2).reg"}},
+       {"Backup (2026-12-9 23;59;59).reg", "Backup (2026-12-10).reg",
+        "Backup (2026-12-10 9;05;00).reg", "Backup (2026-12-10 9;05;00) (2).reg",
+        "Backup (2026-12-10 9;05;00) (10).reg", "Backup (2026-12-10 10;00;00).reg"}},
+      {"month first on a 12-hour clock",
+       {{"Backup (1-2-2027 9;00;00 AM).reg"},
+        {"Backup (12-10-2026 1;00;00 PM).reg"},
+        {"Backup (12-10-2026 12;00;00 PM).reg"},
+        {"Backup (12-10-2026 11;00;00 AM).reg"},
+        {"Backup (12-10-2026 12;30;00 AM).reg"}},
+       {"Backup (12-10-2026 12;30;00 AM).reg", "Backup (12-10-2026 11;00;00 AM).reg",
+        "Backup (12-10-2026 12;00;00 PM).reg", "Backup (12-10-2026 1;00;00 PM).reg",
+        "Backup (1-2-2027 9;00;00 AM).reg"}},
+      {"day first, as a day above 12 shows",
+       {{"Backup (13.12.2026 10;00;00).reg"},
+        {"Backup (05.12.2026 10;00;00).reg"},
+        {"Backup (12.05.2026 10;00;00).reg"}},
+       {"Backup (12.05.2026 10;00;00).reg", "Backup (05.12.2026 10;00;00).reg",
+        "Backup (13.12.2026 10;00;00).reg"}},
+      {"上午 and 下午",
+       {{"Backup (2026-12-10 下午 1;00;00).reg"}, {"Backup (2026-12-10 上午 11;00;00).reg"}},
+       {"Backup (2026-12-10 上午 11;00;00).reg", "Backup (2026-12-10 下午 1;00;00).reg"}},
+      {"names that give no time first, by their bytes; other files left out",
+       {{"zeta.reg"},
+        {"Backup (2026-12-10 9;00;00).reg"},
+        {"Backup (tomorrow).reg"},
+        {"sub.reg", true},
+        {"Alpha.reg"},
+        {"Backup (2026-12-10 9;00;00 Uhr).reg"},
+        {"hidden.reg", false, true},
+        {"readme.txt"}},
+       {"Alpha.reg", "Backup (2026-12-10 9;00;00 Uhr).reg", "Backup (tomorrow).reg", "zeta.reg",
+        "Backup (2026-12-10 9;00;00).reg"}},
+  };
+  for (const Case& c : cases) {
+    Names numbered;
+    for (const BackupRow& r : BuildBackupRows(c.listing)) {
+      EXPECT_EQ(r.id, std::to_string(numbered.size() + 1)) << c.what;
+      numbered.push_back(r.name);
+    }
+    EXPECT_EQ(numbered, c.numbered) << c.what;
+  }
   EXPECT_TRUE(BuildBackupRows({}).empty());
 
   std::vector<FolderEntry> many;
@@ -100,6 +146,9 @@ class FakeFolder final : public BackupFolder {
     remove_errors_[std::move(path)] = error;
   }
   void SetExists(bool exists) { folder_exists_ = exists; }
+  void SetBytes(std::string_view name, std::vector<std::uint8_t> bytes) {
+    bytes_[InFolder(name)] = std::move(bytes);
+  }
 
   [[nodiscard]] std::vector<FolderEntry> List(std::string_view folder) override {
     listed_.emplace_back(folder);
@@ -119,10 +168,19 @@ class FakeFolder final : public BackupFolder {
     return 0;
   }
 
+  [[nodiscard]] std::uint32_t ReadWhole(std::string_view path,
+                                        std::vector<std::uint8_t>& bytes) override {
+    if (FileMissing(path)) return 2;
+    const auto it = bytes_.find(std::string(path));
+    bytes = it == bytes_.end() ? std::vector<std::uint8_t>{} : it->second;
+    return 0;
+  }
+
   std::vector<std::string> listed_;
   std::vector<std::string> removed_;
 
  private:
+  std::map<std::string, std::vector<std::uint8_t>> bytes_;
   std::vector<FolderEntry> entries_;
   std::map<std::string, std::uint32_t> remove_errors_;
   bool folder_exists_ = true;
@@ -261,6 +319,41 @@ TEST_F(BackupManagerTest, RestoreOfAVanishedFileSaysSoAndRefills) {
             "备份文件已不存在：" + InFolder("Backup (2010-7-7 7;33;11).reg"));
   EXPECT_EQ(view_.Names(),
             (Names{"1 Backup (2010-7-7 7;33;11) (2).reg", "2 Backup (2010-7-8 9;00;00).reg"}));
+}
+
+// Each row says what its file's check line says; Restore refuses a
+// damaged file, looked at again when Restore is pressed.
+TEST_F(BackupManagerTest, MarksDamagedFilesAndRestoreRefusesThem) {
+  Windows1252CodePage cp;
+  const std::vector<BackupEntry> one = {{"HKEY_CURRENT_USER\\A", {"v", kRegDword, {1, 0, 0, 0}}}};
+  RegFileBytes file = BuildRegFile(one, cp);
+  SealBackup(file, one.size());
+  folder_.SetBytes("Backup (2010-7-7 7;33;11).reg", file.bytes);
+  std::vector<std::uint8_t> damaged = file.bytes;
+  damaged[std::string(damaged.begin(), damaged.end()).find("dword:00000001") + 13] = '2';
+  folder_.SetBytes("Backup (2010-7-7 7;33;11) (2).reg", damaged);
+  manager_.Refresh();
+  std::vector<std::string> states;
+  for (const BackupRow& r : view_.shown_.back()) states.push_back(r.state);
+  EXPECT_EQ(states, (Names{"完好", "已损坏", "无法校验"}));
+
+  view_.selected = 1;
+  manager_.Restore();
+  EXPECT_TRUE(opener_.shell_.empty());
+  EXPECT_TRUE(opener_.editor_.empty());
+  ASSERT_EQ(view_.messages_.size(), 1u);
+  EXPECT_EQ(view_.messages_[0].text,
+            DamagedBackupText(InFolder("Backup (2010-7-7 7;33;11) (2).reg")));
+  EXPECT_EQ(view_.messages_[0].style, 48);
+
+  folder_.SetBytes("Backup (2010-7-7 7;33;11).reg", damaged);  // damaged since the listing
+  view_.selected = 0;
+  manager_.Restore();
+  EXPECT_TRUE(opener_.shell_.empty());
+  EXPECT_EQ(view_.messages_.size(), 2u);
+  view_.selected = 2;  // no check line: handed over as before
+  manager_.Restore();
+  EXPECT_EQ(opener_.shell_, (Names{InFolder("Backup (2010-7-8 9;00;00).reg")}));
 }
 
 // The file goes while the shell looks at it (the shell answers "not

@@ -20,6 +20,7 @@
 #include "platform/win32/registry_editor.h"
 #include "platform/win32/wide.h"
 #include "profile/profile_store.h"
+#include "repair/backup_seal.h"
 #include "repair/backup_writer.h"
 #include "repair/repair_run.h"
 #include "repair/win32/backup_clock.h"
@@ -182,6 +183,31 @@ TEST_F(BackupWindowTest, ListsTheBackupFilesNumberedWithTheFirstSelected) {
   EXPECT_EQ(Ids(List()), (Texts{"1", "2", "3", "4"}));
   EXPECT_EQ(Names(List()).count("Backup (2010-7-8 9;00;00).reg"), 1u);
   EXPECT_EQ(Selected(List()), 0);
+}
+
+// The state column shows what each file's check line says, and Restore
+// refuses a damaged file with a message instead of handing it over.
+TEST_F(BackupWindowTest, ADamagedBackupIsMarkedAndNotRestored) {
+  win32::Win32CodePage code_page;
+  const std::vector<BackupEntry> one = {{"HKEY_CURRENT_USER\\A", {"v", kRegDword, {1, 0, 0, 0}}}};
+  RegFileBytes file = BuildRegFile(one, code_page);
+  SealBackup(file, one.size());
+  std::string text(file.bytes.begin(), file.bytes.end());
+  PutFile("Backup (2010-7-7 7;33;11).reg", text);
+  text[text.find("dword:00000001") + 13] = '2';
+  PutFile("Backup (2010-7-8 9;00;00).reg", text);
+  PutFile("Backup (2010-7-9 9;00;00).reg");
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_EQ(Header(List(), 2), "状态");
+  const Texts states = {ItemText(List(), 0, 2), ItemText(List(), 1, 2), ItemText(List(), 2, 2)};
+  EXPECT_EQ(states, (Texts{"完好", "已损坏", "无法校验"}));
+
+  // Restore refuses it with a message (BackupManager's test has the cases).
+  ClickRow(List(), 1);
+  Click("CommandRestore");
+  EXPECT_TRUE(services_.opened.empty()) << "not handed to the registry editor";
+  ASSERT_EQ(services_.messages.size(), 1u);
+  EXPECT_EQ(services_.messages[0].text, DamagedBackupText(PathOf("Backup (2010-7-8 9;00;00).reg")));
 }
 
 // The three buttons keep the orange OfficeXp colours of their stored

@@ -34,9 +34,12 @@ TEST(BackupWriter, CreatesTheFolderAndWritesTheFileItNames) {
   EXPECT_TRUE(f.disk.HasFolder(kFolder));
   EXPECT_EQ(r.path, std::string(kFolder) + "\\Backup (2010-7-7 7;33;11).reg");
   ASSERT_NE(f.disk.File(r.path), nullptr);
+  // The check line's digest is sha256sum's over the lines above it.
   EXPECT_EQ(AsText(*f.disk.File(r.path)),
             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\App]\r\n"
-            "\"Tool\"=\"C:\\\\Old\\\\tool.exe\"\r\n");
+            "\"Tool\"=\"C:\\\\Old\\\\tool.exe\"\r\n\r\n"
+            "; Quillmar backup: 1 values, SHA-256 "
+            "85eeb7f0494222ca06d94e30a5e826a5e08cfad2e3b2aa02ea17186ca0cc5559\r\n");
   EXPECT_EQ(f.clock.Reads(), 1) << "one instant per backup";
 }
 
@@ -55,7 +58,9 @@ TEST(BackupWriter, NothingToSaveStillWritesTheHeaderLine) {
   WriterFixture f;
   const BackupResult r = WriteBackupFile({}, f.place);
   ASSERT_TRUE(r.ok());
-  EXPECT_EQ(AsText(*f.disk.File(r.path)), "REGEDIT4\r\n");
+  EXPECT_EQ(AsText(*f.disk.File(r.path)),
+            "REGEDIT4\r\n\r\n; Quillmar backup: 0 values, SHA-256 "
+            "073e16e026c68f5fdefd6979e44526882f8414ff0c9ebd0e7b6ee523c099c904\r\n");
 }
 
 TEST(BackupWriter, NeverOverwritesABackupOfTheSameSecond) {
@@ -167,6 +172,14 @@ TEST(BackupWriter, ReportsTheFormatItChose) {
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes[0], 0xFF);
   EXPECT_EQ(bytes[1], 0xFE);
+  // The check line is UTF-16 too; its digest (sha256sum's) covers the
+  // stored bytes from the byte-order mark on.
+  const std::u16string text(reinterpret_cast<const char16_t*>(bytes.data() + 2),
+                            (bytes.size() - 2) / 2);
+  EXPECT_EQ(text,
+            u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"
+            u"\"名\"=\"x\"\r\n\r\n; Quillmar backup: 1 values, SHA-256 "
+            u"e33ab860b93ad11028d7c957a1caa9f7b3d8e35379d2b12b4bb9e564806b6f6e\r\n");
 }
 
 }  // namespace

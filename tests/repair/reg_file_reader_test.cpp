@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "fakes.h"
@@ -147,6 +148,55 @@ TEST(ReadRegFile, RefusesAFileItCannotReadWhole) {
   EXPECT_FALSE(ReadRegFile(Ansi(head + "\"v\"=hex(2):e9,00\r\n"), ascii).content.has_value());
 }
 
+// A backup's check line against the text above it: any change to a
+// sealed file refuses the whole file; a file without one still reads.
+TEST(ReadRegFile, ChecksTheBackupsCheckLine) {
+  Windows1252CodePage cp;
+  const auto sealed = [&](std::vector<BackupEntry> entries) {
+    RegFileBytes file = BuildRegFile(entries, cp);
+    SealBackup(file, entries.size());
+    return file.bytes;
+  };
+  const Bytes v4 = sealed({{kKey, {"d", kRegDword, {0x2A, 0, 0, 0}}},
+                           {kKey, StringValue("s", u"C:\\x.exe")},
+                           {kKey, {"b", kRegBinary, Bytes(40, 0xAB)}}});
+  const Bytes v5 = sealed({{kKey, StringValue("名", u"C:\\旧.exe")}});
+  const std::string text = testing::AsText(v4);
+  const auto edited = [&](std::string_view from, std::string_view to) {
+    std::string t = text;
+    t.replace(t.find(from), from.size(), to);
+    return Ansi(t);
+  };
+  const std::size_t seal = text.find("\r\n; Quillmar backup: ");
+  const Bytes old_letter = {0xE7, 0x65};  // 旧 (U+65E7), made 新 (U+65B0)
+  Bytes v5_letter = v5;
+  *std::search(v5_letter.begin(), v5_letter.end(), old_letter.begin(), old_letter.end()) = 0xB0;
+  struct Case {
+    const char* what;
+    Bytes file;
+    SealVerdict verdict;
+  };
+  const std::vector<Case> cases = {
+      {"as written, REGEDIT4", v4, SealVerdict::kIntact},
+      {"as written, version 5", v5, SealVerdict::kIntact},
+      {"one hex digit changed", edited("dword:0000002a", "dword:0000002b"), SealVerdict::kDamaged},
+      {"a value's lines removed", edited("\"s\"=\"C:\\\\x.exe\"\r\n", ""), SealVerdict::kDamaged},
+      {"the count wrong", edited(" 3 values,", " 4 values,"), SealVerdict::kDamaged},
+      {"no check line: written before backups had one", Ansi(text.substr(0, seal + 2)),
+       SealVerdict::kUnsealed},
+      {"a line after the check line", Ansi(text + "\r\n"), SealVerdict::kDamaged},
+      {"cut short inside the check line", Ansi(text.substr(0, text.size() - 9)),
+       SealVerdict::kDamaged},
+      {"version 5, one letter changed", v5_letter, SealVerdict::kDamaged},
+  };
+  for (const Case& c : cases) {
+    const RegFileReadResult r = ReadRegFile(c.file, cp);
+    EXPECT_EQ(r.seal.verdict, c.verdict) << c.what << ": " << r.seal.why;
+    EXPECT_EQ(r.content.has_value(), c.verdict != SealVerdict::kDamaged) << c.what;
+    EXPECT_EQ(r.error.empty(), c.verdict != SealVerdict::kDamaged) << c.what;
+  }
+}
+
 // Random typed values, written by the writer and read back by the reader,
 // are the values written: odd lengths, missing terminators, line breaks
 // and NULs in data, non-ASCII and surrogate names, long hex data.
@@ -228,9 +278,11 @@ TEST(ReadRegFile, ReadsBackWhatTheWriterWrote) {
   for (int i = 0; i < 3000; ++i) {
     const std::vector<BackupEntry> entries = random.Next(i % 2 == 0);
     AnsiCodePage& cp = i % 4 < 2 ? static_cast<AnsiCodePage&>(western) : ascii;
-    const RegFileBytes file = BuildRegFile(entries, cp);
+    RegFileBytes file = BuildRegFile(entries, cp);
+    SealBackup(file, entries.size());
     ++files[file.format == RegFileFormat::kRegedit4 ? 0 : 1];
     const RegFileReadResult r = ReadRegFile(file.bytes, cp);
+    EXPECT_EQ(r.seal.verdict, SealVerdict::kIntact) << i << ": " << r.seal.why;
     ASSERT_TRUE(r.content.has_value())
         << "file " << i << ", line " << r.line << ": " << r.error << "\n"
         << testing::AsText(file.bytes);

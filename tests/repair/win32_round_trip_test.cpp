@@ -15,6 +15,7 @@
 #include "platform/win32/registry.h"
 #include "platform/win32/registry_editor.h"
 #include "platform/win32/wide.h"
+#include "repair/backup_seal.h"
 #include "repair/repair_run.h"
 #include "repair/win32/backup_clock.h"
 #include "repair/win32/backup_disk.h"
@@ -238,6 +239,10 @@ class RoundTrip : public ::testing::Test {
         report.backup.format == RegFileFormat::kRegedit4 ? "REGEDIT4\r\n" : "\xFF\xFE";
     ASSERT_GE(file.size(), head.size());
     EXPECT_EQ(std::string(file.begin(), file.begin() + head.size()), head);
+    // The importers below meet the check line the file ends in.
+    const SealCheck seal = CheckBackupSeal(file);
+    EXPECT_EQ(seal.verdict, SealVerdict::kIntact) << seal.why;
+    EXPECT_EQ(seal.values, values.size());
 
     const std::wstring path = win32::Widen(report.backup.path);
     const std::vector<std::wstring> importers = {L"regedit.exe /s \"" + path + L"\"",
@@ -587,8 +592,10 @@ TEST(Win32BackupDisk, TwoBackupsOfOneSecondGetTwoFiles) {
   ASSERT_TRUE(a.ok() && b.ok());
   EXPECT_EQ(a.path, folder.Path() + "\\RegBackups\\Backup (2010-7-7 7;33;11).reg");
   EXPECT_EQ(b.path, folder.Path() + "\\RegBackups\\Backup (2010-7-7 7;33;11) (2).reg");
-  EXPECT_EQ(FileBytes(a.path),
-            (std::vector<BYTE>{'R', 'E', 'G', 'E', 'D', 'I', 'T', '4', '\r', '\n'}));
+  const std::vector<BYTE> file = FileBytes(a.path);
+  EXPECT_EQ(
+      std::string(file.begin(), file.end()).rfind("REGEDIT4\r\n\r\n; Quillmar backup: 0 values", 0),
+      0u);
 }
 
 TEST(Win32CodePage, HoldsOnlyWhatRoundTripsExactly) {
