@@ -35,6 +35,18 @@ RowOutcome OutcomeAt(const RepairReport& report, std::size_t i) {
   return i < report.rows.size() ? report.rows[i] : RowOutcome::kUnchecked;
 }
 
+// A system setting the run left alone, as it does unless --include-system.
+bool SystemLeftAlone(const RegErrorRow& row, RowOutcome outcome) {
+  return row.system_setting && outcome == RowOutcome::kUnchecked;
+}
+
+std::size_t SystemLeftAlone(const ErrorList& list, const RepairReport& report) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < list.Count(); ++i)
+    n += SystemLeftAlone(list.Rows()[i], OutcomeAt(report, i));
+  return n;
+}
+
 std::string FormatJson(const ScanSummary& summary, const ErrorList& list,
                        const RepairReport& report) {
   std::string out = "{\"drive\": \"" + JsonEscape(summary.drive) +
@@ -53,7 +65,9 @@ std::string FormatJson(const ScanSummary& summary, const ErrorList& list,
   }
   out += ", \"repaired\": " + std::to_string(report.repaired) +
          ", \"failed\": " + std::to_string(report.failed) +
-         ", \"skipped\": " + std::to_string(report.skipped) + ", \"rows\": [";
+         ", \"skipped\": " + std::to_string(report.skipped) +
+         ", \"system_skipped\": " + std::to_string(SystemLeftAlone(list, report)) +
+         ", \"access_denied\": " + std::to_string(report.denied) + ", \"rows\": [";
   const auto& rows = list.Rows();
   for (std::size_t i = 0; i < rows.size(); ++i) {
     out += i ? ", {" : "{";
@@ -76,12 +90,15 @@ std::string FormatText(const ErrorList& list, const RepairReport& report) {
   const auto& rows = list.Rows();
   std::string skipped;
   std::size_t skipped_count = 0;
+  std::string system;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const auto& r = rows[i];
     const RowOutcome outcome = OutcomeAt(report, i);
     const std::string where = TextCell(r.root + "\\" + r.key);
     out += std::string(MarkText(outcome)) + "  " + where + "  " + TextCell(r.value) + "\n";
-    if (outcome == RowOutcome::kSkipped || outcome == RowOutcome::kUnchecked) {
+    if (SystemLeftAlone(r, outcome)) {
+      system += "  " + where + "\n";
+    } else if (outcome == RowOutcome::kSkipped || outcome == RowOutcome::kUnchecked) {
       ++skipped_count;
       skipped += "  " + where + "\n";
     }
@@ -93,6 +110,17 @@ std::string FormatText(const ErrorList& list, const RepairReport& report) {
            " value(s) skipped and not deleted (changed since the scan, or not savable in the "
            "backup):\n" +
            skipped;
+  }
+  if (!system.empty()) {
+    out += std::to_string(SystemLeftAlone(list, report)) +
+           " system setting(s) left alone: Windows may need them to start or log on "
+           "(--include-system deletes them too):\n" +
+           system;
+  }
+  if (report.denied > 0) {
+    out += std::to_string(report.denied) +
+           " value(s) could not be deleted for want of rights (access denied): run "
+           "quillmar-cli as administrator.\n";
   }
   return out;
 }
@@ -107,8 +135,10 @@ std::string FormatRepairReport(ReportFormat format, const ScanSummary& summary,
 
 int RepairExitStatus(const RepairReport& report) {
   if (report.stopped || (report.backup_asked && !report.backup.ok())) return 3;
+  // A row left unticked (a system setting without --include-system) was
+  // not asked for.
   for (const RowOutcome outcome : report.rows) {
-    if (outcome != RowOutcome::kRepaired) return 1;  // failed or skipped: still there
+    if (outcome == RowOutcome::kFailed || outcome == RowOutcome::kSkipped) return 1;
   }
   return 0;
 }

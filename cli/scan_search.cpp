@@ -5,6 +5,7 @@
 
 #include "scan/reg_search.h"
 #include "scan/rules.h"
+#include "scan/system_settings.h"
 
 namespace qm::cli {
 
@@ -13,8 +14,10 @@ namespace {
 // Judges the finds as the scan window does and reports progress.
 class CliScan final : public SearchListener {
  public:
-  CliScan(FileSystem& fs, const IgnoreList* ignored, bool quiet, const ScanProgress& progress)
-      : rule_(fs,
+  CliScan(RegistryReader& registry, FileSystem& fs, const IgnoreList* ignored, bool quiet,
+          const ScanProgress& progress)
+      : registry_(registry),
+        rule_(fs,
               [ignored](std::string_view root, std::string_view key, std::string_view name) {
                 return ignored != nullptr && ignored->Covers(root, key, name);
               }),
@@ -25,6 +28,7 @@ class CliScan final : public SearchListener {
                   std::int32_t found, std::string_view name) override {
     if (auto row = rule_.Judge(root, key, value, found, name)) {
       row->type = search_ != nullptr ? search_->FoundType() : kRegNone;
+      row->system_setting = IsSystemSettingRow(registry_, *row);
       rows_.Append(std::move(*row));
     }
     return 0;
@@ -55,6 +59,7 @@ class CliScan final : public SearchListener {
     if (!quiet_ && progress_.tty) progress_.write("\r\x1b[K");
   }
 
+  RegistryReader& registry_;
   InvalidReferenceRule rule_;
   const cRegSearch* search_ = nullptr;  // the walk reporting to this
   ErrorList rows_;
@@ -85,7 +90,7 @@ std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
 
 ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const CliArgs& args,
                        const ScanProgress& progress, const IgnoreList* ignored) {
-  CliScan scan(fs, ignored, args.quiet, progress);
+  CliScan scan(registry, fs, ignored, args.quiet, progress);
   cRegSearch* running = nullptr;
   bool stopped_here = false;
   cRegSearch search(registry, scan, [&running, &stopped_here, &progress] {
@@ -109,7 +114,11 @@ ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const CliArgs& 
   // No start key opened, though one was tried: what --root and --key name
   // is not there to search (a walk stopped before it began tried none).
   run.start_failure = search.StartKeysOpened() == 0 ? search.StartKeyFailure() : kRegOk;
+  // The system's own settings are deleted only when asked for by name.
   scan.rows_.CheckAll();
+  if (args.include_system) {
+    for (RegErrorRow& row : scan.rows_.Rows()) row.checked = true;
+  }
   run.rows = std::move(scan.rows_);
   // The walk reports each key it reaches below a start key; the start
   // keys are searched too.

@@ -1,5 +1,7 @@
 #include "scan/scan_session.h"
 
+#include "scan/system_settings.h"
+
 namespace qm {
 
 namespace {
@@ -8,7 +10,8 @@ constexpr auto kKeyPacing = std::chrono::milliseconds(100);
 
 ScanSession::ScanSession(RegistryReader& registry, FileSystem& fs, ScanView& view,
                          ScanServices& services, IgnoredValue ignored)
-    : view_(view),
+    : registry_(registry),
+      view_(view),
       services_(services),
       rule_(fs, std::move(ignored)),
       search_(registry, *this, [this] { services_.YieldToEvents(); }) {}
@@ -84,6 +87,7 @@ int ScanSession::SearchFound(std::string_view root, std::string_view key, std::s
   auto row = rule_.Judge(root, key, value, found, value_name);
   if (!row) return 0;
   row->type = search_.FoundType();
+  row->system_setting = IsSystemSettingRow(registry_, *row);
   rows_.Append(std::move(*row));
   view_.RowAdded(rows_.Rows().back());
   view_.SetFoundCount(std::to_string(rows_.Count()));

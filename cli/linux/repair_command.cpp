@@ -82,7 +82,7 @@ int RepairCommand(const CliArgs& args) {
                                   : "quillmar-cli: the scan failed; nothing was repaired.\n");
     return run.interrupted ? 1 : 3;
   }
-  if (run.rows.Count() == 0) {
+  if (run.rows.CheckedCount() == 0) {  // none, or only system settings
     Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, RepairReport{}));
     return 0;
   }
@@ -94,7 +94,7 @@ int RepairCommand(const CliArgs& args) {
   }
   if (!args.yes) {
     if (!IsTerminal(stdin)) {
-      Write(stderr, NobodyToConfirm(run.rows.Count()));
+      Write(stderr, NobodyToConfirm(run.rows.CheckedCount()));
       return 2;
     }
     if (!Confirmed(run)) {

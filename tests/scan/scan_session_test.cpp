@@ -114,6 +114,29 @@ TEST_F(ScanSessionTest, AScanToItsEndListsTicksAndEnablesRepairWithoutWritingFig
   EXPECT_TRUE(services.writes.empty()) << "only Stop writes the scan figures";
 }
 
+TEST_F(ScanSessionTest, TheSystemsOwnSettingsAreListedMarkedAndLeftUnticked) {
+  constexpr const char* kServices = "SYSTEM\\CurrentControlSet\\Services\\";
+  reg.SetString(kHkeyLocalMachine,
+                "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
+                "PagingFiles", "C:\\pagefile.sys 27 77");
+  reg.SetString(kHkeyLocalMachine, std::string(kServices) + "BootDrv", "ImagePath",
+                "C:\\Gone\\boot.sys");
+  reg.SetDword(kHkeyLocalMachine, std::string(kServices) + "BootDrv", "Start", 0);
+  reg.SetString(kHkeyLocalMachine, std::string(kServices) + "Demand", "ImagePath",
+                "C:\\Gone\\demand.sys");
+  reg.SetDword(kHkeyLocalMachine, std::string(kServices) + "Demand", "Start", 3);
+  session.Start();
+  std::string marks;
+  for (const auto& r : session.Rows().Rows()) {
+    marks += r.key + "=" + std::to_string(r.system_setting) + std::to_string(r.checked) + ";";
+  }
+  EXPECT_NE(marks.find("Memory Management\\PagingFiles=10;"), std::string::npos) << marks;
+  EXPECT_NE(marks.find("BootDrv\\ImagePath=10;"), std::string::npos) << marks;
+  EXPECT_NE(marks.find("Demand\\ImagePath=01;"), std::string::npos) << marks;
+  EXPECT_NE(marks.find("Run\\gone=01;"), std::string::npos) << marks;
+  EXPECT_EQ(reg.OpenHandles(), 0u) << "the start type's look-up closes its key";
+}
+
 TEST_F(ScanSessionTest, StartAgainEmptiesTheListAndResetsTheCounters) {
   session.Start();
   view.repaired = "2";
