@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -205,7 +206,7 @@ TEST_F(CliWin32Test, ScanListsTheMissingReferenceAndNotThePresentOne) {
                 cli::JsonEscape(MissingKey()) + "\", \"value\": \"" + cli::JsonEscape(missing_) +
                 "\", \"path\": \"" + cli::JsonEscape(Upper(missing_)) + "\", \"key_path\": \"" +
                 cli::JsonEscape(tree_.Path("Run")) +
-                "\", \"value_name\": \"Tool\", \"type\": \"REG_SZ\"}"),
+                "\", \"value_name\": \"Tool\", \"type\": \"REG_SZ\", \"system_setting\": false}"),
             std::string::npos)
       << json.out;
   // The start key and Run below it.
@@ -216,10 +217,10 @@ TEST_F(CliWin32Test, ScanListsTheMissingReferenceAndNotThePresentOne) {
   const CliRun csv = RunCli("scan --quiet --format csv " + Scope());
   EXPECT_EQ(csv.code, 0u) << csv.err;
   EXPECT_EQ(csv.out,
-            "kind,root,key,value,path,key_path,value_name,type\r\nVALUE VALUE,"
+            "kind,root,key,value,path,key_path,value_name,type,system_setting\r\nVALUE VALUE,"
             "HKEY_CURRENT_USER," +
                 MissingKey() + "," + missing_ + "," + Upper(missing_) + "," + tree_.Path("Run") +
-                ",Tool,REG_SZ\r\n");
+                ",Tool,REG_SZ,false\r\n");
 }
 
 TEST_F(CliWin32Test, ScanPrintsRegistryTextAsUtf8) {
@@ -229,10 +230,10 @@ TEST_F(CliWin32Test, ScanPrintsRegistryTextAsUtf8) {
                             tree_.Path("Uni") + "\"");
   EXPECT_EQ(csv.code, 0u) << csv.err;
   EXPECT_EQ(csv.out,
-            "kind,root,key,value,path,key_path,value_name,type\r\nVALUE VALUE,"
+            "kind,root,key,value,path,key_path,value_name,type,system_setting\r\nVALUE VALUE,"
             "HKEY_CURRENT_USER," +
                 tree_.Path("Uni") + "\\键\\工具," + missing + "," + Upper(files_) +
-                "\\程序\\缺失.EXE," + tree_.Path("Uni") + "\\键,工具,REG_SZ\r\n");
+                "\\程序\\缺失.EXE," + tree_.Path("Uni") + "\\键,工具,REG_SZ,false\r\n");
 }
 
 // Nobody can answer on a pipe, NUL (a character device, which the C
@@ -329,17 +330,20 @@ TEST_F(CliWin32Test, RowsCarryKeyPathValueNameAndType) {
   EXPECT_EQ(Occurrences(json.out, "\"key\": \"" + cli::JsonEscape(tree_.Path("Names\\Sub\\x"))), 2u)
       << json.out;
   EXPECT_NE(json.out.find("\"key_path\": \"" + cli::JsonEscape(tree_.Path("Names")) +
-                          "\", \"value_name\": \"Sub\\\\x\", \"type\": \"REG_SZ\"}"),
+                          "\", \"value_name\": \"Sub\\\\x\", \"type\": \"REG_SZ\", "
+                          "\"system_setting\": false}"),
             std::string::npos)
       << json.out;
   EXPECT_NE(json.out.find("\"key_path\": \"" + cli::JsonEscape(tree_.Path("Names\\Sub")) +
-                          "\", \"value_name\": \"x\", \"type\": \"REG_MULTI_SZ\"}"),
+                          "\", \"value_name\": \"x\", \"type\": \"REG_MULTI_SZ\", "
+                          "\"system_setting\": false}"),
             std::string::npos)
       << json.out;
   const CliRun csv = RunCli("scan --quiet --format csv " + scope);
-  EXPECT_NE(csv.out.find("," + tree_.Path("Names") + ",Sub\\x,REG_SZ\r\n"), std::string::npos)
+  EXPECT_NE(csv.out.find("," + tree_.Path("Names") + ",Sub\\x,REG_SZ,false\r\n"), std::string::npos)
       << csv.out;
-  EXPECT_NE(csv.out.find("," + tree_.Path("Names\\Sub") + ",x,REG_MULTI_SZ\r\n"), std::string::npos)
+  EXPECT_NE(csv.out.find("," + tree_.Path("Names\\Sub") + ",x,REG_MULTI_SZ,false\r\n"),
+            std::string::npos)
       << csv.out;
 }
 
@@ -552,7 +556,7 @@ TEST_F(CliWin32Test, RepairWithNothingFoundWritesNoBackupAndKeepsTheCount) {
              tree_.Path("Run") + "\\Empty\"");
   EXPECT_EQ(run.code, 0u) << run.err;
   EXPECT_NE(run.out.find("\"backup\": null, \"repaired\": 0, \"failed\": 0, \"skipped\": 0, "
-                         "\"rows\": []}"),
+                         "\"system_skipped\": 0, \"access_denied\": 0, \"rows\": []}"),
             std::string::npos)
       << run.out;
   EXPECT_TRUE(BackupFiles().empty());
@@ -692,6 +696,78 @@ TEST(ProgramVersionTest, BothProgramFilesCarryTheVersionQuillmarCliPrints) {
     EXPECT_NE(text("FileDescription"), "(none)");
     EXPECT_EQ(text("Comments"), QM_TEST_HOME_PAGE_URL);
   }
+}
+
+// Wine's own paging-file setting names a file no prefix has: the value is
+// listed with its mark, a repair leaves it, and only --include-system
+// deletes it. Wine's value is put back afterwards.
+TEST_F(CliWin32Test, ASystemSettingIsListedAndDeletedOnlyWhenAskedFor) {
+  const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
+  const auto read = [key](DWORD* type) {
+    std::vector<BYTE> data(4096);
+    DWORD size = static_cast<DWORD>(data.size());
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PagingFiles", RRF_RT_ANY | RRF_NOEXPAND, type,
+                     data.data(), &size) != ERROR_SUCCESS) {
+      return std::optional<std::vector<BYTE>>();
+    }
+    data.resize(size);
+    return std::optional<std::vector<BYTE>>(data);
+  };
+  DWORD wine_type = REG_NONE;
+  const auto wine_value = read(&wine_type);
+  struct PutBack {
+    std::function<void()> run;
+    ~PutBack() { run(); }
+  } put_back{[&] {
+    if (wine_value) {
+      RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"PagingFiles", wine_type, wine_value->data(),
+                      static_cast<DWORD>(wine_value->size()));
+    } else {
+      RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"PagingFiles");
+    }
+  }};
+  const std::wstring paging =
+      win32::Widen(files_ + "\\pagefile.sys 27 77") + std::wstring(2, L'\0');
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"PagingFiles", REG_MULTI_SZ, paging.data(),
+                            static_cast<DWORD>(paging.size() * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  const std::string scope =
+      "--root HKEY_LOCAL_MACHINE --key \"" + win32::Narrow(key) + "\" --quiet --no-backup ";
+
+  const CliRun scan = RunCli("scan --format json --quiet --root HKEY_LOCAL_MACHINE --key \"" +
+                             win32::Narrow(key) + "\"");
+  EXPECT_NE(scan.out.find("\"value_name\": \"PagingFiles\", \"type\": \"REG_MULTI_SZ\", "
+                          "\"system_setting\": true}"),
+            std::string::npos)
+      << scan.out;
+  const CliRun kept = RunCli("repair --yes " + scope);
+  EXPECT_EQ(kept.code, 0u) << kept.out << kept.err;
+  EXPECT_NE(kept.out.find(" system setting(s) left alone"), std::string::npos) << kept.out;
+  DWORD type = REG_NONE;
+  const auto after = read(&type);
+  ASSERT_TRUE(after.has_value()) << "a repair without --include-system deleted it";
+  EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+
+  const CliRun gone = RunCli("repair --yes --include-system " + scope);
+  EXPECT_EQ(gone.code, 0u) << gone.out << gone.err;
+  EXPECT_FALSE(read(&type).has_value()) << gone.out;
+}
+
+// The window asks for the highest rights the user has, so a repair of the
+// machine's values works for an administrator; the console program asks
+// for none, and scripts choose how they run it.
+TEST(ProgramVersionTest, OnlyTheWindowAsksForTheHighestRights) {
+  const auto bytes = [](const char* program) {
+    std::ifstream in(fs::path(win32::Widen(Folder() + "\\" + program)), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  const std::string window = bytes("quillmar.exe");
+  const std::string console = bytes("quillmar-cli.exe");
+  ASSERT_GT(window.size(), 0u);
+  ASSERT_GT(console.size(), 0u);
+  EXPECT_NE(window.find("<requestedExecutionLevel level=\"highestAvailable\""), std::string::npos);
+  EXPECT_EQ(console.find("highestAvailable"), std::string::npos);
+  EXPECT_EQ(console.find("requireAdministrator"), std::string::npos);
 }
 
 // The list is kept with the commands, honoured by scan and repair, and a

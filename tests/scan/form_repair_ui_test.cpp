@@ -407,6 +407,22 @@ TEST_F(InMemoryScanWindowTest, ManyRowsAreAllListedCountedAndTickedWhenTheScanEn
   EXPECT_EQ(form_->Session().Rows().Count(), 2501u);
 }
 
+TEST_F(InMemoryScanWindowTest, ASystemSettingShowsItsMarkAndStaysUnticked) {
+  reg_.SetString(kHkeyLocalMachine,
+                 "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
+                 "PagingFiles", "C:\\pagefile.sys 27 77");
+  Open(reg_);
+  ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 60000));
+  const HWND list = form_->List();
+  ASSERT_EQ(ListView_GetItemCount(list), 2);
+  const int system = ItemText(list, 0, 0) == "系统设置" ? 0 : 1;
+  EXPECT_EQ(ItemText(list, system, 0), "系统设置");
+  EXPECT_NE(ItemText(list, system, 2).find("PagingFiles"), std::string::npos);
+  EXPECT_FALSE(form_->RowChecked(static_cast<std::size_t>(system)));
+  EXPECT_EQ(ItemText(list, 1 - system, 0), "VALUE VALUE");
+  EXPECT_TRUE(form_->RowChecked(static_cast<std::size_t>(1 - system)));
+}
+
 // Where a row's check box is drawn, in the list's client coordinates.
 RECT CheckBoxRect(HWND list, int row) {
   RECT item{};
