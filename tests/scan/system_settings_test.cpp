@@ -61,6 +61,7 @@ TEST(SystemSettings, TheListedPlacesCountAndTheirNeighboursDoNot) {
        false},
       {kHklm, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Shell", {}, false},
       {kHklm, "SYSTEM\\ControlSet01\\Control\\Session Manager", "BootExecute", {}, false},
+      {kHklm, "SYSTEM\\ControlSetBak\\Control\\Session Manager", "BootExecute", {}, false},
       {kHklm,
        "SYSTEM\\Wow6432Node\\CurrentControlSet\\Control\\Lsa",
        "Security Packages",
