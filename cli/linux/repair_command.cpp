@@ -37,10 +37,11 @@ class NoProfile final : public PrivateProfile {
   }
 };
 
-// The registry files the rows live in, each once.
+// The registry files the ticked rows live in, each once.
 std::set<std::string> FilesOfRows(const RegistrySource& source, const ErrorList& rows) {
   std::set<std::string> files;
   for (const RegErrorRow& row : rows.Rows()) {
+    if (!row.checked) continue;  // a system setting left alone changes no file
     for (std::string& file : source.FilesOf(RootKeyFromName(row.root), row.key_path)) {
       files.insert(std::move(file));
     }
