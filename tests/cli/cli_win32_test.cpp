@@ -695,79 +695,58 @@ TEST(ProgramVersionTest, BothProgramFilesCarryTheVersionQuillmarCliPrints) {
     EXPECT_EQ(text("OriginalFilename"), program);
     EXPECT_NE(text("FileDescription"), "(none)");
     EXPECT_EQ(text("Comments"), QM_TEST_HOME_PAGE_URL);
+    // Only the window asks for the highest rights the user has; scripts
+    // choose how they run the console program.
+    std::ifstream in(fs::path(win32::Widen(Folder() + "\\" + program)), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(
+        bytes.find("<requestedExecutionLevel level=\"highestAvailable\"") != std::string::npos,
+        std::string(program) == "quillmar.exe");
   }
 }
 
-// Wine's own paging-file setting names a file no prefix has: the value is
-// listed with its mark, a repair leaves it, and only --include-system
-// deletes it. Wine's value is put back afterwards.
+// A paging-file setting naming a file that is not there (as Wine's own
+// does) is listed with its mark; a repair leaves it, and only
+// --include-system deletes it. Wine's value is put back afterwards.
 TEST_F(CliWin32Test, ASystemSettingIsListedAndDeletedOnlyWhenAskedFor) {
-  const wchar_t* key = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
-  const auto read = [key](DWORD* type) {
-    std::vector<BYTE> data(4096);
-    DWORD size = static_cast<DWORD>(data.size());
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PagingFiles", RRF_RT_ANY | RRF_NOEXPAND, type,
-                     data.data(), &size) != ERROR_SUCCESS) {
-      return std::optional<std::vector<BYTE>>();
-    }
-    data.resize(size);
-    return std::optional<std::vector<BYTE>>(data);
+  const std::wstring key =
+      L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
+  const auto read = [&key]() -> std::optional<std::wstring> {
+    wchar_t buf[512] = {};
+    DWORD size = sizeof buf;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"PagingFiles", RRF_RT_REG_SZ, nullptr, buf,
+                     &size) != ERROR_SUCCESS)
+      return std::nullopt;
+    return buf;
   };
-  DWORD wine_type = REG_NONE;
-  const auto wine_value = read(&wine_type);
+  const auto write = [&key](const std::wstring& text) {
+    return RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"PagingFiles", REG_SZ, text.c_str(),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  };
   struct PutBack {
     std::function<void()> run;
     ~PutBack() { run(); }
-  } put_back{[&] {
-    if (wine_value) {
-      RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"PagingFiles", wine_type, wine_value->data(),
-                      static_cast<DWORD>(wine_value->size()));
-    } else {
-      RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"PagingFiles");
-    }
+  } put_back{[&, wine = read()] {
+    if (wine) (void)write(*wine);
+    if (!wine) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"PagingFiles");
   }};
-  const std::wstring paging =
-      win32::Widen(files_ + "\\pagefile.sys 27 77") + std::wstring(2, L'\0');
-  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"PagingFiles", REG_MULTI_SZ, paging.data(),
-                            static_cast<DWORD>(paging.size() * sizeof(wchar_t))),
-            ERROR_SUCCESS);
+  const std::wstring paging = win32::Widen(files_ + "\\pagefile.sys 27 77");
+  ASSERT_EQ(write(paging), ERROR_SUCCESS);
   const std::string scope =
-      "--root HKEY_LOCAL_MACHINE --key \"" + win32::Narrow(key) + "\" --quiet --no-backup ";
+      "--quiet --root HKEY_LOCAL_MACHINE --key \"" + win32::Narrow(key) + "\" ";
 
-  const CliRun scan = RunCli("scan --format json --quiet --root HKEY_LOCAL_MACHINE --key \"" +
-                             win32::Narrow(key) + "\"");
-  EXPECT_NE(scan.out.find("\"value_name\": \"PagingFiles\", \"type\": \"REG_MULTI_SZ\", "
+  const CliRun scan = RunCli("scan --format json " + scope);
+  EXPECT_NE(scan.out.find("\"value_name\": \"PagingFiles\", \"type\": \"REG_SZ\", "
                           "\"system_setting\": true}"),
             std::string::npos)
       << scan.out;
-  const CliRun kept = RunCli("repair --yes " + scope);
+  const CliRun kept = RunCli("repair --yes --no-backup " + scope);
   EXPECT_EQ(kept.code, 0u) << kept.out << kept.err;
-  EXPECT_NE(kept.out.find(" system setting(s) left alone"), std::string::npos) << kept.out;
-  DWORD type = REG_NONE;
-  const auto after = read(&type);
-  ASSERT_TRUE(after.has_value()) << "a repair without --include-system deleted it";
-  EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
-
-  const CliRun gone = RunCli("repair --yes --include-system " + scope);
+  EXPECT_NE(kept.out.find("1 system setting(s) left alone"), std::string::npos) << kept.out;
+  EXPECT_EQ(read(), paging) << "a repair without --include-system deleted it";
+  const CliRun gone = RunCli("repair --yes --no-backup --include-system " + scope);
   EXPECT_EQ(gone.code, 0u) << gone.out << gone.err;
-  EXPECT_FALSE(read(&type).has_value()) << gone.out;
-}
-
-// The window asks for the highest rights the user has, so a repair of the
-// machine's values works for an administrator; the console program asks
-// for none, and scripts choose how they run it.
-TEST(ProgramVersionTest, OnlyTheWindowAsksForTheHighestRights) {
-  const auto bytes = [](const char* program) {
-    std::ifstream in(fs::path(win32::Widen(Folder() + "\\" + program)), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  };
-  const std::string window = bytes("quillmar.exe");
-  const std::string console = bytes("quillmar-cli.exe");
-  ASSERT_GT(window.size(), 0u);
-  ASSERT_GT(console.size(), 0u);
-  EXPECT_NE(window.find("<requestedExecutionLevel level=\"highestAvailable\""), std::string::npos);
-  EXPECT_EQ(console.find("highestAvailable"), std::string::npos);
-  EXPECT_EQ(console.find("requireAdministrator"), std::string::npos);
+  EXPECT_EQ(read(), std::nullopt) << gone.out;
 }
 
 // The list is kept with the commands, honoured by scan and repair, and a

@@ -2,78 +2,57 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace qm {
 namespace {
 
 TEST(SystemSettings, TheListedPlacesCountAndTheirNeighboursDoNot) {
   struct Case {
-    const char* root;
-    const char* key;
+    std::string key;
     const char* value;
     std::optional<std::uint32_t> start;
     bool system;
+    const char* root = "HKEY_LOCAL_MACHINE";
   };
-  constexpr const char* kHklm = "HKEY_LOCAL_MACHINE";
-  constexpr const char* kMm =
-      "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
-  constexpr const char* kWinlogon = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+  const std::string ccs = "SYSTEM\\CurrentControlSet\\";
+  const std::string sm = ccs + "Control\\Session Manager";
+  const std::string nt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
+  const std::string wow = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\";
   const Case cases[] = {
-      {kHklm, kMm, "PagingFiles", {}, true},
-      {"hkey_local_machine",
-       "system\\controlset001\\control\\session manager\\memory management",
+      {sm + "\\Memory Management", "PagingFiles", {}, true},
+      {"system\\controlset001\\control\\session manager\\memory management",
        "pagingfiles",
        {},
        true},
-      {kHklm, "SYSTEM\\ControlSet002\\Control\\Session Manager", "BootExecute", {}, true},
-      {kHklm,
-       "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\KnownDLLs",
-       "kernel32",
-       {},
-       true},
-      {kHklm, "SYSTEM\\CurrentControlSet\\Control\\Lsa", "Authentication Packages", {}, true},
-      {kHklm, "SYSTEM\\ControlSet001\\Control\\Lsa", "Notification Packages", {}, true},
-      {kHklm, "SYSTEM\\CurrentControlSet\\Control\\Lsa", "Security Packages", {}, true},
-      {kHklm, kWinlogon, "Shell", {}, true},
-      {kHklm,
-       "SOFTWARE\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
-       "Userinit",
-       {},
-       true},
-      {kHklm, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Windows", "AppInit_DLLs", {}, true},
-      {kHklm,
-       "SOFTWARE\\WOW6432NODE\\Microsoft\\Windows NT\\CurrentVersion\\Windows",
-       "AppInit_DLLs",
-       {},
-       true},
-      {kHklm, "SYSTEM\\CurrentControlSet\\Services\\disk", "ImagePath", 0, true},
-      {kHklm, "SYSTEM\\ControlSet001\\Services\\Tcpip", "ImagePath", 1, true},
+      {"SYSTEM\\ControlSet002\\Control\\Session Manager", "BootExecute", {}, true},
+      {sm + "\\KnownDLLs", "kernel32", {}, true},
+      {ccs + "Control\\Lsa", "Authentication Packages", {}, true},
+      {"SYSTEM\\ControlSet001\\Control\\Lsa", "Notification Packages", {}, true},
+      {ccs + "Control\\Lsa", "Security Packages", {}, true},
+      {nt + "Winlogon", "Shell", {}, true},
+      {wow + "Winlogon", "Userinit", {}, true},
+      {nt + "Windows", "AppInit_DLLs", {}, true},
+      {wow + "Windows", "AppInit_DLLs", {}, true},
+      {ccs + "Services\\disk", "ImagePath", 0, true},
+      {"SYSTEM\\ControlSet001\\Services\\Tcpip", "ImagePath", 1, true},
       // Near misses.
-      {kHklm, "SYSTEM\\CurrentControlSet\\Services\\Spooler", "ImagePath", 3, false},
-      {kHklm, "SYSTEM\\CurrentControlSet\\Services\\Spooler", "ImagePath", 2, false},
-      {kHklm, "SYSTEM\\CurrentControlSet\\Services\\NoStart", "ImagePath", {}, false},
-      {kHklm, "SYSTEM\\CurrentControlSet\\Services\\Svc\\Parameters", "ServiceDll", 0, false},
-      {kHklm, "SYSTEM\\CurrentControlSet\\Services", "ImagePath", 0, false},
-      {kHklm, kWinlogon, "Taskman", {}, false},
-      {kHklm,
-       "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify\\WgaLogon",
-       "DllName",
-       {},
-       false},
-      {kHklm, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Shell", {}, false},
-      {kHklm, "SYSTEM\\ControlSet01\\Control\\Session Manager", "BootExecute", {}, false},
-      {kHklm, "SYSTEM\\ControlSetBak\\Control\\Session Manager", "BootExecute", {}, false},
-      {kHklm,
-       "SYSTEM\\Wow6432Node\\CurrentControlSet\\Control\\Lsa",
-       "Security Packages",
-       {},
-       false},
-      {kHklm, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", "PagingFiles", {}, false},
-      {"HKEY_CURRENT_USER", kWinlogon, "Shell", {}, false},
-      {"HKEY_USERS", kMm, "PagingFiles", {}, false},
+      {ccs + "Services\\Spooler", "ImagePath", 3, false},
+      {ccs + "Services\\Spooler", "ImagePath", 2, false},
+      {ccs + "Services\\NoStart", "ImagePath", {}, false},
+      {ccs + "Services\\Svc\\Parameters", "ServiceDll", 0, false},
+      {nt + "Winlogon", "Taskman", {}, false},
+      {nt + "Winlogon\\Notify\\WgaLogon", "DllName", {}, false},
+      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Shell", {}, false},
+      {"SYSTEM\\ControlSet01\\Control\\Session Manager", "BootExecute", {}, false},
+      {"SYSTEM\\ControlSetBak\\Control\\Session Manager", "BootExecute", {}, false},
+      {"SYSTEM\\Wow6432Node\\CurrentControlSet\\Control\\Lsa", "Security Packages", {}, false},
+      {sm, "PagingFiles", {}, false},
+      {nt + "Winlogon", "Shell", {}, false, "HKEY_CURRENT_USER"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsSystemSetting(c.root, c.key, c.value, c.start), c.system)
-        << c.root << "\\" << c.key << " " << c.value;
+        << c.key << " " << c.value;
   }
 }
 
