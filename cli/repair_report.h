@@ -15,8 +15,8 @@ namespace qm::cli {
 
 // The backup line, each row's outcome, the count the window shows, the
 // rows that were skipped, the system settings left alone and, once, the
-// want of rights when deletions were refused for it. A run stopped by a failed backup prints the
-// window's failure message.
+// want of rights when deletions were refused for it. A run stopped by a
+// failed backup prints the window's failure message.
 [[nodiscard]] std::string FormatRepairReport(ReportFormat format, const ScanSummary& summary,
                                              const ErrorList& rows, const RepairReport& report);
 
