@@ -18,6 +18,7 @@
 #include "repair/repair_run.h"
 #include "repair/win32/registry_editor_process.h"
 #include "scan/rules.h"
+#include "scan/system_settings.h"
 #include "shell/report_list.h"
 #include "shell/services.h"
 
@@ -41,6 +42,9 @@ const FontDesc kVerdanaBig{"Verdana", 14.25, true};
 COLORREF ToColorRef(RowColour c) {
   return RGB(c.red, c.green, c.blue);
 }
+
+// Dark orange: the system's own settings, listed but not ticked.
+constexpr COLORREF kSystemSettingColour = RGB(204, 102, 0);
 
 constexpr UINT kRowTipMs = 100;
 constexpr int kTipWidthPixels = 640;
@@ -276,10 +280,10 @@ void FormRepair::AnswerDisplayInfo(LVITEMW& item) {
   if (index >= rows.size()) return;
   const RegErrorRow& row = rows[index];
   if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
-    const std::string* cells[] = {&row.kind, &row.root, &row.key, &row.value};
-    const std::string* text =
-        item.iSubItem >= 0 && item.iSubItem < 4 ? cells[item.iSubItem] : nullptr;
-    const std::wstring w = text != nullptr ? win32::Widen(*text) : std::wstring();
+    const std::string_view cells[] = {KindCellText(row), row.root, row.key, row.value};
+    const std::wstring w = item.iSubItem >= 0 && item.iSubItem < 4
+                               ? win32::Widen(cells[item.iSubItem])
+                               : std::wstring();
     const std::size_t n = std::min(w.size(), static_cast<std::size_t>(item.cchTextMax - 1));
     w.copy(item.pszText, n);
     item.pszText[n] = L'\0';
@@ -515,9 +519,13 @@ LRESULT FormRepair::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
       return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
-      draw.clrText = (draw.iSubItem == 0 && row < row_colours_.size())
-                         ? row_colours_[row]
-                         : GetSysColor(COLOR_WINDOWTEXT);
+      // A system setting's mark stands out until a repair colours the row.
+      const bool system = session_ != nullptr && row < session_->Rows().Count() &&
+                          session_->Rows().Rows()[row].system_setting;
+      draw.clrText = draw.iSubItem != 0          ? GetSysColor(COLOR_WINDOWTEXT)
+                     : row < row_colours_.size() ? row_colours_[row]
+                     : system                    ? kSystemSettingColour
+                                                 : GetSysColor(COLOR_WINDOWTEXT);
       return CDRF_DODEFAULT;
     }
     default:

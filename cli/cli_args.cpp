@@ -80,6 +80,8 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
       args.backup = choice;
     } else if (repair && a == "--yes") {
       args.yes = true;
+    } else if (repair && a == "--include-system") {
+      args.include_system = true;
     } else {
       return Fail("unexpected argument '" + a + "'");
     }

@@ -43,6 +43,9 @@ struct CliArgs {
   // repair
   BackupChoice backup = BackupChoice::kProfile;
   bool yes = false;
+  // --include-system: delete the system's own settings too
+  // (scan/system_settings.h), which a repair otherwise leaves alone.
+  bool include_system = false;
   // backups
   BackupsAction action = BackupsAction::kList;
   std::string target;  // the ID or file name restore, verify and delete act on

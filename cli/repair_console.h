@@ -69,8 +69,13 @@ inline std::optional<bool> BackupOverride(BackupChoice choice) {
 // What the repair asks on the terminal, after listing the rows; "y" or
 // "yes" confirms.
 [[nodiscard]] inline std::string RepairQuestion(const ScanRun& run) {
+  const std::size_t ticked = run.rows.CheckedCount();
+  const std::string left =
+      ticked < run.rows.Count()
+          ? " (the " + std::to_string(run.rows.Count() - ticked) + " system setting(s) listed stay)"
+          : std::string();
   return FormatReport(ReportFormat::kText, run.summary, run.rows) + "Delete these " +
-         std::to_string(run.rows.Count()) + " registry values? [y/N] ";
+         std::to_string(ticked) + " registry values" + left + "? [y/N] ";
 }
 
 // Why a repair without --yes stops when nobody can answer (exit 2).

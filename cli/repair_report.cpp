@@ -39,6 +39,18 @@ RowOutcome OutcomeAt(const RepairReport& report, std::size_t i) {
   return i < report.rows.size() ? report.rows[i] : RowOutcome::kUnchecked;
 }
 
+// A system setting the run left alone, as it does unless --include-system.
+bool SystemLeftAlone(const RegErrorRow& row, RowOutcome outcome) {
+  return row.system_setting && outcome == RowOutcome::kUnchecked;
+}
+
+std::size_t SystemLeftAlone(const ErrorList& list, const RepairReport& report) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < list.Count(); ++i)
+    n += SystemLeftAlone(list.Rows()[i], OutcomeAt(report, i));
+  return n;
+}
+
 std::string FormatJson(const ScanSummary& summary, const ErrorList& list,
                        const RepairReport& report) {
   std::string out = "{\"drive\": \"" + JsonEscape(summary.drive) +
@@ -57,7 +69,9 @@ std::string FormatJson(const ScanSummary& summary, const ErrorList& list,
   }
   out += ", \"repaired\": " + std::to_string(report.repaired) +
          ", \"failed\": " + std::to_string(report.failed) +
-         ", \"skipped\": " + std::to_string(report.skipped) + ", ";
+         ", \"skipped\": " + std::to_string(report.skipped) +
+         ", \"system_skipped\": " + std::to_string(SystemLeftAlone(list, report)) +
+         ", \"access_denied\": " + std::to_string(report.denied) + ", ";
   // Present only when they apply: a run stopped by Ctrl+C, or refused
   // because of the ignore list.
   if (report.interrupted) {
@@ -89,6 +103,7 @@ std::string FormatText(const ErrorList& list, const RepairReport& report) {
   std::string skipped;
   std::size_t skipped_count = 0;
   std::string untouched;
+  std::string system;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const auto& r = rows[i];
     const RowOutcome outcome = OutcomeAt(report, i);
@@ -96,6 +111,8 @@ std::string FormatText(const ErrorList& list, const RepairReport& report) {
     out += std::string(MarkText(outcome)) + "  " + where + "  " + TextCell(r.value) + "\n";
     if (outcome == RowOutcome::kNotReached) {
       untouched += "  " + where + "\n";
+    } else if (SystemLeftAlone(r, outcome)) {
+      system += "  " + where + "\n";
     } else if (outcome == RowOutcome::kSkipped || outcome == RowOutcome::kUnchecked) {
       ++skipped_count;
       skipped += "  " + where + "\n";
@@ -108,6 +125,17 @@ std::string FormatText(const ErrorList& list, const RepairReport& report) {
            " value(s) skipped and not deleted (changed since the scan, or not savable in the "
            "backup):\n" +
            skipped;
+  }
+  if (!system.empty()) {
+    out += std::to_string(SystemLeftAlone(list, report)) +
+           " system setting(s) left alone: Windows may need them to start or log on "
+           "(--include-system deletes them too):\n" +
+           system;
+  }
+  if (report.denied > 0) {
+    out += std::to_string(report.denied) +
+           " value(s) could not be deleted for want of rights (access denied): run "
+           "quillmar-cli as administrator.\n";
   }
   if (report.interrupted) {
     out += "Stopped by Ctrl+C: " + std::to_string(report.repaired) + " of " +
@@ -128,8 +156,13 @@ std::string FormatRepairReport(ReportFormat format, const ScanSummary& summary,
 
 int RepairExitStatus(const RepairReport& report) {
   if (report.stopped || (report.backup_asked && !report.backup.ok())) return 3;
+  // A row left unticked (a system setting without --include-system) was
+  // not asked for.
   for (const RowOutcome outcome : report.rows) {
-    if (outcome != RowOutcome::kRepaired) return 1;  // failed or skipped: still there
+    if (outcome == RowOutcome::kFailed || outcome == RowOutcome::kSkipped ||
+        outcome == RowOutcome::kNotReached) {
+      return 1;
+    }
   }
   return 0;
 }

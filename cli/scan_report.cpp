@@ -8,6 +8,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "scan/rules.h"
+#include "scan/system_settings.h"
 
 namespace qm::cli {
 
@@ -98,10 +99,18 @@ std::string JsonRowFields(const RegErrorRow& r, std::string_view drive) {
          "\", \"key\": \"" + JsonEscape(r.key) + "\", \"value\": \"" + JsonEscape(r.value) +
          "\", \"path\": \"" + JsonEscape(RowPath(r, drive)) + "\", \"key_path\": \"" +
          JsonEscape(r.key_path) + "\", \"value_name\": \"" + JsonEscape(r.value_name) +
-         "\", \"type\": \"" + RegTypeName(r.type) + "\"";
+         "\", \"type\": \"" + RegTypeName(r.type) +
+         "\", \"system_setting\": " + (r.system_setting ? "true" : "false");
 }
 
 namespace {
+
+// The window's mark, and why a repair leaves the row alone.
+std::string SystemSettingLine() {
+  return "  System setting (" + std::string(kSystemSettingMark) +
+         "): Windows may need it to start or log on; a repair leaves it unless "
+         "--include-system.\n";
+}
 
 // Display width of UTF-8 text: CJK characters take two columns.
 std::size_t Width(std::string_view s) {
@@ -147,12 +156,12 @@ std::string FormatReport(ReportFormat format, const ScanSummary& summary, const 
       break;
     }
     case ReportFormat::kCsv:
-      out = "kind,root,key,value,path,key_path,value_name,type\r\n";
+      out = "kind,root,key,value,path,key_path,value_name,type,system_setting\r\n";
       for (const auto& r : rows) {
         out += CsvField(r.kind) + "," + CsvField(r.root) + "," + CsvField(r.key) + "," +
                CsvField(r.value) + "," + CsvField(RowPath(r, summary.drive)) + "," +
                CsvField(r.key_path) + "," + CsvField(r.value_name) + "," + RegTypeName(r.type) +
-               "\r\n";
+               "," + (r.system_setting ? "true" : "false") + "\r\n";
       }
       break;
     case ReportFormat::kText: {
@@ -171,6 +180,7 @@ std::string FormatReport(ReportFormat format, const ScanSummary& summary, const 
         out += Pad(c[0], wk) + "  " + Pad(c[1], wr) + "  " + Pad(c[2], wkey) + "  " + c[3] + "\n";
         // The scan window's tip names the file in the same words.
         if (!rows[i].missing_file.empty()) out += "  " + TextCell(MissingFileText(rows[i])) + "\n";
+        if (rows[i].system_setting) out += SystemSettingLine();
       }
       out += std::to_string(rows.size()) + " invalid reference(s); " +
              std::to_string(summary.keys) + " keys searched";

@@ -23,7 +23,8 @@ struct ScanSummary {
 // A text row is followed by a line naming the file it misses, as the scan
 // window's tip does. Each row also carries the missing path the rules extracted from it and,
 // in JSON and CSV, where the value lives (key path and value name apart,
-// since either may hold a backslash) and its type.
+// since either may hold a backslash), its type and whether it is one of the
+// system's own settings (system_setting; a line of its own in text).
 [[nodiscard]] std::string FormatReport(ReportFormat format, const ScanSummary& summary,
                                        const ErrorList& rows);
 

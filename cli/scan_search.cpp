@@ -5,6 +5,7 @@
 
 #include "scan/reg_search.h"
 #include "scan/rules.h"
+#include "scan/system_settings.h"
 
 namespace qm::cli {
 
@@ -13,9 +14,10 @@ namespace {
 // Judges the finds as the scan window does and reports progress.
 class CliScan final : public SearchListener {
  public:
-  CliScan(FileSystem& fs, const Environment& environment, const IgnoreList* ignored, bool quiet,
-          const ScanProgress& progress)
-      : rule_(
+  CliScan(RegistryReader& registry, FileSystem& fs, const Environment& environment,
+          const IgnoreList* ignored, bool quiet, const ScanProgress& progress)
+      : registry_(registry),
+        rule_(
             fs,
             [ignored](std::string_view root, std::string_view key, std::string_view name) {
               return ignored != nullptr && ignored->Covers(root, key, name);
@@ -29,6 +31,7 @@ class CliScan final : public SearchListener {
     if (auto row = rule_.Judge(root, key, value, found, name,
                                search_ != nullptr ? search_->FoundData() : StoredData{})) {
       row->type = search_ != nullptr ? search_->FoundType() : kRegNone;
+      row->system_setting = IsSystemSettingRow(registry_, *row);
       rows_.Append(std::move(*row));
     }
     return 0;
@@ -59,6 +62,7 @@ class CliScan final : public SearchListener {
     if (!quiet_ && progress_.tty) progress_.write("\r\x1b[K");
   }
 
+  RegistryReader& registry_;
   InvalidReferenceRule rule_;
   const cRegSearch* search_ = nullptr;  // the walk reporting to this
   ErrorList rows_;
@@ -90,7 +94,7 @@ std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
 ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const Environment& environment,
                        const CliArgs& args, const ScanProgress& progress,
                        const IgnoreList* ignored) {
-  CliScan scan(fs, environment, ignored, args.quiet, progress);
+  CliScan scan(registry, fs, environment, ignored, args.quiet, progress);
   cRegSearch* running = nullptr;
   bool stopped_here = false;
   cRegSearch search(registry, scan, [&running, &stopped_here, &progress] {
@@ -114,7 +118,11 @@ ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const Environme
   // No start key opened, though one was tried: what --root and --key name
   // is not there to search (a walk stopped before it began tried none).
   run.start_failure = search.StartKeysOpened() == 0 ? search.StartKeyFailure() : kRegOk;
+  // The system's own settings are deleted only when asked for by name.
   scan.rows_.CheckAll();
+  if (args.include_system) {
+    for (RegErrorRow& row : scan.rows_.Rows()) row.checked = true;
+  }
   run.rows = std::move(scan.rows_);
   // The walk reports each key it reaches below a start key; the start
   // keys are searched too.

@@ -21,7 +21,9 @@ class cRegSearch;
 namespace qm::cli {
 
 struct ScanRun {
-  ErrorList rows;  // every row checked
+  // Every row checked but the system's own settings, unless
+  // args.include_system.
+  ErrorList rows;
   ScanSummary summary;
   bool interrupted = false;  // Ctrl+C stopped the walk
   // kRegOk, or why the start key (--root and --key) could not be opened
@@ -54,8 +56,8 @@ struct ScanProgress {
 // Searches `registry` for values naming a missing program file on `fs`'s
 // system drive, from the roots and key that args give, as the scan window
 // does, expanding the texts' variables with `environment`, leaving out what
-// `ignored` covers (none when null). The rows come back checked, in the
-// order found.
+// `ignored` covers (none when null). The rows come back checked (the
+// system's own settings only with args.include_system), in the order found.
 [[nodiscard]] ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs,
                                      const Environment& environment, const CliArgs& args,
                                      const ScanProgress& progress,

@@ -188,6 +188,7 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
   }
 
   std::size_t reached = rows.size();
+  std::vector<RegStatus> deleted(rows.size(), kRegOk);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (!plan.to_delete[i]) continue;
     // Between two values, never inside one: the backup holds them all.
@@ -196,7 +197,7 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
       reached = i;
       break;
     }
-    (void)DeleteRegistryValue(services.registry, RootKeyFromName(rows[i].root), rows[i]);
+    deleted[i] = DeleteRegistryValue(services.registry, RootKeyFromName(rows[i].root), rows[i]);
   }
   // Judged only after every deletion, so a row whose value another row
   // removed counts as well.
@@ -208,13 +209,17 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
     }
     report.rows[i] =
         ValueGone(services.registry, rows[i]) ? RowOutcome::kRepaired : RowOutcome::kFailed;
+    if (report.rows[i] == RowOutcome::kFailed && deleted[i] == kRegAccessDenied) ++report.denied;
   }
   Count(report);
 
   ShowMarks(rows, report, services.view);
   const std::string count = std::to_string(report.repaired);
   services.view.SetRepairCount(count);
-  services.messages.Show(RepairCountMessage(report.repaired, report.failed), kMessageExclamation);
+  std::string done = RepairCountMessage(report.repaired, report.failed);
+  // Each such row failed alike: the cause is said once, not per row.
+  if (report.denied > 0) done += "\n" + std::string(kNeedAdministratorText);
+  services.messages.Show(done, kMessageExclamation);
   (void)WriteIniValue(services.profile, profile_path, kRecordsSection, kFixedCountKey, count);
   return report;
 }

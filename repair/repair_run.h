@@ -34,6 +34,9 @@ inline constexpr std::string_view kSkippedText = "已跳过";
 inline constexpr std::string_view kNotReachedText = "未处理";
 inline constexpr std::string_view kCreatingBackupText = "正在创建备份...";
 inline constexpr std::string_view kBackupFailedStatus = "备份失败，未删除任何值。";
+// Said once after the count when deletions were refused for want of rights.
+inline constexpr std::string_view kNeedAdministratorText =
+    "部分值因权限不足未能删除，请以管理员身份运行本程序。";
 inline constexpr std::string_view kIgnoreListUnreadableStatus = "无法读取忽略列表，未删除任何值。";
 
 // What the scan window shows of a run.
@@ -94,6 +97,9 @@ struct RepairReport {
   std::size_t failed = 0;
   std::size_t skipped = 0;
   std::size_t not_reached = 0;
+  // Failed rows whose deletion was refused for want of rights (access
+  // denied): the program must run as administrator.
+  std::size_t denied = 0;
   std::vector<RowOutcome> rows;  // one per row of the list
 };
 

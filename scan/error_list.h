@@ -2,6 +2,7 @@
 // by the backup writer and the repair run.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,9 @@ struct RegErrorRow {
   // The file the rules looked for and did not find, upper-cased as they
   // read it from the value; what the row's tip and the reports name.
   std::string missing_file = {};
+  // The value is one of the system's own settings (scan/system_settings.h):
+  // listed, but never ticked for deletion unless the user asks.
+  bool system_setting = false;
 };
 
 // Rows in the order the search found them. Any number of rows: a badly
@@ -40,10 +44,15 @@ class ErrorList {
     std::erase_if(rows_, gone);
     return before - rows_.size();
   }
+  // Ticks every row but the system's own settings, which stay as they are.
   void CheckAll() {
-    for (auto& r : rows_) r.checked = true;
+    for (auto& r : rows_) r.checked = r.checked || !r.system_setting;
   }
   [[nodiscard]] std::size_t Count() const { return rows_.size(); }
+  [[nodiscard]] std::size_t CheckedCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(rows_.begin(), rows_.end(), [](const RegErrorRow& r) { return r.checked; }));
+  }
   [[nodiscard]] std::vector<RegErrorRow>& Rows() { return rows_; }
   [[nodiscard]] const std::vector<RegErrorRow>& Rows() const { return rows_; }
 

@@ -7,6 +7,7 @@
 #include "platform/path_resolution.h"
 #include "platform/text.h"
 #include "scan/reg_search.h"
+#include "scan/system_settings.h"
 
 namespace qm {
 
@@ -302,6 +303,10 @@ std::string RowTipText(const RegErrorRow& row) {
   text += "\n值名称：" + (row.value_name.empty() ? std::string("(默认)") : row.value_name);
   text += "\n值数据：" + row.value;
   text += "\n" + MissingFileText(row);
+  if (row.system_setting) {
+    text +=
+        "\n" + std::string(kSystemSettingMark) + "：Windows 启动或登录可能需要此值，默认不勾选。";
+  }
   return text;
 }
 

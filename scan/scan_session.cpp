@@ -1,5 +1,7 @@
 #include "scan/scan_session.h"
 
+#include "scan/system_settings.h"
+
 namespace qm {
 
 namespace {
@@ -9,7 +11,8 @@ constexpr auto kKeyPacing = std::chrono::milliseconds(100);
 ScanSession::ScanSession(RegistryReader& registry, FileSystem& fs, ScanView& view,
                          ScanServices& services, IgnoredValue ignored,
                          const Environment* environment)
-    : view_(view),
+    : registry_(registry),
+      view_(view),
       services_(services),
       rule_(fs, std::move(ignored), environment),
       search_(registry, *this, [this] { services_.YieldToEvents(); }) {}
@@ -85,6 +88,7 @@ int ScanSession::SearchFound(std::string_view root, std::string_view key, std::s
   auto row = rule_.Judge(root, key, value, found, value_name, search_.FoundData());
   if (!row) return 0;
   row->type = search_.FoundType();
+  row->system_setting = IsSystemSettingRow(registry_, *row);
   rows_.Append(std::move(*row));
   view_.RowAdded(rows_.Rows().back());
   view_.SetFoundCount(std::to_string(rows_.Count()));

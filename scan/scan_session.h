@@ -92,6 +92,7 @@ class ScanSession final : private SearchListener {
   void SearchFinished(std::int32_t reason) override;
   void TickRows();
 
+  RegistryReader& registry_;  // also asked for a service's start type
   ScanView& view_;
   ScanServices& services_;
   InvalidReferenceRule rule_;

@@ -37,10 +37,11 @@ class NoProfile final : public PrivateProfile {
   }
 };
 
-// The registry files the rows live in, each once.
+// The registry files the ticked rows live in, each once.
 std::set<std::string> FilesOfRows(const RegistrySource& source, const ErrorList& rows) {
   std::set<std::string> files;
   for (const RegErrorRow& row : rows.Rows()) {
+    if (!row.checked) continue;  // a system setting left alone changes no file
     for (std::string& file : source.FilesOf(RootKeyFromName(row.root), row.key_path)) {
       files.insert(std::move(file));
     }
@@ -83,7 +84,7 @@ int RepairCommand(const CliArgs& args) {
                                   : "quillmar-cli: the scan failed; nothing was repaired.\n");
     return run.interrupted ? 1 : 3;
   }
-  if (run.rows.Count() == 0) {
+  if (run.rows.CheckedCount() == 0) {  // none, or only system settings
     Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, RepairReport{}));
     return 0;
   }
@@ -95,7 +96,7 @@ int RepairCommand(const CliArgs& args) {
   }
   if (!args.yes) {
     if (!IsTerminal(stdin)) {
-      Write(stderr, NobodyToConfirm(run.rows.Count()));
+      Write(stderr, NobodyToConfirm(run.rows.CheckedCount()));
       return 2;
     }
     if (!Confirmed(run)) {

@@ -40,7 +40,7 @@ int RepairCommand(const CliArgs& args) {
     Write(stderr, "quillmar-cli: the scan was stopped; nothing was repaired.\n");
     return 1;
   }
-  if (run.rows.Count() == 0) {
+  if (run.rows.CheckedCount() == 0) {  // none, or only system settings
     // Nothing to repair: no backup, no deletion, and the last repair's
     // count stays, as the window's Repair button stays disabled.
     Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, RepairReport{}));
@@ -48,7 +48,7 @@ int RepairCommand(const CliArgs& args) {
   }
   if (!args.yes) {
     if (!StdinIsTerminal()) {
-      Write(stderr, NobodyToConfirm(run.rows.Count()));
+      Write(stderr, NobodyToConfirm(run.rows.CheckedCount()));
       return 2;
     }
     if (!Confirmed(run)) {

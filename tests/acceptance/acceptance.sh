@@ -152,7 +152,13 @@ ini_value() { # ini_value KEY: the value in ro.ini, empty when absent
 
 # The list rows of the scan window without their check marks.
 window_rows() { probe rows Quillmar.FormRepair | cut -f2-; }
-row_marks() { probe rows Quillmar.FormRepair | cut -f1 | cut -d' ' -f1 | sort -u | tr -d '\n'; }
+# The marks of the rows a repair deletes: all but the system's own settings
+# (系统设置, such as Wine's paging file), which stay unticked; their marks
+# apart.
+row_marks() { probe rows Quillmar.FormRepair | awk -F'\t' '$2 != "系统设置"' | cut -f1 | cut -d' ' -f1 | sort -u | tr -d '\n'; }
+system_marks() { probe rows Quillmar.FormRepair | awk -F'\t' '$2 == "系统设置"' | cut -f1 | cut -d' ' -f1 | sort -u | tr -d '\n'; }
+# The console's rows as the window shows them.
+cli_rows() { jq -r '.rows[] | [(if .system_setting then "系统设置" else .kind end), .root, .key, .value] | join("\t")' "$@"; }
 
 # Waits until the scan window's walk has ended: Start enabled, Stop not.
 wait_scan_end() {
@@ -261,8 +267,11 @@ wait_scan_end
 sleep 0.5
 rows=$(window_rows)
 full_count=$(grep -c . <<<"$rows" || true)
-echo "   the window lists $full_count rows"
+system_count=$(grep -c '^系统设置	' <<<"$rows" || true)
+repair_count=$((full_count - system_count))
+echo "   the window lists $full_count rows, $system_count of them system settings"
 check "every row is ticked at the end" test "$(row_marks)" = 1
+check "the system's own settings are listed, unticked" test "$system_count" -ge 1 -a "$(system_marks)" = 0
 for needle in 'Run\PhotonTray' 'Run\OldSync' 'App Paths\phview.exe\' \
   'Fennel.Playlist\shell\open\command\' 'Fennel.Playlist\DefaultIcon\' \
   'InprocServer32\	C:\Program Files\Fennel\fnlshell.dll' \
@@ -278,8 +287,7 @@ printf '%s\n' "$rows" >"$work/window-rows.tsv"
 # ---------------------------------------------------------------------------
 step "quillmar-cli lists the same rows"
 cli scan --format json >"$work/cli-scan.json" || fail "quillmar-cli scan failed"
-jq -r '.rows[] | [.kind, .root, .key, .value] | join("\t")' "$work/cli-scan.json" \
-  >"$work/cli-rows.tsv"
+cli_rows "$work/cli-scan.json" >"$work/cli-rows.tsv"
 check "the console's rows equal the window's, in order" \
   diff -u "$work/window-rows.tsv" "$work/cli-rows.tsv"
 check "the console lists nothing still installed either" \
@@ -325,7 +333,7 @@ check "no backup exists yet" test -z "$(backup_files)"
 click_rect "$(command_of Quillmar.FormRepair 3)" 0.5
 answer_message "Backup file:" 05-message-backup
 backup_path=${LAST_MESSAGE#Backup file:}
-answer_message "$full_count 个错误已修复。" 06-message-repaired
+answer_message "$repair_count 个错误已修复。" 06-message-repaired
 check "one backup file in RegBackups" test "$(backup_files | wc -l)" = 1
 backup=$(backup_files)
 check "the message named that file" test "${backup_path##*\\}" = "$(basename "$backup")"
@@ -333,9 +341,9 @@ check "the backup starts as the registry editor expects" \
   bash -c 'head -c 40 "$1" | tr -d "\000" | grep -q "^\(REGEDIT4\|..Windows Registry Editor Version 5.00\|Windows Registry Editor Version 5.00\)"' _ "$backup"
 check "every leftover is gone from the registry" test "$(count_present "${leftovers[@]}")" = 0
 check "the valid references are untouched" test "$(dump_entries "${valid[@]}")" = "$before_valid"
-check "every row is marked repaired" \
-  test "$(probe rows Quillmar.FormRepair | cut -f2 | sort -u)" = "已修复"
-check "FixedCount holds the repaired rows" test "$(ini_value FixedCount)" = "$full_count"
+check "every row is marked repaired, the system settings left as they were" \
+  test "$(probe rows Quillmar.FormRepair | cut -f2 | sort -u | tr '\n' ' ')" = "已修复 系统设置 "
+check "FixedCount holds the repaired rows" test "$(ini_value FixedCount)" = "$repair_count"
 check "ErrorCount and LastScanTime are the stopped scan's" \
   test "$(ini_value ErrorCount)|$(ini_value LastScanTime)" = "$stopped_count|$last_scan"
 shot 07-repaired Quillmar.FormRepair
@@ -344,7 +352,7 @@ check "quillmar-cli finds nothing left of the leftovers" \
 
 # ---------------------------------------------------------------------------
 step "back to the main window; the records"
-records_after_scan_window 08-records-after-repair "$full_count"
+records_after_scan_window 08-records-after-repair "$repair_count"
 
 # ---------------------------------------------------------------------------
 step "the backup manager restores"
@@ -362,7 +370,7 @@ done
 check "Restore brought every leftover back, type and data alike" \
   test "$(dump_entries "${leftovers[@]}")" = "$before_leftovers"
 check "the restored registry scans as before" \
-  diff -u "$work/cli-rows.tsv" <(cli scan --format json | jq -r '.rows[] | [.kind, .root, .key, .value] | join("\t")')
+  diff -u "$work/cli-rows.tsv" <(cli scan --format json | cli_rows)
 check "no message after a restore that worked" bash -c '! wine "$1" message 1 >/dev/null 2>&1' _ "$probe_exe"
 
 # ---------------------------------------------------------------------------
@@ -432,12 +440,12 @@ wine "$app/quillmar-cli.exe" repair --yes --format json </dev/null 2>/dev/null |
 rc=${PIPESTATUS[0]}
 set -e
 check "the console repair ends with status 0" test "$rc" = 0
-check "it repaired every row the window lists" \
-  test "$(jq -r '[.rows[] | .status] | unique | join(",")' "$work/cli-repair.json") $(jq '.repaired' "$work/cli-repair.json")" = "repaired $full_count"
+check "it repaired every row the window ticks and left the system settings" \
+  test "$(jq -r '[.rows[] | select(.system_setting | not) | .status] | unique | join(",")' "$work/cli-repair.json") $(jq '"\(.repaired) \(.system_skipped)"' -r "$work/cli-repair.json")" = "repaired $repair_count $system_count"
 check "its rows are the window's rows" diff -u "$work/window-rows.tsv" \
-  <(jq -r '.rows[] | [.kind, .root, .key, .value] | join("\t")' "$work/cli-repair.json")
+  <(cli_rows "$work/cli-repair.json")
 check "every leftover is gone again" test "$(count_present "${leftovers[@]}")" = 0
-check "FixedCount holds this run's repaired rows" test "$(ini_value FixedCount)" = "$full_count"
+check "FixedCount holds this run's repaired rows" test "$(ini_value FixedCount)" = "$repair_count"
 cli_backup=$(jq -r '.backup.path' "$work/cli-repair.json")
 check "the console's backup lies in the shared RegBackups" \
   test "$(backup_files | xargs -r -n1 -d '\n' basename)" = "${cli_backup##*\\}"

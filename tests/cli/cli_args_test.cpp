@@ -4,6 +4,11 @@
 
 #include <sstream>
 
+#include "cli/scan_search.h"
+#include "platform/environment.h"
+#include "platform/memory_registry.h"
+#include "testing/memory_file_system.h"
+
 namespace qm::cli {
 namespace {
 
@@ -124,6 +129,29 @@ TEST(CliArgs, ScanAndRepairOptions) {
     EXPECT_EQ(r.args->backup, c.backup) << c.line;
     EXPECT_EQ(r.args->yes, c.yes) << c.line;
   }
+}
+
+// A repair leaves the system's own settings unticked unless the command
+// line names them; a scan has no such option.
+TEST(CliArgs, OnlyIncludeSystemTicksTheSystemSettingsTheSearchFinds) {
+  MemoryRegistry reg;
+  reg.SetString(kHkeyCurrentUser, "Software\\Run", "gone", "C:\\Gone\\a.exe");
+  reg.SetString(kHkeyLocalMachine, "SYSTEM\\ControlSet001\\Control\\Session Manager", "BootExecute",
+                "C:\\Gone\\autochk.exe *");
+  MemoryFileSystem fs{"C:\\Windows\\System32"};
+  const VariableTable environment;
+  const std::pair<const char*, const char*> cases[] = {{"repair --yes", "10"},
+                                                       {"repair --include-system", "11"}};
+  for (const auto& [line, ticks] : cases) {
+    const ParseResult parsed = ParseArgs(Split(line));
+    ASSERT_TRUE(parsed.args.has_value()) << line << ": " << parsed.error;
+    const ScanRun run = SearchRegistry(reg, fs, environment, *parsed.args, {});
+    std::string marks;
+    for (const RegErrorRow& row : run.rows.Rows()) marks += row.checked ? "1" : "0";
+    EXPECT_EQ(marks, ticks) << line;
+  }
+  EXPECT_EQ(ParseArgs(Split("scan --include-system")).error,
+            "unexpected argument '--include-system'");
 }
 
 TEST(CliArgs, WalkChoices) {

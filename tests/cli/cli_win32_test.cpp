@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
@@ -206,7 +207,7 @@ TEST_F(CliWin32Test, ScanListsTheMissingReferenceAndNotThePresentOne) {
                 cli::JsonEscape(MissingKey()) + "\", \"value\": \"" + cli::JsonEscape(missing_) +
                 "\", \"path\": \"" + cli::JsonEscape(Upper(missing_)) + "\", \"key_path\": \"" +
                 cli::JsonEscape(tree_.Path("Run")) +
-                "\", \"value_name\": \"Tool\", \"type\": \"REG_SZ\"}"),
+                "\", \"value_name\": \"Tool\", \"type\": \"REG_SZ\", \"system_setting\": false}"),
             std::string::npos)
       << json.out;
   // The start key and Run below it.
@@ -217,10 +218,10 @@ TEST_F(CliWin32Test, ScanListsTheMissingReferenceAndNotThePresentOne) {
   const CliRun csv = RunCli("scan --quiet --format csv " + Scope());
   EXPECT_EQ(csv.code, 0u) << csv.err;
   EXPECT_EQ(csv.out,
-            "kind,root,key,value,path,key_path,value_name,type\r\nVALUE VALUE,"
+            "kind,root,key,value,path,key_path,value_name,type,system_setting\r\nVALUE VALUE,"
             "HKEY_CURRENT_USER," +
                 MissingKey() + "," + missing_ + "," + Upper(missing_) + "," + tree_.Path("Run") +
-                ",Tool,REG_SZ\r\n");
+                ",Tool,REG_SZ,false\r\n");
 }
 
 TEST_F(CliWin32Test, ScanPrintsRegistryTextAsUtf8) {
@@ -230,10 +231,10 @@ TEST_F(CliWin32Test, ScanPrintsRegistryTextAsUtf8) {
                             tree_.Path("Uni") + "\"");
   EXPECT_EQ(csv.code, 0u) << csv.err;
   EXPECT_EQ(csv.out,
-            "kind,root,key,value,path,key_path,value_name,type\r\nVALUE VALUE,"
+            "kind,root,key,value,path,key_path,value_name,type,system_setting\r\nVALUE VALUE,"
             "HKEY_CURRENT_USER," +
                 tree_.Path("Uni") + "\\键\\工具," + missing + "," + Upper(files_) +
-                "\\程序\\缺失.EXE," + tree_.Path("Uni") + "\\键,工具,REG_SZ\r\n");
+                "\\程序\\缺失.EXE," + tree_.Path("Uni") + "\\键,工具,REG_SZ,false\r\n");
 }
 
 // Nobody can answer on a pipe, NUL (a character device, which the C
@@ -330,17 +331,20 @@ TEST_F(CliWin32Test, RowsCarryKeyPathValueNameAndType) {
   EXPECT_EQ(Occurrences(json.out, "\"key\": \"" + cli::JsonEscape(tree_.Path("Names\\Sub\\x"))), 2u)
       << json.out;
   EXPECT_NE(json.out.find("\"key_path\": \"" + cli::JsonEscape(tree_.Path("Names")) +
-                          "\", \"value_name\": \"Sub\\\\x\", \"type\": \"REG_SZ\"}"),
+                          "\", \"value_name\": \"Sub\\\\x\", \"type\": \"REG_SZ\", "
+                          "\"system_setting\": false}"),
             std::string::npos)
       << json.out;
   EXPECT_NE(json.out.find("\"key_path\": \"" + cli::JsonEscape(tree_.Path("Names\\Sub")) +
-                          "\", \"value_name\": \"x\", \"type\": \"REG_MULTI_SZ\"}"),
+                          "\", \"value_name\": \"x\", \"type\": \"REG_MULTI_SZ\", "
+                          "\"system_setting\": false}"),
             std::string::npos)
       << json.out;
   const CliRun csv = RunCli("scan --quiet --format csv " + scope);
-  EXPECT_NE(csv.out.find("," + tree_.Path("Names") + ",Sub\\x,REG_SZ\r\n"), std::string::npos)
+  EXPECT_NE(csv.out.find("," + tree_.Path("Names") + ",Sub\\x,REG_SZ,false\r\n"), std::string::npos)
       << csv.out;
-  EXPECT_NE(csv.out.find("," + tree_.Path("Names\\Sub") + ",x,REG_MULTI_SZ\r\n"), std::string::npos)
+  EXPECT_NE(csv.out.find("," + tree_.Path("Names\\Sub") + ",x,REG_MULTI_SZ,false\r\n"),
+            std::string::npos)
       << csv.out;
 }
 
@@ -568,7 +572,7 @@ TEST_F(CliWin32Test, RepairWithNothingFoundWritesNoBackupAndKeepsTheCount) {
              tree_.Path("Run") + "\\Empty\"");
   EXPECT_EQ(run.code, 0u) << run.err;
   EXPECT_NE(run.out.find("\"backup\": null, \"repaired\": 0, \"failed\": 0, \"skipped\": 0, "
-                         "\"rows\": []}"),
+                         "\"system_skipped\": 0, \"access_denied\": 0, \"rows\": []}"),
             std::string::npos)
       << run.out;
   EXPECT_TRUE(BackupFiles().empty());
@@ -707,7 +711,58 @@ TEST(ProgramVersionTest, BothProgramFilesCarryTheVersionQuillmarCliPrints) {
     EXPECT_EQ(text("OriginalFilename"), program);
     EXPECT_NE(text("FileDescription"), "(none)");
     EXPECT_EQ(text("Comments"), QM_TEST_HOME_PAGE_URL);
+    // Only the window asks for the highest rights the user has; scripts
+    // choose how they run the console program.
+    std::ifstream in(fs::path(win32::Widen(Folder() + "\\" + program)), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(
+        bytes.find("<requestedExecutionLevel level=\"highestAvailable\"") != std::string::npos,
+        std::string(program) == "quillmar.exe");
   }
+}
+
+// A paging-file setting naming a file that is not there (as Wine's own
+// does) is listed with its mark; a repair leaves it, and only
+// --include-system deletes it. Wine's value is put back afterwards.
+TEST_F(CliWin32Test, ASystemSettingIsListedAndDeletedOnlyWhenAskedFor) {
+  const std::wstring key =
+      L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
+  const auto read = [&key]() -> std::optional<std::wstring> {
+    wchar_t buf[512] = {};
+    DWORD size = sizeof buf;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"PagingFiles", RRF_RT_REG_SZ, nullptr, buf,
+                     &size) != ERROR_SUCCESS)
+      return std::nullopt;
+    return buf;
+  };
+  const auto write = [&key](const std::wstring& text) {
+    return RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"PagingFiles", REG_SZ, text.c_str(),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  };
+  struct PutBack {
+    std::function<void()> run;
+    ~PutBack() { run(); }
+  } put_back{[&, wine = read()] {
+    if (wine) (void)write(*wine);
+    if (!wine) RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"PagingFiles");
+  }};
+  const std::wstring paging = win32::Widen(files_ + "\\pagefile.sys 27 77");
+  ASSERT_EQ(write(paging), ERROR_SUCCESS);
+  const std::string scope =
+      "--quiet --root HKEY_LOCAL_MACHINE --key \"" + win32::Narrow(key) + "\" ";
+
+  const CliRun scan = RunCli("scan --format json " + scope);
+  EXPECT_NE(scan.out.find("\"value_name\": \"PagingFiles\", \"type\": \"REG_SZ\", "
+                          "\"system_setting\": true}"),
+            std::string::npos)
+      << scan.out;
+  const CliRun kept = RunCli("repair --yes --no-backup " + scope);
+  EXPECT_EQ(kept.code, 0u) << kept.out << kept.err;
+  EXPECT_NE(kept.out.find("1 system setting(s) left alone"), std::string::npos) << kept.out;
+  EXPECT_EQ(read(), paging) << "a repair without --include-system deleted it";
+  const CliRun gone = RunCli("repair --yes --no-backup --include-system " + scope);
+  EXPECT_EQ(gone.code, 0u) << gone.out << gone.err;
+  EXPECT_EQ(read(), std::nullopt) << gone.out;
 }
 
 // The list is kept with the commands, honoured by scan and repair, and a

@@ -37,18 +37,19 @@ TEST(RepairReport, JsonGivesEachRowItsStatusAndTheBackup) {
   EXPECT_EQ(FormatRepairReport(ReportFormat::kJson, {"C:", 0, 9}, ThreeRows(), report),
             "{\"drive\": \"C:\", \"reason\": 0, \"keys\": 9, \"backup\": {\"ok\": true, \"path\": "
             "\"C:\\\\Q\\\\RegBackups\\\\1.reg\"}, \"repaired\": 1, \"failed\": 1, \"skipped\": 1, "
-            "\"rows\": ["
+            "\"system_skipped\": 0, \"access_denied\": 0, \"rows\": ["
             "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
             "\"Soft\\\\Run\\\\A\", \"value\": \"C:\\\\a.exe\", \"path\": \"C:\\\\A.EXE\", "
             "\"key_path\": \"Soft\\\\Run\", \"value_name\": \"A\", \"type\": \"REG_SZ\", "
-            "\"status\": \"repaired\"}, "
+            "\"system_setting\": false, \"status\": \"repaired\"}, "
             "{\"kind\": \"VALUE NAME\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
             "\"Soft\\\\C:\\\\b.dll\", \"value\": \"\", \"path\": \"C:\", \"key_path\": \"Soft\", "
-            "\"value_name\": \"C:\\\\b.dll\", \"type\": \"REG_SZ\", \"status\": \"failed\"}, "
+            "\"value_name\": \"C:\\\\b.dll\", \"type\": \"REG_SZ\", \"system_setting\": false, "
+            "\"status\": \"failed\"}, "
             "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_LOCAL_MACHINE\", \"key\": "
             "\"Soft\\\\X\\\\c\", \"value\": \"\\\"C:\\\\c.exe\\\" /q\\nnext\", \"path\": "
             "\"C:\\\\C.EXE\", \"key_path\": \"Soft\\\\X\", \"value_name\": \"c\", "
-            "\"type\": \"REG_MULTI_SZ\", \"status\": \"skipped\"}]}\n");
+            "\"type\": \"REG_MULTI_SZ\", \"system_setting\": false, \"status\": \"skipped\"}]}\n");
 }
 
 TEST(RepairReport, JsonWithoutBackupAndAfterAFailedOne) {
@@ -88,6 +89,27 @@ TEST(RepairReport, TextShowsTheWindowsTexts) {
   EXPECT_EQ(text, BackupFailureMessage(failed.backup) + "\n备份失败，未删除任何值。\n");
 }
 
+// A system setting the run left unticked is said apart from the skipped
+// values, and a want of rights once.
+TEST(RepairReport, SystemSettingsLeftAloneAndAWantOfRights) {
+  ErrorList rows = ThreeRows();
+  rows.Rows()[2].system_setting = true;
+  rows.Rows()[2].checked = false;
+  auto report =
+      Outcomes({RowOutcome::kRepaired, RowOutcome::kFailed, RowOutcome::kUnchecked}, false);
+  report.denied = 1;
+  const std::string text = FormatRepairReport(ReportFormat::kText, {"C:", 0, 9}, rows, report);
+  EXPECT_NE(text.find("1 个错误已修复。\n1 个错误未能修复。\n"
+                      "1 system setting(s) left alone: Windows may need them to start or log on "
+                      "(--include-system deletes them too):\n"
+                      "  HKEY_LOCAL_MACHINE\\Soft\\X\\c\n"
+                      "1 value(s) could not be deleted for want of rights (access denied): run "
+                      "quillmar-cli as administrator.\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("skipped and not deleted"), std::string::npos) << text;
+}
+
 TEST(RepairReport, ExitStatus) {
   struct Case {
     RepairReport report;
@@ -103,6 +125,8 @@ TEST(RepairReport, ExitStatus) {
       // A skipped value is still there: the run did not do all it was asked.
       {Outcomes({RowOutcome::kRepaired, RowOutcome::kSkipped}, true), 1},
       {Outcomes({RowOutcome::kSkipped}, false), 1},
+      // A system setting left unticked was not asked for.
+      {Outcomes({RowOutcome::kRepaired, RowOutcome::kUnchecked}, false), 0},
       {backup_failed, 3},
   };
   for (const auto& c : cases) EXPECT_EQ(RepairExitStatus(c.report), c.status);

@@ -13,6 +13,7 @@ ErrorList TwoRows() {
                "\"C:\\Old\\tool.exe\" /a,b", true, "Software\\App\\Run", "Tool", kRegSz});
   list.Append({"VALUE NAME", "HKEY_LOCAL_MACHINE", "K\\C:\\程序\\x.dll", "C:\\程序\\x.dll", true,
                "K", "C:\\程序\\x.dll", kRegExpandSz});
+  list.Rows().back().system_setting = true;
   return list;
 }
 
@@ -24,22 +25,22 @@ TEST(ScanReport, JsonCarriesRowsInOrderWithTheirMissingPath) {
       "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
       "\"Software\\\\App\\\\Run\\\\Tool\", \"value\": \"\\\"C:\\\\Old\\\\tool.exe\\\" /a,b\", "
       "\"path\": \"C:\\\\OLD\\\\TOOL.EXE\", \"key_path\": \"Software\\\\App\\\\Run\", "
-      "\"value_name\": \"Tool\", \"type\": \"REG_SZ\"}, "
+      "\"value_name\": \"Tool\", \"type\": \"REG_SZ\", \"system_setting\": false}, "
       "{\"kind\": \"VALUE NAME\", \"root\": \"HKEY_LOCAL_MACHINE\", \"key\": "
       "\"K\\\\C:\\\\程序\\\\x.dll\", \"value\": \"C:\\\\程序\\\\x.dll\", \"path\": "
       "\"C:\\\\程序\\\\X.DLL\", \"key_path\": \"K\", \"value_name\": \"C:\\\\程序\\\\x.dll\", "
-      "\"type\": \"REG_EXPAND_SZ\"}]}\n");
+      "\"type\": \"REG_EXPAND_SZ\", \"system_setting\": true}]}\n");
 }
 
 TEST(ScanReport, CsvQuotesAsRfc4180) {
   const std::string csv = FormatReport(ReportFormat::kCsv, {"C:", 0, 1}, TwoRows());
-  EXPECT_EQ(
-      csv,
-      "kind,root,key,value,path,key_path,value_name,type\r\n"
-      "VALUE VALUE,HKEY_CURRENT_USER,Software\\App\\Run\\Tool,"
-      "\"\"\"C:\\Old\\tool.exe\"\" /a,b\",C:\\OLD\\TOOL.EXE,Software\\App\\Run,Tool,REG_SZ\r\n"
-      "VALUE NAME,HKEY_LOCAL_MACHINE,K\\C:\\程序\\x.dll,C:\\程序\\x.dll,C:\\程序\\X.DLL,K,"
-      "C:\\程序\\x.dll,REG_EXPAND_SZ\r\n");
+  EXPECT_EQ(csv,
+            "kind,root,key,value,path,key_path,value_name,type,system_setting\r\n"
+            "VALUE VALUE,HKEY_CURRENT_USER,Software\\App\\Run\\Tool,"
+            "\"\"\"C:\\Old\\tool.exe\"\" "
+            "/a,b\",C:\\OLD\\TOOL.EXE,Software\\App\\Run,Tool,REG_SZ,false\r\n"
+            "VALUE NAME,HKEY_LOCAL_MACHINE,K\\C:\\程序\\x.dll,C:\\程序\\x.dll,C:\\程序\\X.DLL,K,"
+            "C:\\程序\\x.dll,REG_EXPAND_SZ,true\r\n");
 }
 
 // A value "Sub\x" in key "Names" and a value "x" in key "Names\Sub" share
@@ -51,8 +52,8 @@ TEST(ScanReport, RowsWithTheSameJoinedKeyDifferInKeyPathAndValueName) {
   list.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "Names\\Sub\\x", "C:\\a.exe", true, "Names\\Sub",
                "x", kRegSz});
   const std::string csv = FormatReport(ReportFormat::kCsv, {"C:", 0, 2}, list);
-  EXPECT_NE(csv.find(",Names,Sub\\x,REG_SZ\r\n"), std::string::npos) << csv;
-  EXPECT_NE(csv.find(",Names\\Sub,x,REG_SZ\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",Names,Sub\\x,REG_SZ,false\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",Names\\Sub,x,REG_SZ,false\r\n"), std::string::npos) << csv;
   const std::string json = FormatReport(ReportFormat::kJson, {"C:", 0, 2}, list);
   EXPECT_NE(json.find("\"key_path\": \"Names\", \"value_name\": \"Sub\\\\x\""), std::string::npos)
       << json;
@@ -92,6 +93,10 @@ TEST(ScanReport, EscapesKeepEveryOutputValidUtf8) {
 TEST(ScanReport, TextAlignsColumnsAndStatesTheOutcome) {
   const std::string text = FormatReport(ReportFormat::kText, {"C:", 1, 7}, TwoRows());
   EXPECT_NE(text.find("KIND         ROOT                "), std::string::npos);
+  // Only the system setting gets the mark's line, under its own row.
+  const auto mark = text.find("\n  System setting (系统设置): Windows may need it");
+  EXPECT_GT(mark, text.find("x.dll\n")) << text;
+  EXPECT_EQ(text.find("System setting", mark + 4), std::string::npos) << text;
   EXPECT_NE(text.find("2 invalid reference(s); 7 keys searched; the scan was stopped.\n"),
             std::string::npos);
   EXPECT_NE(

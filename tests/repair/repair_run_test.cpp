@@ -150,18 +150,27 @@ TEST(RepairRun, AFailedDeletionIsReportedAndNotCounted) {
   RunFixture f;
   f.reg.SetString(kHkeyCurrentUser, kRun, "Locked", "C:\\Old\\l.exe");
   f.reg.SetString(kHkeyCurrentUser, kRun, "Free", "C:\\Old\\f.exe");
+  f.reg.SetString(kHkeyCurrentUser, kRun, "Odd", "C:\\Old\\o.exe");
+  f.reg.SetString(kHkeyCurrentUser, kRun, "Locked2", "C:\\Old\\m.exe");
   f.reg.FailDelete(kHkeyCurrentUser, kRun, "Locked", kRegAccessDenied);
-  const std::vector<RegErrorRow> rows = {f.Row(kHkeyCurrentUser, kRun, "Locked"),
-                                         f.Row(kHkeyCurrentUser, kRun, "Free")};
+  f.reg.FailDelete(kHkeyCurrentUser, kRun, "Odd", kRegInvalidParameter);
+  f.reg.FailDelete(kHkeyCurrentUser, kRun, "Locked2", kRegAccessDenied);
+  const std::vector<RegErrorRow> rows = {
+      f.Row(kHkeyCurrentUser, kRun, "Locked"), f.Row(kHkeyCurrentUser, kRun, "Free"),
+      f.Row(kHkeyCurrentUser, kRun, "Odd"), f.Row(kHkeyCurrentUser, kRun, "Locked2")};
   const RepairReport r = RunRepair(rows, f.services);
   EXPECT_TRUE(f.Has(kHkeyCurrentUser, kRun, "Locked"));
   EXPECT_EQ(f.view.marks[0].text, "修复失败");
   EXPECT_EQ(f.view.marks[0].colour, kRed);
   EXPECT_EQ(f.view.marks[1].text, "已修复");
   EXPECT_EQ(r.repaired, 1u);
-  EXPECT_EQ(r.failed, 1u);
+  EXPECT_EQ(r.failed, 3u);
+  EXPECT_EQ(r.denied, 2u) << "only refusals for want of rights";
   EXPECT_EQ(f.log[f.log.size() - 3], "count:1");
-  EXPECT_EQ(f.messages.shown.back().text, "1 个错误已修复。\n1 个错误未能修复。");
+  // The want of rights is said once, after the count.
+  EXPECT_EQ(
+      f.messages.shown.back().text,
+      "1 个错误已修复。\n3 个错误未能修复。\n部分值因权限不足未能删除，请以管理员身份运行本程序。");
   EXPECT_EQ(f.Fixed(), "1");
 }
 

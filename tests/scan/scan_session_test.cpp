@@ -114,6 +114,23 @@ TEST_F(ScanSessionTest, AScanToItsEndListsTicksAndEnablesRepairWithoutWritingFig
   EXPECT_TRUE(services.writes.empty()) << "only Stop writes the scan figures";
 }
 
+TEST_F(ScanSessionTest, TheSystemsOwnSettingsAreListedMarkedAndLeftUnticked) {
+  const std::string ccs = "SYSTEM\\CurrentControlSet\\";
+  reg.SetString(kHkeyLocalMachine, ccs + "Control\\Session Manager\\Memory Management",
+                "PagingFiles", "C:\\pagefile.sys 27 77");
+  for (const auto& [name, start] : {std::pair{"Boot", 0u}, std::pair{"Demand", 3u}}) {
+    reg.SetString(kHkeyLocalMachine, ccs + "Services\\" + name, "ImagePath", "C:\\Gone\\x.sys");
+    reg.SetDword(kHkeyLocalMachine, ccs + "Services\\" + name, "Start", start);
+  }
+  session.Start();
+  std::string marks;  // each row's value, whether a system setting, whether ticked
+  for (const auto& r : session.Rows().Rows())
+    marks += r.value_name + std::to_string(r.system_setting) + std::to_string(r.checked) + " ";
+  EXPECT_EQ(marks,
+            "gone01 C:\\Gone\\b.dll01 C:\\Gone\\b.dll01 PagingFiles10 ImagePath10 ImagePath01 ");
+  EXPECT_EQ(reg.OpenHandles(), 0u) << "the start type's look-up closes its key";
+}
+
 TEST_F(ScanSessionTest, StartAgainEmptiesTheListAndResetsTheCounters) {
   session.Start();
   view.repaired = "2";
