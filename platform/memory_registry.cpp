@@ -72,9 +72,21 @@ struct MemoryRegistry::Node {
     }
     values.push_back(value);
   }
+  // Keeps the index rather than dropping it: a repair deletes thousands of
+  // values of one key in turn, and rebuilding it each time made that
+  // quadratic in the names' upper-casing.
   void EraseValue(std::vector<PackedValue>::iterator it) {
+    const auto at = static_cast<std::size_t>(it - values.begin());
+    if (extra && !extra->value_index.empty()) {
+      const auto entry = extra->value_index.find(text::UpperCase(it->Name()));
+      if (entry != extra->value_index.end() && entry->second == at) {
+        extra->value_index.erase(entry);
+      }
+      for (auto& [name, index] : extra->value_index) {
+        if (index > at) --index;
+      }
+    }
     values.erase(it);
-    if (extra) extra->value_index.clear();
   }
 
   Node* Find(std::string_view upper_name) const {

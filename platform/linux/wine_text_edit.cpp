@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/memory_registry.h"
 #include "platform/text.h"
@@ -107,7 +108,9 @@ std::vector<std::uint8_t> HexBytes(const std::vector<Line>& lines, std::size_t f
 }
 
 struct KeyLines {
-  std::vector<std::size_t> values;  // the first line of each of its values
+  // The first line of each of its values, by the upper-cased name: a repair
+  // may take thousands of values out of one key.
+  std::unordered_multimap<std::string, std::size_t> values;
 };
 
 class Edit {
@@ -131,10 +134,11 @@ class Edit {
         link = true;
       } else if (!t.empty() && (t[0] == '"' || t[0] == '@')) {
         const std::size_t n = ValueLineCount(lines_, i);
-        keys_[key].values.push_back(i);
         std::size_t pos = 1;
-        if (link && t[0] == '"' &&
-            text::EqualsNoCase(Unescaped(t, pos, '"').value_or(""), "SymbolicLinkValue")) {
+        const std::string name =
+            text::UpperCase(t[0] == '@' ? std::string() : Unescaped(t, pos, '"').value_or(""));
+        keys_[key].values.emplace(name, i);
+        if (link && t[0] == '"' && name == "SYMBOLICLINKVALUE") {
           const std::vector<std::uint8_t> b = HexBytes(lines_, i, n);
           std::u16string target;
           for (std::size_t j = 0; j + 1 < b.size(); j += 2) {
@@ -172,11 +176,9 @@ class Edit {
     const auto key = keys_.find(Resolve(d.key));
     if (key == keys_.end()) return false;
     bool found = false;
-    for (const std::size_t first : key->second.values) {
-      const std::string_view t = lines_[first].text;
-      std::size_t pos = 1;
-      const std::string name = t[0] == '@' ? std::string() : Unescaped(t, pos, '"').value_or("");
-      if (!text::EqualsNoCase(name, d.name)) continue;
+    const auto [from, to] = key->second.values.equal_range(text::UpperCase(d.name));
+    for (auto it = from; it != to; ++it) {
+      const std::size_t first = it->second;
       for (std::size_t n = ValueLineCount(lines_, first), i = 0; i < n; ++i) {
         removed_lines_[first + i] = true;
       }
