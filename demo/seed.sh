@@ -29,7 +29,18 @@ local_app="$c/users/$(id -un)/AppData/Local/Inkwell"
 mkdir -p "$local_app"
 : >"$local_app/inkcache.dll"
 
-reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
+# Seeding a new prefix once stopped here without a word (a reg add that
+# failed, its output thrown away): try again, and say which value could not
+# be written.
+reg() {
+  local try
+  for try in 1 2 3; do
+    wine reg add "$@" /f </dev/null >/dev/null 2>&1 && return 0
+    sleep 1
+  done
+  echo "seed.sh: reg add $* failed $try times" >&2
+  return 1
+}
 # Leftovers of "Photon Viewer", "OldSync" and "Fennel Player", long gone.
 reg 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v PhotonTray /d '"C:\Program Files\Photon Viewer\phtray.exe" /background'
 reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v OldSync /d 'C:\OldSync\syncagent.exe -autostart'

@@ -28,7 +28,7 @@ seed_digest=$(sha256sum "$src/demo/seed.sh" | cut -d' ' -f1)
 if [ "$(cat "$template/.quillmar-demo-seeded" 2>/dev/null)" != "$seed_digest" ]; then
   rm -rf "$template"
   bash "$src/cmake/make-wineprefix.sh" "$template"
-  bash "$src/demo/seed.sh" "$template"
+  bash "$src/demo/seed.sh" "$template" || { echo "acceptance: seeding the demo prefix failed" >&2; exit 1; }
   WINEPREFIX="$template" wineserver -w
 fi
 wineserver -k 2>/dev/null || true
