@@ -146,6 +146,28 @@ void Count(RepairReport& report) {
 
 }  // namespace
 
+namespace {
+
+std::string RefusalFor(const IgnoreLoad& load, const std::string& path) {
+  std::string refusal;
+  if (load.status != IgnoreStatus::kOk) {
+    refusal = "无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.error) + "。";
+  }
+  for (const DamagedLine& d : load.list.Damaged()) {
+    refusal += (refusal.empty() ? "" : "\n") + std::string("忽略列表第 ") + std::to_string(d.line) +
+               " 行无法读取，请先在设置中修正：" + text::OneLine(d.text);
+  }
+  if (!refusal.empty()) refusal += "\n没有删除任何注册表值。";
+  return refusal;
+}
+
+}  // namespace
+
+std::string IgnoreListRefusal(FileStore& files, std::string_view program_folder) {
+  const std::string path = IgnoreListPath(program_folder);
+  return RefusalFor(LoadIgnoreList(files, path), path);
+}
+
 RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& services) {
   RepairReport report;
   report.rows.assign(rows.size(), RowOutcome::kUnchecked);
@@ -154,18 +176,9 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
   if (services.files != nullptr) {
     const std::string path = IgnoreListPath(services.backup.program_folder);
     IgnoreLoad load = LoadIgnoreList(*services.files, path);
-    if (load.status != IgnoreStatus::kOk) {
-      report.refusal =
-          "无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.error) + "。";
-    }
-    for (const DamagedLine& d : load.list.Damaged()) {
-      report.refusal += (report.refusal.empty() ? "" : "\n") + std::string("忽略列表第 ") +
-                        std::to_string(d.line) + " 行无法读取，请先在设置中修正：" +
-                        text::OneLine(d.text);
-    }
+    report.refusal = RefusalFor(load, path);
     if (!report.refusal.empty()) {
       report.stopped = true;
-      report.refusal += "\n没有删除任何注册表值。";
       services.view.SetStatusText(kIgnoreListUnreadableStatus);
       services.messages.Show(report.refusal, kMessageExclamation);
       return report;

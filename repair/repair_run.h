@@ -122,6 +122,12 @@ struct RepairReport {
 // the number of rows that could not be repaired when there are any.
 [[nodiscard]] std::string RepairCountMessage(std::size_t repaired, std::size_t failed);
 
+// Why no repair may run now: the ignore list beside the program cannot be
+// read, or holds a line that cannot be (naming each); empty when it may.
+// A command line asks this before its question, so that nobody confirms a
+// repair that is then refused.
+[[nodiscard]] std::string IgnoreListRefusal(FileStore& files, std::string_view program_folder);
+
 // One whole run over the list, in list order, on the caller's thread. A
 // value on the ignore list is never deleted, whoever ticked its row: the
 // list is read again for the run, and a list that cannot be read, or holds

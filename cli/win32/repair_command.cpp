@@ -1,6 +1,8 @@
 // quillmar-cli repair: the scan, then the scan window's repair over every
 // row.
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "app/system_services.h"
 #include "cli/answer_line.h"
@@ -46,6 +48,17 @@ int RepairCommand(const CliArgs& args) {
     Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, RepairReport{}));
     return 0;
   }
+  app::SystemServices system;
+  // Refused before the question: nobody should confirm a repair that the
+  // run would then refuse.
+  if (std::string refusal = IgnoreListRefusal(system.files, system.program_folder);
+      !refusal.empty()) {
+    RepairReport refused;
+    refused.stopped = true;
+    refused.refusal = std::move(refusal);
+    Write(stdout, FormatRepairReport(args.format, run.summary, run.rows, refused));
+    return RepairExitStatus(refused);
+  }
   if (!args.yes) {
     if (!StdinIsTerminal()) {
       Write(stderr, NobodyToConfirm(run.rows.CheckedCount()));
@@ -57,7 +70,6 @@ int RepairCommand(const CliArgs& args) {
     }
   }
 
-  app::SystemServices system;
   BackupChoiceProfile profile(system.profile, BackupOverride(args.backup));
   ConsoleRepairView view(args.quiet, [](std::string_view text) { Write(stderr, text); });
   RepairServices services = system.Repair(profile, view, view);

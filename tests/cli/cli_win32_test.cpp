@@ -825,7 +825,11 @@ TEST_F(CliWin32Test, IgnoreCommandsKeepTheListThatScanAndRepairHonour) {
   const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(kept, "HKEY_CURRENT_USER\\" + tree_.Path("sub") + "\r\nHKEY_NOWHERE\\x\r\n");
 
-  // That line may be the entry meant to keep a value: no backup, no deletion.
+  // That line may be the entry meant to keep a value: no backup, no
+  // deletion, and no question first (without a console to ask on, that
+  // would be exit 2).
+  const CliRun unasked = RunCli("repair --quiet " + Scope());
+  EXPECT_EQ(unasked.code, 3u) << unasked.out << unasked.err;
   const CliRun refused = RunCli("repair --yes --backup --quiet " + Scope());
   EXPECT_EQ(refused.code, 3u) << refused.out << refused.err;
   EXPECT_NE(refused.out.find("忽略列表第 2 行无法读取，请先在设置中修正：HKEY_NOWHERE\\x\n"),
