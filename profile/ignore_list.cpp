@@ -378,6 +378,7 @@ std::string NameTooLong(const IgnoreEntry& entry) {
     const std::size_t units = text::Utf8ToUtf16(name).size();
     if (units <= max) return std::string();
     std::size_t cut = 0;
+    // Only the position matters: the name is shown up to its 24th character.
     for (int n = 0; n < 24 && cut < name.size(); ++n) (void)text::NextCodePoint(name, cut);
     return std::string(what) + " '" + std::string(name.substr(0, cut)) + "...' is " +
            std::to_string(units) + " characters long; the registry allows at most " +
