@@ -15,14 +15,22 @@ namespace qm::cli {
 // surrogate shows as U+FFFD.
 [[nodiscard]] std::string BackupValueText(const BackupEntry& e);
 
-// The line for a file whose check line is missing: "PATH cannot be
-// verified: ...", without a line break.
-[[nodiscard]] std::string UnverifiedText(const std::string& path);
+// The warning for standard error before a file without a check line is
+// restored as it reads.
+[[nodiscard]] std::string UnverifiedRestoreWarning(const std::string& path);
+
+// The message for standard error when the file itself cannot be read
+// (`why`: the system's reason, without a full stop).
+[[nodiscard]] std::string UnreadableBackupText(const std::string& path, const std::string& why);
 
 // The message for standard error when a file is damaged or cannot be read
 // whole (`read` describes it): it names the file, and says that nothing
 // was written.
 [[nodiscard]] std::string BackupRefusedText(const std::string& path, const RegFileReadResult& read);
+
+// `verify`'s exit status: 0 when every value is in the registry as in the
+// file, else 1.
+[[nodiscard]] int VerifyExitStatus(std::span<const ValueOutcome> outcomes);
 
 // `verify`'s report: the check line's verdict, a line per value (same,
 // differs, missing, unreadable) and the count of those the same.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -48,6 +49,14 @@ struct RegValue {
   std::uint32_t type = kRegNone;
   std::vector<std::uint8_t> data;
 };
+
+// The number a REG_DWORD value holds (stored little-endian); nothing for a
+// value of another type or size.
+[[nodiscard]] inline std::optional<std::uint32_t> DwordOf(const RegValue& v) {
+  if (v.type != kRegDword || v.data.size() != 4) return std::nullopt;
+  return static_cast<std::uint32_t>(v.data[0] | v.data[1] << 8 | v.data[2] << 16) |
+         static_cast<std::uint32_t>(v.data[3]) << 24;
+}
 
 class RegistryReader {
  public:

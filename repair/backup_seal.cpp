@@ -13,15 +13,13 @@ namespace {
 constexpr std::string_view kPrefix = "; Quillmar backup: ";
 constexpr std::string_view kMiddle = " values, SHA-256 ";
 
-bool IsVersion5(std::span<const std::uint8_t> bytes) {
-  return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
-}
-
 // The file's text unit by unit, without decoding: bytes of a REGEDIT4
 // file, UTF-16 units of a version-5 one. Only ASCII is ever looked at.
 struct Units {
   explicit Units(std::span<const std::uint8_t> bytes)
-      : bytes_(bytes), wide_(IsVersion5(bytes)), start_(wide_ ? 2 : 0) {}
+      : bytes_(bytes),
+        wide_(RegFileFormatOf(bytes) == RegFileFormat::kVersion5),
+        start_(wide_ ? 2 : 0) {}
   [[nodiscard]] std::size_t size() const { return (bytes_.size() - start_) / (wide_ ? 2 : 1); }
   [[nodiscard]] char16_t operator[](std::size_t i) const {
     if (!wide_) return bytes_[i];

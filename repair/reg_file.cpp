@@ -136,12 +136,9 @@ class Builder {
     line += u'=';
     if (const auto s = PlainString(v)) {
       line += u"\"" + Escape(*s) + u"\"";
-    } else if (v.type == kRegDword && v.data.size() == 4) {
+    } else if (const std::optional<std::uint32_t> dword = DwordOf(v)) {
       line += u"dword:";
-      AppendHexDigits(line,
-                      static_cast<std::uint32_t>(v.data[0] | (v.data[1] << 8) | (v.data[2] << 16)) |
-                          (static_cast<std::uint32_t>(v.data[3]) << 24),
-                      8);
+      AppendHexDigits(line, *dword, 8);
     } else if (v.type == kRegBinary) {
       line += u"hex:";
       AppendHexBytes(line, AsChars(v.data));

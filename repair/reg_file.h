@@ -31,6 +31,13 @@ struct RegFileBytes {
   std::vector<std::uint8_t> bytes;
 };
 
+// Which form stored bytes are in: version 5 begins with the UTF-16LE
+// byte-order mark, anything else is read as REGEDIT4.
+[[nodiscard]] inline RegFileFormat RegFileFormatOf(std::span<const std::uint8_t> bytes) {
+  return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE ? RegFileFormat::kVersion5
+                                                                   : RegFileFormat::kRegedit4;
+}
+
 // Whether any form of the file can carry the entry: the importer reads a
 // key or a value name up to the end of its line, so one holding a line
 // break cannot be written.

@@ -229,9 +229,8 @@ RegFileReadResult Failed(std::size_t line, std::string error) {
 
 RegFileReadResult ReadText(std::span<const std::uint8_t> bytes, AnsiCodePage& code_page) {
   std::u16string text;
-  RegFileFormat format = RegFileFormat::kRegedit4;
-  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-    format = RegFileFormat::kVersion5;
+  const RegFileFormat format = RegFileFormatOf(bytes);
+  if (format == RegFileFormat::kVersion5) {
     if (bytes.size() % 2 != 0) return Failed(0, "UTF-16 text of an odd number of bytes");
     text.resize((bytes.size() - 2) / 2);
     for (std::size_t i = 0; i < text.size(); ++i) {

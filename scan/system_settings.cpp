@@ -91,10 +91,7 @@ std::optional<std::uint32_t> ServiceStart(RegistryReader& registry, std::string_
   if (registry.OpenKey(kHkeyLocalMachine, key_path, key.Put()) != kRegOk) return std::nullopt;
   RegValue value;
   for (std::uint32_t i = 0; registry.EnumValue(key.Get(), i, value) == kRegOk; ++i) {
-    if (!text::EqualsNoCase(value.name, "Start")) continue;
-    if (value.type != kRegDword || value.data.size() != 4) return std::nullopt;
-    return static_cast<std::uint32_t>(value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
-                                      (static_cast<std::uint32_t>(value.data[3]) << 24));
+    if (text::EqualsNoCase(value.name, "Start")) return DwordOf(value);
   }
   return std::nullopt;
 }

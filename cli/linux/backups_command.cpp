@@ -52,8 +52,7 @@ std::optional<RegFileContent> ReadBackup(const std::string& path, SealCheck& sea
   const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                         std::istreambuf_iterator<char>());
   if (!in) {
-    Write(stderr, "无法读取备份文件：" + path +
-                      "\nquillmar-cli: the file could not be read.\nNothing was written.\n");
+    Write(stderr, UnreadableBackupText(path, "the file could not be read"));
     return std::nullopt;
   }
   Windows1252CodePage code_page;
@@ -69,10 +68,7 @@ int Verify(posix::OfflineWindows& offline, const std::string& path) {
   if (!file) return 3;
   const std::vector<ValueOutcome> outcomes = CompareWithRegistry(file->entries, offline.Editor());
   Write(stdout, VerifyText(path, seal, file->entries, outcomes));
-  for (const ValueOutcome& o : outcomes) {
-    if (o.check != ValueCheck::kSame) return 1;
-  }
-  return 0;
+  return VerifyExitStatus(outcomes);
 }
 
 int Restore(posix::OfflineWindows& offline, const std::string& path) {
@@ -80,7 +76,7 @@ int Restore(posix::OfflineWindows& offline, const std::string& path) {
   const std::optional<RegFileContent> file = ReadBackup(path, seal);
   if (!file) return 3;
   if (seal.verdict == SealVerdict::kUnsealed) {
-    Write(stderr, "quillmar-cli: warning: " + UnverifiedText(path) + "; restored as it reads.\n");
+    Write(stderr, UnverifiedRestoreWarning(path));
   }
   const std::vector<BackupEntry>& entries = file->entries;
   std::set<std::string> hives;

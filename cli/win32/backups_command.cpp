@@ -51,9 +51,8 @@ std::optional<RegFileContent> ReadBackup(win32::Win32BackupFolder& folder, const
   }
   std::vector<std::uint8_t> bytes;
   if (const std::uint32_t error = folder.ReadWhole(path, bytes); error != 0) {
-    Write(stderr, "无法读取备份文件：" + path +
-                      "\nquillmar-cli: the file could not be read (error " + std::to_string(error) +
-                      ").\nNothing was written to the registry.\n");
+    Write(stderr, UnreadableBackupText(
+                      path, "the file could not be read (error " + std::to_string(error) + ")"));
     exit = 3;
     return std::nullopt;
   }
@@ -73,7 +72,7 @@ int Restore(win32::Win32BackupFolder& folder, const std::string& path) {
   const std::optional<RegFileContent> file = ReadBackup(folder, path, exit, seal);
   if (!file) return exit;
   if (seal.verdict == SealVerdict::kUnsealed) {
-    Write(stderr, "quillmar-cli: warning: " + UnverifiedText(path) + "; restored as it reads.\n");
+    Write(stderr, UnverifiedRestoreWarning(path));
   }
   // Each value is written with its own type and bytes and read back: the
   // registry editor's import would add a NUL to string data lacking one
@@ -121,10 +120,7 @@ int Verify(win32::Win32BackupFolder& folder, const std::string& path) {
   win32::Win32RegistryEditor registry;
   const std::vector<ValueOutcome> outcomes = CompareWithRegistry(file->entries, registry);
   Write(stdout, VerifyText(path, seal, file->entries, outcomes));
-  const auto same = std::count_if(outcomes.begin(), outcomes.end(), [](const ValueOutcome& o) {
-    return o.check == ValueCheck::kSame;
-  });
-  return static_cast<std::size_t>(same) == outcomes.size() ? 0 : 1;
+  return VerifyExitStatus(outcomes);
 }
 
 int Delete(win32::Win32BackupFolder& folder, const std::string& path) {

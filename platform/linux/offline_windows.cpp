@@ -229,16 +229,15 @@ std::string OfflineWindows::CurrentHardwareProfile(const std::string& set) {
   const std::string current = "Hardware Profiles\\Current";
   ScopedKey<MemoryRegistry> key(*tree_);
   if (tree_->OpenKey(kHkeyLocalMachine, set + "\\" + current, key.Put()) == kRegOk) return current;
-  RegValue number;
+  RegValue value;
+  std::optional<std::uint32_t> number;
   if (tree_->OpenKey(kHkeyLocalMachine, set + "\\Control\\IDConfigDB", key.Put()) != kRegOk ||
-      tree_->QueryValue(key.Get(), "CurrentConfig", number) != kRegOk || number.type != kRegDword ||
-      number.data.size() != 4) {
+      tree_->QueryValue(key.Get(), "CurrentConfig", value) != kRegOk ||
+      !(number = DwordOf(value))) {
     return current;  // no profile named: HKEY_CURRENT_CONFIG stays empty
   }
   char name[32];
-  std::snprintf(name, sizeof name, "Hardware Profiles\\%04u",
-                number.data[0] | number.data[1] << 8 | number.data[2] << 16 |
-                    static_cast<std::uint32_t>(number.data[3]) << 24);
+  std::snprintf(name, sizeof name, "Hardware Profiles\\%04u", *number);
   tree_->SetLink(kHkeyLocalMachine, set + "\\" + current, kHkeyLocalMachine, set + "\\" + name);
   return name;
 }
@@ -269,15 +268,13 @@ bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
   if (!load(hive("SYSTEM"), kHkeyLocalMachine, "SYSTEM")) return false;
   RegValue current;
   ScopedKey<MemoryRegistry> select(*tree_);
+  std::optional<std::uint32_t> set;
   if (tree_->OpenKey(kHkeyLocalMachine, "SYSTEM\\Select", select.Put()) != kRegOk ||
-      tree_->QueryValue(select.Get(), "Current", current) != kRegOk || current.type != kRegDword ||
-      current.data.size() != 4) {
+      tree_->QueryValue(select.Get(), "Current", current) != kRegOk || !(set = DwordOf(current))) {
     return Fail(hive("SYSTEM") + " has no Select\\Current naming the current control set");
   }
-  const std::uint32_t set = current.data[0] | current.data[1] << 8 | current.data[2] << 16 |
-                            static_cast<std::uint32_t>(current.data[3]) << 24;
   char set_name[32];
-  std::snprintf(set_name, sizeof set_name, "SYSTEM\\ControlSet%03u", set);
+  std::snprintf(set_name, sizeof set_name, "SYSTEM\\ControlSet%03u", *set);
   tree_->SetLink(kHkeyLocalMachine, "SYSTEM\\CurrentControlSet", kHkeyLocalMachine, set_name);
   software_ = hive("SOFTWARE");
   const std::string set_key = std::string(set_name).substr(7);  // past "SYSTEM\"
