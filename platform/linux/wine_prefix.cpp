@@ -107,14 +107,23 @@ std::vector<std::pair<std::string, std::string>> WinePrefixRegistry::WriteChange
 
 std::optional<WinePrefixRegistry::Place> WinePrefixRegistry::PlaceOf(RegKey root,
                                                                      std::string_view path) const {
-  root = CanonicalRoot(root);
-  // Wine makes HKEY_LOCAL_MACHINE\Hardware anew, volatile, at each start:
-  // system.reg does not hold it, and a key written there would clash.
-  const std::string_view hardware = "Hardware";
-  if (root == kHkeyLocalMachine && text::EqualsNoCase(path.substr(0, hardware.size()), hardware) &&
-      (path.size() == hardware.size() || path[hardware.size()] == '\\')) {
+  std::optional<Place> place = FileOf(root, path);
+  // Wine makes HKEY_LOCAL_MACHINE\Hardware anew, volatile, at each start
+  // (its user's Volatile Environment, though, it saves in user.reg): no file
+  // holds it, and a key written there would become lasting.
+  constexpr std::string_view kHardware = "Hardware";
+  const std::string_view inner = place ? std::string_view(place->inner) : "";
+  if (place && place->file.ends_with("/system.reg") &&
+      text::EqualsNoCase(inner.substr(0, kHardware.size()), kHardware) &&
+      (inner.size() == kHardware.size() || inner[kHardware.size()] == '\\')) {
     return std::nullopt;
   }
+  return place;
+}
+
+std::optional<WinePrefixRegistry::Place> WinePrefixRegistry::FileOf(RegKey root,
+                                                                    std::string_view path) const {
+  root = CanonicalRoot(root);
   if (root == kHkeyLocalMachine) return Place{prefix_ + "/system.reg", std::string(path)};
   if (root == kHkeyClassesRoot)
     return Place{prefix_ + "/system.reg", Below("Software\\Classes", path)};

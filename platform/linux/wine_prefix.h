@@ -47,7 +47,8 @@ class WinePrefixRegistry {
   // (file, why) for each file left as it was.
   [[nodiscard]] std::vector<std::pair<std::string, std::string>> WriteChanges();
   using Place = RegistryPlace;
-  // Where `root`\`path` is stored; none for a key no file holds.
+  // Where `root`\`path` is stored; none for a key no file holds (nor may,
+  // as the volatile HKEY_LOCAL_MACHINE\Hardware).
   [[nodiscard]] std::optional<Place> PlaceOf(RegKey root, std::string_view path) const;
   // The registry file's bytes as Load read them; empty for another file.
   [[nodiscard]] const std::vector<std::uint8_t>& LoadedText(const std::string& file) const {
@@ -61,6 +62,7 @@ class WinePrefixRegistry {
   [[nodiscard]] const RegistryChanges& Deletions() const { return Changes(); }
 
  private:
+  [[nodiscard]] std::optional<Place> FileOf(RegKey root, std::string_view path) const;
   std::unique_ptr<MemoryRegistry> tree_;
   MappedRoots view_;
   std::string error_;

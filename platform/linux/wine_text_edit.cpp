@@ -455,13 +455,4 @@ WineTextEdited EditWineText(std::span<const std::uint8_t> text,
   return edited;
 }
 
-WineTextEdited DeleteWineValues(std::span<const std::uint8_t> text,
-                                const std::vector<WineValueDeletion>& deletions) {
-  std::vector<RegistryChange> changes;
-  for (const WineValueDeletion& d : deletions) {
-    changes.push_back({RegistryChange::Kind::kDeleteValue, d.key, RegValue{d.name, kRegNone, {}}});
-  }
-  return EditWineText(text, changes);
-}
-
 }  // namespace qm::posix

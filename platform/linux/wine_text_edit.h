@@ -15,11 +15,6 @@
 
 namespace qm::posix {
 
-struct WineValueDeletion {
-  std::string key;   // below the file's saved key, "\"-separated, any letter case
-  std::string name;  // "" for the key's default value
-};
-
 struct WineTextEdited {
   bool ok = false;
   std::string error;  // why nothing may be written, in English
@@ -42,9 +37,6 @@ struct WineTextEdited {
                                           const std::vector<RegistryChange>& changes,
                                           std::time_t now = std::time(nullptr));
 
-// Deletions alone.
-[[nodiscard]] WineTextEdited DeleteWineValues(std::span<const std::uint8_t> text,
-                                              const std::vector<WineValueDeletion>& deletions);
 // Every change, under the name the command line still calls it by until it
 // writes through WinePrefixRegistry::WriteChanges.
 [[nodiscard]] inline WineTextEdited DeleteWineValues(std::span<const std::uint8_t> text,

@@ -159,7 +159,7 @@ TEST_F(WinePrefixTest, WriteChangesEditsTheFileThatHoldsEachKey) {
   ASSERT_EQ(editor.WriteValue(key.Get(), {"", kRegSz, Utf16(u"x\0"s)}), kRegOk);
   ASSERT_EQ(editor.OpenKeyForWrite(kHkeyUsers, ".Default\\Control Panel", key.Put()), kRegOk);
   ASSERT_EQ(editor.WriteValue(key.Get(), {"Beep", kRegSz, Utf16(u"no\0"s)}), kRegOk);
-  // Wine makes HKEY_LOCAL_MACHINE\Hardware anew at each start.
+  // Wine makes it anew, volatile, at each start.
   EXPECT_EQ(editor.CreateKeyForWrite(kHkeyLocalMachine, "HARDWARE\\Qm", key.Put()),
             kRegAccessDenied);
   ASSERT_TRUE(prefix.WriteChanges().empty());

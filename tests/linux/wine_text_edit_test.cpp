@@ -48,61 +48,6 @@ const std::vector<std::string> kLines = {
     "  53,00,65,00,74,00,30,00,30,00,31,00\n",                                            // 26
 };
 
-std::string Join(const std::set<std::size_t>& without) {
-  std::string out;
-  for (std::size_t i = 0; i < kLines.size(); ++i) {
-    if (without.count(i) == 0) out += kLines[i];
-  }
-  return out;
-}
-
-struct Case {
-  const char* what;
-  std::vector<WineValueDeletion> deletions;
-  std::set<std::size_t> gone;  // the lines the result lacks
-  std::size_t removed;
-};
-
-const Case kCases[] = {
-    {"a value named in other letters, its key too; the same name in a subkey stays",
-     {{"SOFTWARE\\app", "path"}},
-     {8},
-     1},
-    {"hex data with the lines that continue them", {{"Software\\App", "Bin"}}, {9, 10, 11}, 1},
-    {"the default value", {{"Software\\App", ""}}, {7}, 1},
-    {"a name with escapes", {{"Software\\App", "caf\xc3\xa9 \"x\""}}, {12}, 1},
-    {"a key reached through a link is its target's",
-     {{"System\\CurrentControlSet\\Services\\svc", "ImagePath"}},
-     {19},
-     1},
-    {"several values in two keys",
-     {{"Software\\App\\Sub", "Path"}, {"Software\\App", "Last"}},
-     {13, 16},
-     2},
-};
-
-TEST(WineTextEditTest, RemovesExactlyTheDeletedValuesLines) {
-  const std::string original = Join({});
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.what);
-    const WineTextEdited edited = DeleteWineValues(
-        {reinterpret_cast<const std::uint8_t*>(original.data()), original.size()}, c.deletions);
-    ASSERT_TRUE(edited.ok) << edited.error;
-    EXPECT_EQ(std::string(edited.text.begin(), edited.text.end()), Join(c.gone));
-    EXPECT_EQ(edited.removed, c.removed);
-  }
-}
-
-// The text with lines replaced ("" takes a line out) and lines after its end.
-std::string Changed(const std::map<std::size_t, std::string>& lines, const std::string& tail = {}) {
-  std::string out;
-  for (std::size_t i = 0; i < kLines.size(); ++i) {
-    const auto it = lines.find(i);
-    out += it == lines.end() ? kLines[i] : it->second;
-  }
-  return out + tail;
-}
-
 std::vector<std::uint8_t> Bytes(std::initializer_list<int> b) {
   return {b.begin(), b.end()};
 }
@@ -124,6 +69,64 @@ RegistryChange Delete(const char* key, const char* name) {
 }
 RegistryChange Create(const char* key) {
   return {RegistryChange::Kind::kCreateKey, key, {}};
+}
+
+std::string Join(const std::set<std::size_t>& without) {
+  std::string out;
+  for (std::size_t i = 0; i < kLines.size(); ++i) {
+    if (without.count(i) == 0) out += kLines[i];
+  }
+  return out;
+}
+
+struct Case {
+  const char* what;
+  std::vector<RegistryChange> deletions;
+  std::set<std::size_t> gone;  // the lines the result lacks
+  std::size_t removed;
+};
+
+const Case kCases[] = {
+    {"a value named in other letters, its key too; the same name in a subkey stays",
+     {Delete("SOFTWARE\\app", "path")},
+     {8},
+     1},
+    {"hex data with the lines that continue them",
+     {Delete("Software\\App", "Bin")},
+     {9, 10, 11},
+     1},
+    {"the default value", {Delete("Software\\App", "")}, {7}, 1},
+    {"a name with escapes", {Delete("Software\\App", "caf\xc3\xa9 \"x\"")}, {12}, 1},
+    {"a key reached through a link is its target's",
+     {Delete("System\\CurrentControlSet\\Services\\svc", "ImagePath")},
+     {19},
+     1},
+    {"several values in two keys",
+     {Delete("Software\\App\\Sub", "Path"), Delete("Software\\App", "Last")},
+     {13, 16},
+     2},
+};
+
+TEST(WineTextEditTest, RemovesExactlyTheDeletedValuesLines) {
+  const std::string original = Join({});
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    const WineTextEdited edited = EditWineText(
+        {reinterpret_cast<const std::uint8_t*>(original.data()), original.size()}, c.deletions);
+    ASSERT_TRUE(edited.ok) << edited.error;
+    EXPECT_EQ(std::string(edited.text.begin(), edited.text.end()), Join(c.gone));
+    EXPECT_EQ(edited.removed, c.removed);
+  }
+}
+
+// The text with lines replaced ("" takes a line out) and lines after its end.
+std::string Changed(const std::map<std::size_t, std::string>& lines, const std::string& tail = {}) {
+  std::string out;
+  for (std::size_t i = 0; i < kLines.size(); ++i) {
+    const auto it = lines.find(i);
+    out += it == lines.end() ? kLines[i] : it->second;
+  }
+  return out + tail;
 }
 
 struct WriteCase {
@@ -217,23 +220,25 @@ TEST(WineTextEditTest, WritesValuesAndKeysAsWineDoesAndReadsThemBack) {
 // Nothing may be written: the text does not read, or a value to delete is
 // not in it (it would be reported deleted while it stays).
 TEST(WineTextEditTest, RefusesTextThatDoesNotReadOrLacksAValue) {
-  const std::vector<WineValueDeletion> path = {{"Software\\App", "Path"}};
+  const std::vector<RegistryChange> path = {Delete("Software\\App", "Path")};
   const struct {
     const char* what;
     std::string text;
-    std::vector<WineValueDeletion> deletions;
+    std::vector<RegistryChange> deletions;
   } kRefused[] = {
       {"no header", Join({0}), path},
       {"hex data continued into the next value", Join({11}), path},
       {"a key line cut short", Join({}) + "[Software\\\\New", path},
-      {"a value not there", Join({}), {{"Software\\App", "Path"}, {"Software\\App", "Nothing"}}},
-      {"a key not there", Join({}), {{"Software\\Gone", "Path"}}},
+      {"a value not there",
+       Join({}),
+       {Delete("Software\\App", "Path"), Delete("Software\\App", "Nothing")}},
+      {"a key not there", Join({}), {Delete("Software\\Gone", "Path")}},
       {"a link that leads nowhere in the file",
        Join({23, 24, 25, 26}),
-       {{"System\\CurrentControlSet\\Services\\svc", "ImagePath"}}},
+       {Delete("System\\CurrentControlSet\\Services\\svc", "ImagePath")}},
   };
   for (const auto& c : kRefused) {
-    const WineTextEdited edited = DeleteWineValues(
+    const WineTextEdited edited = EditWineText(
         {reinterpret_cast<const std::uint8_t*>(c.text.data()), c.text.size()}, c.deletions);
     EXPECT_FALSE(edited.ok) << c.what;
   }
