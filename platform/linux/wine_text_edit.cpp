@@ -109,9 +109,10 @@ std::vector<std::uint8_t> HexBytes(const std::vector<Line>& lines, std::size_t f
   return out;
 }
 
-// A value's line as Wine writes it: text only for a string type whose
-// data end in a NUL, a dword only for four bytes, hex for anything else,
-// continued with "\" past 76 characters.
+// Text escaped as Wine writes it: a backslash before itself and the
+// delimiters, C escapes, octal for other control characters and \x for
+// every unit outside ASCII, with as many digits as keep the next character
+// apart; a terminating NUL left out.
 std::string Escaped(std::u16string_view s, std::string_view delimiters) {
   static constexpr std::string_view kC = ".......abtnvfr.............e....";
   std::string out;
@@ -143,6 +144,9 @@ std::string Escaped(std::u16string_view s, std::string_view delimiters) {
   return out;
 }
 
+// A value's line as Wine writes it: text only for a string type whose
+// data end in a NUL, a dword only for four bytes, hex for anything else,
+// continued with "\" past 76 characters.
 std::string ValueLine(const RegValue& v) {
   std::string out = v.name.empty() ? "@=" : "\"" + Escaped(text::Utf8ToUtf16(v.name), "\"") + "\"=";
   const std::vector<std::uint8_t>& d = v.data;
