@@ -186,18 +186,8 @@ std::size_t FormRepair::Count() const {
 
 std::string_view FormRepair::Cell(std::size_t row, int column) const {
   const RegErrorRow& r = session_->Rows().Rows()[row];
-  switch (column) {
-    case 0:
-      return KindCellText(r);
-    case 1:
-      return r.root;
-    case 2:
-      return r.key;
-    case 3:
-      return r.value;
-    default:
-      return {};
-  }
+  const std::string_view cells[] = {KindCellText(r), r.root, r.key, r.value};
+  return column >= 0 && column < 4 ? cells[column] : std::string_view();
 }
 
 bool FormRepair::Checked(std::size_t row) const {
