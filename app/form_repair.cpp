@@ -83,6 +83,7 @@ FormRepair::FormRepair()
       snapshot_(std::make_unique<win32::SnapshotRegistry>()),
       registry_(snapshot_.get()),
       fs_(&system_->fs),
+      pacer_(kYieldPacing, kRowPacing, [this] { FlushRows(); }),
       tip_(*this, [this](int row) -> std::optional<std::string> {
         if (session_ == nullptr || static_cast<std::size_t>(row) >= session_->Rows().Count()) {
           return std::nullopt;
@@ -418,20 +419,9 @@ void FormRepair::RowsChecked() {
 }
 
 void FormRepair::YieldToEvents() {
-  // The walk yields at every key, but looking at the message queue is a
-  // round trip to the system like a registry call: the window answers every
-  // few milliseconds instead, which no user can tell from every key.
-  const auto now = std::chrono::steady_clock::now();
-  if (now - last_yield_ < kYieldPacing) return;
-  last_yield_ = now;
-  if (now - last_rows_ >= kRowPacing) {
-    last_rows_ = now;
-    FlushRows();
-  }
   // A quit request during the walk ends the scan: nothing may keep the
   // process alive once it is asked to end.
-  if (!shell::DoEvents()) session_->Stop();
-  last_yield_ = std::chrono::steady_clock::now();
+  if (!pacer_.Pace()) session_->Stop();
 }
 
 void FormRepair::ShowMessage(const std::string& text, int style) {

@@ -21,6 +21,7 @@
 #include "shell/ad_line.h"
 #include "shell/check_list.h"
 #include "shell/chrome.h"
+#include "shell/event_pacer.h"
 #include "shell/row_tip.h"
 
 namespace qm::win32 {
@@ -152,8 +153,7 @@ class FormRepair final : public shell::ChromeForm,
   // Rows were found since the list was last brought up to date (see RowAdded).
   bool rows_pending_ = false;
   std::optional<std::string> pending_count_;  // lblStatus's text, likewise
-  std::chrono::steady_clock::time_point last_yield_{};
-  std::chrono::steady_clock::time_point last_rows_{};
+  shell::EventPacer pacer_;
   bool repairing_ = false;
   IgnoreList ignore_;
   shell::RowTip tip_;
