@@ -1,8 +1,5 @@
 #include "app/form_repair.h"
 
-#include <commctrl.h>
-#include <windowsx.h>
-
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -19,7 +16,6 @@
 #include "repair/win32/registry_editor_process.h"
 #include "scan/rules.h"
 #include "scan/system_settings.h"
-#include "shell/report_list.h"
 #include "shell/services.h"
 
 namespace qm::app {
@@ -46,20 +42,6 @@ COLORREF ToColorRef(RowColour c) {
 // Dark orange: the system's own settings, listed but not ticked.
 constexpr COLORREF kSystemSettingColour = RGB(204, 102, 0);
 
-constexpr UINT kRowTipMs = 100;
-constexpr int kTipWidthPixels = 640;
-
-TTTOOLINFOW TipTool(HWND owner) {
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  // Transparent to the pointer: a click on the tip reaches what lies under
-  // it, such as a button below the list.
-  tool.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_TRANSPARENT;
-  tool.hwnd = owner;
-  tool.uId = 1;
-  return tool;
-}
-
 std::string IgnoreFailureText(IgnoreStatus status, const std::string& path) {
   switch (status) {
     case IgnoreStatus::kUnwritableName:
@@ -85,7 +67,7 @@ class FormRepair::RepairViewImpl final : public RepairView, public MessageServic
   }
   void ColourRow(std::size_t index, RowColour colour) override {
     if (index < form_.row_colours_.size()) form_.row_colours_[index] = ToColorRef(colour);
-    ListView_RedrawItems(form_.lvwRegErrors_, static_cast<int>(index), static_cast<int>(index));
+    form_.lvwRegErrors_.RedrawRow(index);
   }
   void Show(std::string_view text, int style) override {
     shell::ShowMessage(form_.Handle(), text, static_cast<UINT>(style));
@@ -100,7 +82,14 @@ FormRepair::FormRepair()
       system_(std::make_unique<SystemServices>()),
       snapshot_(std::make_unique<win32::SnapshotRegistry>()),
       registry_(snapshot_.get()),
-      fs_(&system_->fs) {}
+      fs_(&system_->fs),
+      pacer_(kYieldPacing, kRowPacing, [this] { FlushRows(); }),
+      tip_(*this, [this](int row) -> std::optional<std::string> {
+        if (session_ == nullptr || static_cast<std::size_t>(row) >= session_->Rows().Count()) {
+          return std::nullopt;
+        }
+        return text::DisplayUtf8(RowTipText(session_->Rows().Rows()[row]));
+      }) {}
 
 FormRepair::FormRepair(RegistryReader& registry, FileSystem& fs) : FormRepair() {
   snapshot_.reset();
@@ -159,8 +148,15 @@ bool FormRepair::OnLoad() {
 
   // Shape1 frames the list; drawn first so the list lies over its inside.
   AddChild("Shape1", L"STATIC", SS_BLACKFRAME, 0, {225, 2145, 11340, 4830});
-  CreateList();
-  CreateTip();
+  if (lvwRegErrors_.Create(*this, "lvwRegErrors", {240, 2160, 11295, 4780},
+                           {{"错误", 1600}, {"根建", 3000}, {"键名", 3000}, {"键值", 3500}},
+                           GetFont(kSong9))) {
+    auto& events = lvwRegErrors_.Events();
+    events.row_focused = [this](int row) { tip_.ShowBelowRow(row); };
+    events.focus_lost = [this] { tip_.FocusLost(); };
+    events.context_menu = [this](int row, POINT at) { ShowRowMenu(row, at); };
+    tip_.Create(lvwRegErrors_.Handle(), GetFont(kSong9));
+  }
 
   const auto command = [this](const char* name, TwipsRect place, void (FormRepair::*handler)()) {
     auto* c = AddCommand({.name = name, .twips = place});
@@ -177,243 +173,41 @@ bool FormRepair::OnLoad() {
   session_->Load();
   ad_.Create(*this, {360, 8040, 6540, 180}, shell::kScanAdIntervalMs);
   StartTimer(kTimerRunScan, kTimerRunScanMs, [this] { TimerRunScan_Timer(); });
-  StartTimer(kTimerRowTip, kRowTipMs, [this] { RowTip_Timer(); });
+  StartTimer(kTimerRowTip, shell::RowTip::kIntervalMs, [this] { tip_.Tick(); });
   return true;
 }
 
-void FormRepair::CreateList() {
-  lvwRegErrors_ =
-      shell::AddReportList(*this, "lvwRegErrors", {240, 2160, 11295, 4780},
-                           {{"错误", 1600}, {"根建", 3000}, {"键名", 3000}, {"键值", 3500}},
-                           LVS_EX_CHECKBOXES, LVS_OWNERDATA);
-  if (lvwRegErrors_ == nullptr) return;
-  SendMessageW(lvwRegErrors_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(kSong9)), FALSE);
-  // The check boxes are the rows' marks: with the state image in the
-  // callback mask the list asks for it wherever it draws or is asked for a
-  // state, from this process or another.
-  ListView_SetCallbackMask(lvwRegErrors_, LVIS_STATEIMAGEMASK);
-  // A list of owner data does not keep the marks it is told to set, so the
-  // request to set one (from a tool or a test driving the window) is caught
-  // on its way in. A plain window-procedure subclass: under Wine the one
-  // through a window property costs a round trip to the server per message.
-  SetWindowLongPtrW(lvwRegErrors_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  list_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-      lvwRegErrors_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormRepair::ListProc)));
-}
-
-LRESULT CALLBACK FormRepair::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<FormRepair*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr || self->list_proc_ == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
-  if (msg == LVM_SETITEMSTATE && lp != 0) {
-    const auto& item = *reinterpret_cast<const LVITEMW*>(lp);
-    if (item.stateMask & LVIS_STATEIMAGEMASK) {
-      self->SetRowsChecked(static_cast<int>(wp), item.state & LVIS_STATEIMAGEMASK);
-    }
-  }
-  return CallWindowProcW(self->list_proc_, hwnd, msg, wp, lp);
-}
-
-// The list's notifications are answered in the window's own procedure, not
-// through a subclass: under Wine every subclassed message costs a round trip
-// to the server, and the list sends several for every row it draws.
 bool FormRepair::OnChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-  if (lvwRegErrors_ == nullptr) return false;
-  if (msg == WM_CONTEXTMENU && reinterpret_cast<HWND>(wp) == lvwRegErrors_) {
-    ShowRowMenu(lp);
-    result = 0;
-    return true;
-  }
-  if (msg != WM_NOTIFY) return false;
-  auto* hdr = reinterpret_cast<NMHDR*>(lp);
-  if (hdr->hwndFrom != lvwRegErrors_) return false;
-  result = OnListNotify(*hdr);
-  return true;
+  return lvwRegErrors_.OnParentMessage(msg, wp, lp, result);
 }
 
-LRESULT FormRepair::OnListNotify(NMHDR& hdr) {
-  switch (hdr.code) {
-    case NM_CUSTOMDRAW:
-      return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(hdr));
-    case LVN_GETDISPINFOW:
-      AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(hdr).item);
-      return 0;
-    case LVN_ITEMCHANGED: {
-      // A mark set for all rows at once reaches the list's own handling and
-      // comes back here; so would a mark the list set itself.
-      const auto& change = reinterpret_cast<const NMLISTVIEW&>(hdr);
-      if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_STATEIMAGEMASK)) {
-        SetRowsChecked(change.iItem, change.uNewState & LVIS_STATEIMAGEMASK);
-      }
-      if ((change.uNewState & LVIS_FOCUSED) != 0 && (change.uOldState & LVIS_FOCUSED) == 0) {
-        RowFocused(change.iItem);
-      }
-      return 0;
-    }
-    case NM_KILLFOCUS:
-      if (!tip_by_pointer_) HideTip();
-      return 0;
-    case NM_CLICK: {
-      // The list leaves ticking a check box of owner data to its owner.
-      const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(hdr);
-      LVHITTESTINFO hit{};
-      hit.pt = click.ptAction;
-      if (ListView_SubItemHitTest(lvwRegErrors_, &hit) >= 0 &&
-          (hit.flags & LVHT_ONITEMSTATEICON) != 0) {
-        ToggleRow(hit.iItem);
-      }
-      return 0;
-    }
-    case LVN_KEYDOWN:
-      if (reinterpret_cast<const NMLVKEYDOWN&>(hdr).wVKey == VK_SPACE) {
-        ToggleRow(ListView_GetNextItem(lvwRegErrors_, -1, LVNI_FOCUSED));
-      }
-      return 0;
-    default:
-      return 0;
-  }
+std::size_t FormRepair::Count() const {
+  return session_ == nullptr ? 0 : session_->Rows().Count();
 }
 
-void FormRepair::AnswerDisplayInfo(LVITEMW& item) {
-  if (session_ == nullptr || item.iItem < 0) return;
-  const auto& rows = session_->Rows().Rows();
-  const auto index = static_cast<std::size_t>(item.iItem);
-  if (index >= rows.size()) return;
-  const RegErrorRow& row = rows[index];
-  if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
-    const std::string_view cells[] = {KindCellText(row), row.root, row.key, row.value};
-    const std::wstring w = item.iSubItem >= 0 && item.iSubItem < 4
-                               ? win32::Widen(cells[item.iSubItem])
-                               : std::wstring();
-    const std::size_t n = std::min(w.size(), static_cast<std::size_t>(item.cchTextMax - 1));
-    w.copy(item.pszText, n);
-    item.pszText[n] = L'\0';
-  }
-  if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_STATEIMAGEMASK)) {
-    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(row.checked ? 2 : 1);
-  }
+std::string_view FormRepair::Cell(std::size_t row, int column) const {
+  const RegErrorRow& r = session_->Rows().Rows()[row];
+  const std::string_view cells[] = {KindCellText(r), r.root, r.key, r.value};
+  return column >= 0 && column < 4 ? cells[column] : std::string_view();
 }
 
-void FormRepair::ToggleRow(int row) {
-  const auto& rows = session_->Rows().Rows();
-  if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) return;
-  SetRowsChecked(row, INDEXTOSTATEIMAGEMASK(rows[static_cast<std::size_t>(row)].checked ? 1 : 2));
+bool FormRepair::Checked(std::size_t row) const {
+  return session_->Rows().Rows()[row].checked;
 }
 
-// Image 1 is the empty box, 2 the ticked one; row -1 stands for every row.
-void FormRepair::SetRowsChecked(int row, UINT state_image) {
-  if (session_ == nullptr) return;
-  const UINT image = state_image >> 12;
-  if (image != 1 && image != 2) return;
-  const std::size_t count = session_->Rows().Count();
-  if (row < 0) {
-    for (std::size_t i = 0; i < count; ++i) session_->UserChecked(i, image == 2);
-    InvalidateRect(lvwRegErrors_, nullptr, FALSE);
-  } else if (static_cast<std::size_t>(row) < count) {
-    session_->UserChecked(static_cast<std::size_t>(row), image == 2);
-    ListView_RedrawItems(lvwRegErrors_, row, row);
-  }
+void FormRepair::SetChecked(std::size_t row, bool on) {
+  session_->UserChecked(row, on);
 }
 
-// The keyboard reached a row: its tip shows below it.
-void FormRepair::RowFocused(int row) {
-  if (GetFocus() != lvwRegErrors_ || row < 0) return;
-  RECT box{};
-  ListView_GetItemRect(lvwRegErrors_, row, &box, LVIR_BOUNDS);
-  POINT below{box.left + 24, box.bottom + 2};
-  ClientToScreen(lvwRegErrors_, &below);
-  tip_by_pointer_ = false;
-  ShowTip(row, below);
+COLORREF FormRepair::MarkColour(std::size_t row) const {
+  // A system setting's mark stands out until a repair colours the row.
+  return row < row_colours_.size()                     ? row_colours_[row]
+         : session_->Rows().Rows()[row].system_setting ? kSystemSettingColour
+                                                       : GetSysColor(COLOR_WINDOWTEXT);
 }
 
-void FormRepair::CreateTip() {
-  tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                         WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                         CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, GetModuleHandleW(nullptr),
-                         nullptr);
-  if (tip_ == nullptr) return;  // the list works without its tips
-  TTTOOLINFOW tool = TipTool(Handle());
-  wchar_t empty[] = L"";
-  tool.lpszText = empty;
-  SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  // A maximum width makes the tip wrap long paths and keep its line breaks.
-  SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, kTipWidthPixels);
-  SendMessageW(tip_, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(kSong9)), FALSE);
-}
-
-std::string FormRepair::TipText() const {
-  if (tip_ == nullptr) return {};
-  std::wstring buf(8192, L'\0');
-  TTTOOLINFOW tool = TipTool(Handle());
-  tool.lpszText = buf.data();
-  SendMessageW(tip_, TTM_GETTEXTW, buf.size(), reinterpret_cast<LPARAM>(&tool));
-  return win32::Narrow(std::wstring_view(buf.c_str()));
-}
-
-bool FormRepair::TipShown() const {
-  return tip_ != nullptr && IsWindowVisible(tip_) != FALSE;
-}
-
-void FormRepair::ShowTip(int row, POINT screen) {
-  const auto& rows = session_->Rows().Rows();
-  if (tip_ == nullptr || row < 0 || static_cast<std::size_t>(row) >= rows.size()) return;
-  std::wstring text = win32::Widen(text::DisplayUtf8(RowTipText(rows[row])));
-  TTTOOLINFOW tool = TipTool(Handle());
-  tool.lpszText = text.data();
-  SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
-  SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
-  tip_row_ = row;
-}
-
-void FormRepair::HideTip() {
-  if (tip_ == nullptr || tip_row_ < 0) return;
-  TTTOOLINFOW tool = TipTool(Handle());
-  SendMessageW(tip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
-  tip_row_ = -1;
-}
-
-// The list view of this system sends no hover notice without hot tracking,
-// and a subclass would cost a server round trip per message under Wine: the
-// pointer is looked at a few times a second instead.
-void FormRepair::RowTip_Timer() {
-  POINT at{};
-  if (!GetCursorPos(&at) || lvwRegErrors_ == nullptr) return;
-  int row = -1;
-  if (WindowFromPoint(at) == lvwRegErrors_ && GetForegroundWindow() == Handle()) {
-    LVHITTESTINFO hit{};
-    hit.pt = at;
-    ScreenToClient(lvwRegErrors_, &hit.pt);
-    row = ListView_HitTest(lvwRegErrors_, &hit);
-  }
-  if (row < 0) {
-    if (tip_by_pointer_) HideTip();
-    return;
-  }
-  if (row == tip_row_ && tip_by_pointer_) return;
-  tip_by_pointer_ = true;
-  ShowTip(row, {at.x + 12, at.y + 20});
-}
-
-void FormRepair::ShowRowMenu(LPARAM lp) {
-  int row = -1;
-  POINT at{};
-  if (lp == -1) {
-    row = ListView_GetNextItem(lvwRegErrors_, -1, LVNI_SELECTED);
-    if (row < 0) row = ListView_GetNextItem(lvwRegErrors_, -1, LVNI_FOCUSED);
-    RECT box{};
-    if (row >= 0 && ListView_GetItemRect(lvwRegErrors_, row, &box, LVIR_BOUNDS)) {
-      at = {box.left + 24, box.bottom};
-      ClientToScreen(lvwRegErrors_, &at);
-    }
-  } else {
-    at = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-    LVHITTESTINFO hit{};
-    hit.pt = at;
-    ScreenToClient(lvwRegErrors_, &hit.pt);
-    row = ListView_HitTest(lvwRegErrors_, &hit);
-  }
-  if (row < 0 || static_cast<std::size_t>(row) >= session_->Rows().Count()) return;
-  HideTip();
+void FormRepair::ShowRowMenu(int row, POINT at) {
+  tip_.Hide();
   win32::UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
   AppendMenuW(menu.Get(), MF_STRING, kMenuCopy, L"复制");
@@ -499,7 +293,7 @@ void FormRepair::IgnoreRow(std::size_t row, bool whole_key) {
 
 void FormRepair::RemoveRows(const std::function<bool(const RegErrorRow&)>& gone) {
   FlushRows();
-  HideTip();
+  tip_.Hide();
   auto& rows = session_->Rows().Rows();
   // The colours go with their rows; the list holds nothing of its own.
   for (std::size_t i = std::min(rows.size(), row_colours_.size()); i-- > 0;) {
@@ -511,36 +305,9 @@ void FormRepair::RemoveRows(const std::function<bool(const RegErrorRow&)>& gone)
   if (rows.empty()) EnableRepair(false);
 }
 
-LRESULT FormRepair::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
-  switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-      return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-      return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-      const auto row = static_cast<std::size_t>(draw.nmcd.dwItemSpec);
-      // A system setting's mark stands out until a repair colours the row.
-      const bool system = session_ != nullptr && row < session_->Rows().Count() &&
-                          session_->Rows().Rows()[row].system_setting;
-      draw.clrText = draw.iSubItem != 0          ? GetSysColor(COLOR_WINDOWTEXT)
-                     : row < row_colours_.size() ? row_colours_[row]
-                     : system                    ? kSystemSettingColour
-                                                 : GetSysColor(COLOR_WINDOWTEXT);
-      return CDRF_DODEFAULT;
-    }
-    default:
-      return CDRF_DODEFAULT;
-  }
-}
-
 void FormRepair::OnBackgroundMove() {
   ChromeForm::OnBackgroundMove();
   ad_.ClearUnderline();
-}
-
-// What the list shows, asked of the list: it answers from the model.
-bool FormRepair::RowChecked(std::size_t row) const {
-  return ListView_GetCheckState(lvwRegErrors_, static_cast<int>(row)) != FALSE;
 }
 
 void FormRepair::TimerRunScan_Timer() {
@@ -618,7 +385,7 @@ void FormRepair::EnableRepair(bool on) {
 }
 
 void FormRepair::RowsCleared() {
-  HideTip();
+  tip_.Hide();
   rows_pending_ = false;
   row_colours_.clear();
   SyncListToRows();
@@ -639,38 +406,22 @@ void FormRepair::FlushRows() {
 }
 
 void FormRepair::SyncListToRows() {
-  if (lvwRegErrors_ == nullptr || session_ == nullptr) return;
+  if (session_ == nullptr) return;
   const std::size_t count = session_->Rows().Count();
   if (row_colours_.size() > count) row_colours_.resize(count);
-  // Only the rows that came into view are drawn, and the view stays where
-  // the user scrolled it; rows that went are drawn over.
-  const auto before = static_cast<std::size_t>(ListView_GetItemCount(lvwRegErrors_));
-  ListView_SetItemCountEx(lvwRegErrors_, static_cast<int>(count),
-                          LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  if (count < before) InvalidateRect(lvwRegErrors_, nullptr, TRUE);
+  lvwRegErrors_.Sync();
 }
 
 void FormRepair::RowsChecked() {
   FlushRows();
   // The marks are the model's, already set: the list only shows them anew.
-  InvalidateRect(lvwRegErrors_, nullptr, FALSE);
+  lvwRegErrors_.RedrawAll();
 }
 
 void FormRepair::YieldToEvents() {
-  // The walk yields at every key, but looking at the message queue is a
-  // round trip to the system like a registry call: the window answers every
-  // few milliseconds instead, which no user can tell from every key.
-  const auto now = std::chrono::steady_clock::now();
-  if (now - last_yield_ < kYieldPacing) return;
-  last_yield_ = now;
-  if (now - last_rows_ >= kRowPacing) {
-    last_rows_ = now;
-    FlushRows();
-  }
   // A quit request during the walk ends the scan: nothing may keep the
   // process alive once it is asked to end.
-  if (!shell::DoEvents()) session_->Stop();
-  last_yield_ = std::chrono::steady_clock::now();
+  if (!pacer_.Pace()) session_->Stop();
 }
 
 void FormRepair::ShowMessage(const std::string& text, int style) {

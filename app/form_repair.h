@@ -19,7 +19,10 @@
 #include "profile/ignore_list.h"
 #include "scan/scan_session.h"
 #include "shell/ad_line.h"
+#include "shell/check_list.h"
 #include "shell/chrome.h"
+#include "shell/event_pacer.h"
+#include "shell/row_tip.h"
 
 namespace qm::win32 {
 class SnapshotRegistry;
@@ -39,7 +42,10 @@ inline constexpr UINT kMenuOpenInEditor = 2;
 inline constexpr UINT kMenuIgnoreValue = 3;
 inline constexpr UINT kMenuIgnoreKey = 4;
 
-class FormRepair final : public shell::ChromeForm, private ScanView, private ScanServices {
+class FormRepair final : public shell::ChromeForm,
+                         private ScanView,
+                         private ScanServices,
+                         private shell::CheckRows {
  public:
   // The program's scan window searches the system's registry and file
   // system; tests may hand it others (an in-memory registry).
@@ -49,11 +55,11 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
 
   // For tests: the session and the list's check marks as the user sees them.
   [[nodiscard]] ScanSession& Session() { return *session_; }
-  [[nodiscard]] HWND List() const { return lvwRegErrors_; }
-  [[nodiscard]] bool RowChecked(std::size_t row) const;
+  [[nodiscard]] HWND List() const { return lvwRegErrors_.Handle(); }
+  [[nodiscard]] bool RowChecked(std::size_t row) const { return lvwRegErrors_.RowChecked(row); }
   // For tests: the row tip as its window holds it, and whether it shows.
-  [[nodiscard]] std::string TipText() const;
-  [[nodiscard]] bool TipShown() const;
+  [[nodiscard]] std::string TipText() const { return tip_.Text(); }
+  [[nodiscard]] bool TipShown() const { return tip_.Shown(); }
   // For tests: stands in for the system's pop-up menu, given the menu and
   // the screen point it would open at; returns the chosen command, 0 for none.
   void SetMenuChooser(std::function<UINT(HMENU, POINT)> chooser) {
@@ -100,16 +106,17 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   [[nodiscard]] std::chrono::steady_clock::time_point Now() override;
   void ScanStarting() override;
 
-  // The row tip: under the pointer while it rests on a row, and below the
-  // focused row when the keyboard moves there.
-  void CreateTip();
-  void RowTip_Timer();
-  void ShowTip(int row, POINT screen);
-  void HideTip();
-  void RowFocused(int row);
-  // The context menu of the row under the pointer, or of the selected one
-  // (menu key, Shift+F10: lParam -1).
-  void ShowRowMenu(LPARAM lp);
+  // CheckRows: the list shows the error list's rows and marks, and the
+  // colours a repair gave them.
+  [[nodiscard]] std::size_t Count() const override;
+  [[nodiscard]] std::string_view Cell(std::size_t row, int column) const override;
+  [[nodiscard]] bool Checked(std::size_t row) const override;
+  void SetChecked(std::size_t row, bool on) override;
+  [[nodiscard]] COLORREF MarkColour(std::size_t row) const override;
+
+  bool OnChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+  // The context menu of a row, opening at the screen point `at`.
+  void ShowRowMenu(int row, POINT at);
   void CopyRow(std::size_t row);
   void OpenRowInEditor(std::size_t row);
   void IgnoreRow(std::size_t row, bool whole_key);
@@ -118,20 +125,9 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   void RemoveRows(const std::function<bool(const RegErrorRow&)>& gone);
   void ReloadIgnoreList();
 
-  void CreateList();
   void FlushRows();
-  // Tells the list how many rows the error list holds now, for when rows
-  // were added or removed; the list asks for what it shows of them.
+  // Brings the list up to the rows the error list holds now.
   void SyncListToRows();
-  // The list answers through the model: its cells and check marks are the
-  // error list's, and ticking one changes the model, never the list alone.
-  [[nodiscard]] LRESULT OnListNotify(NMHDR& hdr);
-  void AnswerDisplayInfo(LVITEMW& item);
-  void ToggleRow(int row);
-  void SetRowsChecked(int row, UINT state_image);
-  static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  bool OnChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-  [[nodiscard]] LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
 
   class RepairViewImpl;
   std::unique_ptr<SystemServices> system_;
@@ -150,21 +146,17 @@ class FormRepair final : public shell::ChromeForm, private ScanView, private Sca
   button::win32::CommandWindow* CommandStop_ = nullptr;
   button::win32::CommandWindow* CommandRepair_ = nullptr;
   button::win32::CommandWindow* CommandReturn_ = nullptr;
-  HWND lvwRegErrors_ = nullptr;
-  WNDPROC list_proc_ = nullptr;  // the list's own procedure, below ListProc
+  shell::CheckList lvwRegErrors_{*this};
   // Column 0's text colour per row once a repair has coloured them; rows
   // past its end are in the window text colour.
   std::vector<COLORREF> row_colours_;
   // Rows were found since the list was last brought up to date (see RowAdded).
   bool rows_pending_ = false;
   std::optional<std::string> pending_count_;  // lblStatus's text, likewise
-  std::chrono::steady_clock::time_point last_yield_{};
-  std::chrono::steady_clock::time_point last_rows_{};
+  shell::EventPacer pacer_;
   bool repairing_ = false;
   IgnoreList ignore_;
-  HWND tip_ = nullptr;
-  int tip_row_ = -1;
-  bool tip_by_pointer_ = false;
+  shell::RowTip tip_;
   std::function<UINT(HMENU, POINT)> menu_chooser_;
   std::function<std::uint32_t()> editor_starter_;
 };

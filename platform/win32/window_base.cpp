@@ -48,8 +48,10 @@ LRESULT CALLBACK WindowBase::WindowProcedure(HWND hwnd, UINT msg, WPARAM wp, LPA
   try {
     if (msg == WM_NCDESTROY) {
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      const WNDPROC previous = std::exchange(self->previous_, nullptr);
       self->OnWindowGone();
-      return DefWindowProcW(hwnd, msg, wp, lp);
+      return previous != nullptr ? CallWindowProcW(previous, hwnd, msg, wp, lp)
+                                 : DefWindowProcW(hwnd, msg, wp, lp);
     }
     return self->HandleMessage(msg, wp, lp);
   } catch (const std::exception& e) {
@@ -58,6 +60,20 @@ LRESULT CALLBACK WindowBase::WindowProcedure(HWND hwnd, UINT msg, WPARAM wp, LPA
     LogFailure(msg, "an exception of unknown type");
   }
   return 0;
+}
+
+void WindowBase::Subclass(HWND hwnd) {
+  hwnd_ = hwnd;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  previous_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowBase::WindowProcedure)));
+}
+
+void WindowBase::Detach() {
+  if (previous_ == nullptr || !IsWindow(hwnd_)) return;
+  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  previous_ = nullptr;
 }
 
 }  // namespace qm::win32

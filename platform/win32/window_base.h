@@ -25,6 +25,17 @@ class WindowBase {
 
  protected:
   [[nodiscard]] void* CreateParam() { return static_cast<WindowBase*>(this); }
+  // Puts a window of another class (a common control) under this object:
+  // its messages reach HandleMessage through the same guarded procedure,
+  // which hands them on with CallPrevious. A plain window-procedure swap,
+  // not a subclass through a window property, which under Wine costs a
+  // round trip to the server per message. The window's GWLP_USERDATA must
+  // be free. Detach gives the window back, for an object that goes first.
+  void Subclass(HWND hwnd);
+  void Detach();
+  [[nodiscard]] LRESULT CallPrevious(UINT msg, WPARAM wp, LPARAM lp) {
+    return CallWindowProcW(previous_, hwnd_, msg, wp, lp);
+  }
   // Every message from WM_NCCREATE on, WM_NCDESTROY excepted.
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) = 0;
   // WM_NCDESTROY: the window is going and no longer leads to this object.
@@ -34,6 +45,9 @@ class WindowBase {
   // The window, from WM_NCCREATE on; what happens to it after WM_NCDESTROY
   // is the derived class's choice.
   HWND hwnd_ = nullptr;
+
+ private:
+  WNDPROC previous_ = nullptr;  // the class's own procedure of a subclassed window
 };
 
 // Where handler failures go; by default to OutputDebugStringW. Tests replace

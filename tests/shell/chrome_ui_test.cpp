@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "platform/win32/program_folder.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window_base.h"
+#include "shell/check_list.h"
 #include "shell/chrome.h"
 #include "shell/exit_program.h"
 #include "shell/navigation_form.h"
@@ -441,6 +443,75 @@ TEST_F(ChromeTest, MissingOrUnreadableSkinReportsTheFileAndFailsTheLoad) {
   EXPECT_TRUE(TakeLoadFailure());
   EXPECT_FALSE(TakeLoadFailure());  // taken once
   EXPECT_EQ(LoadedForm(FormKind::Records), nullptr);
+}
+
+// The marks of a check list as its owner keeps them; SetChecked may fail.
+class OwnerRows final : public CheckRows {
+ public:
+  std::vector<bool> checked{true, false, true};
+  bool fail = false;
+  std::size_t Count() const override { return checked.size(); }
+  std::string_view Cell(std::size_t, int) const override { return "row"; }
+  bool Checked(std::size_t row) const override { return checked[row]; }
+  void SetChecked(std::size_t row, bool on) override {
+    if (fail) throw std::runtime_error("the model refused");
+    checked[row] = on;
+  }
+  COLORREF MarkColour(std::size_t) const override { return RGB(0, 0, 0); }
+};
+
+class CheckListWindow final : public ChromeForm {
+ public:
+  explicit CheckListWindow(CheckRows& rows)
+      : ChromeForm(FormKind::Repair, L"Quillmar.FormRepair", ChromeForm::ScanWindowLayout()),
+        list(rows) {}
+  CheckList list;
+
+ private:
+  bool OnLoad() override {
+    if (!SetUpChrome() ||
+        !list.Create(*this, "lvwRows", {240, 2160, 11295, 4780}, {{"a", 1600}}, GetFont({}))) {
+      return false;
+    }
+    list.Sync();
+    return true;
+  }
+  bool OnChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    return list.OnParentMessage(msg, wp, lp, result);
+  }
+  void ExitAction() override {}
+};
+
+// A mark set on the list from outside (a tool, another process) is set in
+// the model, for one row or, as row -1, for all; a model that fails ends
+// that message only, logged, and the list goes on.
+TEST_F(ChromeTest, ACheckListSetsItsMarksInTheModelAndSurvivesAFailingOne) {
+  OwnerRows rows;
+  auto* form = static_cast<CheckListWindow*>(LoadForm(std::make_unique<CheckListWindow>(rows)));
+  ASSERT_NE(form, nullptr);
+  const HWND list = form->list.Handle();
+  const struct {
+    int row;
+    BOOL on;
+    std::vector<bool> marks;
+  } cases[] = {{0, FALSE, {false, false, true}},
+               {-1, TRUE, {true, true, true}},
+               {2, FALSE, {true, true, false}}};
+  for (const auto& c : cases) {
+    ListView_SetCheckState(list, c.row, c.on);
+    EXPECT_EQ(rows.checked, c.marks) << c.row;
+    EXPECT_EQ(form->list.RowChecked(2), c.marks[2]) << "the list shows the model's mark";
+  }
+  std::vector<std::string> log;
+  win32::SetWindowFailureLog([&log](std::string_view text) { log.emplace_back(text); });
+  rows.fail = true;
+  ListView_SetCheckState(list, 1, FALSE);
+  win32::SetWindowFailureLog(nullptr);
+  ASSERT_FALSE(log.empty());
+  EXPECT_NE(log[0].find("the model refused"), std::string::npos) << log[0];
+  rows.fail = false;
+  EXPECT_EQ(ListView_GetItemCount(list), 3) << "the list still answers";
+  EXPECT_EQ(rows.checked, (std::vector<bool>{true, true, false}));
 }
 
 }  // namespace
