@@ -219,6 +219,10 @@ std::optional<Category> CategoryNamed(std::string_view name) {
   return std::nullopt;
 }
 
+std::string CategoryCountKey(Category category) {
+  return "ErrorCount." + std::string(NameOf(category).alias);
+}
+
 Category CategoryOf(std::string_view root, std::string_view key_path) {
   const std::optional<Located> at = Locate(root, key_path);
   if (!at) return Category::kOther;

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace qm {
@@ -48,6 +49,10 @@ struct CategoryName {
 // HKEY_CLASSES_ROOT and the Software\Classes keys it merges, and under
 // HKEY_USERS\<SID> (and <SID>_Classes) as under HKEY_CURRENT_USER.
 [[nodiscard]] Category CategoryOf(std::string_view root, std::string_view key_path);
+
+// The Records key of the profile that holds how many rows of the category
+// the last scan listed: "ErrorCount." and the English name.
+[[nodiscard]] std::string CategoryCountKey(Category category);
 
 // Which categories a scan lists: the main window's ticked boxes.
 class CategorySet {
