@@ -87,8 +87,7 @@ constexpr Place kPlaces[] = {
     {Space::kSoftware, "Microsoft\\Internet Explorer\\Extensions", Category::kExtensions},
     {Space::kSoftware, "Microsoft\\Internet Explorer\\Toolbar", Category::kExtensions},
     {Space::kSoftware, "Microsoft\\Windows\\ShellNoRoam\\MUICache", Category::kHistory},
-    {Space::kSoftware, "Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags",
-     Category::kHistory},
+    {Space::kSoftware, "Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags", Category::kHistory},
     {Space::kSoftware, "Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs",
      Category::kHistory},
     {Space::kSoftware, "Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist",
@@ -101,8 +100,7 @@ constexpr Place kPlaces[] = {
     {Space::kSoftware, "<Any>\\*MRU*", Category::kHistory},
     {Space::kSoftware, "<Any>\\Recent File List", Category::kHistory},
     {Space::kSoftware, "Microsoft\\Windows NT\\CurrentVersion\\Fonts", Category::kFonts},
-    {Space::kSoftware, "Microsoft\\Windows NT\\CurrentVersion\\Type 1 Installer",
-     Category::kFonts},
+    {Space::kSoftware, "Microsoft\\Windows NT\\CurrentVersion\\Type 1 Installer", Category::kFonts},
     {Space::kSoftware, "Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
      Category::kShortcuts},
     {Space::kSoftware, "Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
@@ -167,8 +165,7 @@ std::optional<Located> Locate(std::string_view root, std::string_view key_path) 
     if (parts.empty()) return std::nullopt;
     const std::string_view user = parts.front();
     constexpr std::string_view kClasses = "_Classes";
-    if (user.size() > kClasses.size() &&
-        Is(user.substr(user.size() - kClasses.size()), kClasses)) {
+    if (user.size() > kClasses.size() && Is(user.substr(user.size() - kClasses.size()), kClasses)) {
       Parts rest = tail(1);
       if (!rest.empty() && Is(rest.front(), "Wow6432Node")) rest.erase(rest.begin());
       return Located{Space::kClasses, rest};
