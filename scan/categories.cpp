@@ -232,6 +232,20 @@ Category CategoryOf(std::string_view root, std::string_view key_path) {
   return Category::kOther;
 }
 
+std::string CategoryCountsText(const std::function<std::string(const std::string& key)>& read) {
+  std::string text;
+  bool stored = false;
+  for (const CategoryName& name : kNames) {
+    const std::string count = read(CategoryCountKey(name.category));
+    stored = stored || !count.empty();
+    if (count.empty() || count == "0") continue;
+    if (!text.empty()) text += "、";
+    text += std::string(name.label) + " " + count;
+  }
+  if (!stored) return "unknown";
+  return text.empty() ? "无" : text;
+}
+
 CategorySet CategorySet::All() {
   CategorySet all;
   for (const CategoryName& name : kNames) {

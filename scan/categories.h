@@ -3,6 +3,7 @@
 // clears leaves its rows out, and each row says what it is.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -53,6 +54,13 @@ struct CategoryName {
 // The Records key of the profile that holds how many rows of the category
 // the last scan listed: "ErrorCount." and the English name.
 [[nodiscard]] std::string CategoryCountKey(Category category);
+
+// The last scan's rows per category as the records show them, each count
+// read with `read` from its CategoryCountKey: "开机自启动 3、其他 5", only
+// the categories with rows, in the boxes' order; "无" when it listed none;
+// "unknown" when no count is stored (a scan before they were kept).
+[[nodiscard]] std::string CategoryCountsText(
+    const std::function<std::string(const std::string& key)>& read);
 
 // Which categories a scan lists: the main window's ticked boxes.
 class CategorySet {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 namespace qm {
 namespace {
 
@@ -113,6 +116,26 @@ TEST(CategorySet, OtherIsListedWhileAnyCategoryIs) {
   EXPECT_EQ(CategoryNamed("Windows字体文件"), Category::kFonts);
   EXPECT_EQ(CategoryNamed("其他"), std::nullopt);
   EXPECT_EQ(CategoryNamed("font"), std::nullopt);
+}
+
+TEST(CategoryCountsText, ListsTheCategoriesWithRowsInTheBoxesOrder) {
+  struct Case {
+    std::map<std::string, std::string> stored;
+    const char* text;
+  };
+  const Case cases[] = {
+      {{{"ErrorCount.other", "5"}, {"ErrorCount.startup", "3"}, {"ErrorCount.com", "0"}},
+       "开机自启动 3、其他 5"},
+      {{{"ErrorCount.fonts", "0"}, {"ErrorCount.other", "0"}}, "无"},
+      {{}, "unknown"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CategoryCountsText([&](const std::string& key) {
+                const auto it = c.stored.find(key);
+                return it == c.stored.end() ? std::string() : it->second;
+              }),
+              c.text);
+  }
 }
 
 }  // namespace
