@@ -246,6 +246,15 @@ std::string CategoryCountsText(const std::function<std::string(const std::string
   return text.empty() ? "无" : text;
 }
 
+CategorySet CategoriesOfBoxes(std::uint32_t boxes) {
+  CategorySet chosen;
+  for (const CategoryName& name : kNames) {
+    if (name.category == Category::kOther) continue;
+    chosen.Set(name.category, (boxes >> static_cast<unsigned>(name.category) & 1u) != 0);
+  }
+  return chosen.Empty() ? CategorySet::All() : chosen;
+}
+
 CategorySet CategorySet::All() {
   CategorySet all;
   for (const CategoryName& name : kNames) {

@@ -3,6 +3,7 @@
 // clears leaves its rows out, and each row says what it is.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -76,5 +77,10 @@ class CategorySet {
  private:
   unsigned bits_ = 0;
 };
+
+// The categories of the main window's ticked boxes, bit N for CheckN. A
+// choice that names no category (only the unseen Check6) lists them all,
+// as the boxes did before they chose anything.
+[[nodiscard]] CategorySet CategoriesOfBoxes(std::uint32_t boxes);
 
 }  // namespace qm

@@ -116,6 +116,12 @@ TEST(CategorySet, OtherIsListedWhileAnyCategoryIs) {
   EXPECT_EQ(CategoryNamed("Windows字体文件"), Category::kFonts);
   EXPECT_EQ(CategoryNamed("其他"), std::nullopt);
   EXPECT_EQ(CategoryNamed("font"), std::nullopt);
+
+  const CategorySet boxes = CategoriesOfBoxes((1u << 13) | (1u << 7));
+  EXPECT_TRUE(boxes.Has(Category::kFonts) && boxes.Has(Category::kFileTypes));
+  EXPECT_FALSE(boxes.Has(Category::kDevices) || boxes.Has(Category::kExtensions));
+  const CategorySet hidden_box_only = CategoriesOfBoxes(1u << 6);
+  EXPECT_TRUE(hidden_box_only.Has(Category::kStartup)) << "no category named: all listed";
 }
 
 TEST(CategoryCountsText, ListsTheCategoriesWithRowsInTheBoxesOrder) {
