@@ -2,6 +2,7 @@
 
 #include "platform/win32/program_folder.h"
 #include "profile/profile_store.h"
+#include "scan/categories.h"
 
 namespace qm::app {
 
@@ -28,6 +29,11 @@ bool FormRecords::LoadContents() {
           AddCommand({.name = "CommandRefreshRecords", .twips = {3360, 3600, 1455, 495}})) {
     refresh->Events().Click = Handler([this] { CommandRefreshRecords_Click(); });
   }
+  caption("Label4", {3720, 4320, 900, 180}, "各类错误：");
+  LabelCategoryCounts_ = &AddLabel({.name = "LabelCategoryCounts",
+                                    .twips = {4680, 4320, 6600, 1440},
+                                    .text = "unknown",
+                                    .wrap = true});
   Refresh();
   return true;
 }
@@ -37,8 +43,14 @@ void FormRecords::CommandRefreshRecords_Click() {
 }
 
 void FormRecords::Refresh() {
-  RefreshRecords(profile_, ProfilePath(win32::ProgramFolder().value_or(".")),
-                 static_cast<RecordsView&>(*this));
+  const std::string file = ProfilePath(win32::ProgramFolder().value_or("."));
+  // Shown before the three figures: their yields may end the window.
+  if (LabelCategoryCounts_ != nullptr) {
+    SetCaption(*LabelCategoryCounts_, CategoryCountsText([&](const std::string& key) {
+      return ReadIniValue(profile_, file, kRecordsSection, key);
+    }));
+  }
+  RefreshRecords(profile_, file, static_cast<RecordsView&>(*this));
 }
 
 void FormRecords::ShowFigure(RecordFigure figure, const std::string& text) {

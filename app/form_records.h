@@ -25,6 +25,8 @@ class FormRecords final : public shell::NavigationForm, private RecordsView {
   shell::Label* LabelLastScanTime_ = nullptr;
   shell::Label* LabelErrorCount_ = nullptr;
   shell::Label* LabelFixedCount_ = nullptr;
+  // The last scan's rows per category.
+  shell::Label* LabelCategoryCounts_ = nullptr;
 };
 
 }  // namespace qm::app

@@ -108,6 +108,7 @@ bool FormRepair::OnLoad() {
         return ignore_.Covers(root, key, name);
       },
       &system_->environment);
+  session_->SetCategories(categories_);
   repair_view_ = std::make_unique<RepairViewImpl>(*this);
   if (snapshot_) {
     // A root's snapshot is read on a worker thread while the window goes on

@@ -55,6 +55,8 @@ class FormRepair final : public shell::ChromeForm,
 
   // For tests: the session and the list's check marks as the user sees them.
   [[nodiscard]] ScanSession& Session() { return *session_; }
+  // What the main window's ticked boxes ask to list; before the load.
+  void SetCategories(CategorySet categories) { categories_ = categories; }
   [[nodiscard]] HWND List() const { return lvwRegErrors_.Handle(); }
   [[nodiscard]] bool RowChecked(std::size_t row) const { return lvwRegErrors_.RowChecked(row); }
   // For tests: the row tip as its window holds it, and whether it shows.
@@ -137,6 +139,7 @@ class FormRepair final : public shell::ChromeForm,
   RegistryReader* registry_ = nullptr;
   FileSystem* fs_ = nullptr;
   std::unique_ptr<ScanSession> session_;
+  CategorySet categories_ = CategorySet::All();
   std::unique_ptr<RepairViewImpl> repair_view_;
   shell::AdLine ad_;
   shell::Label* lblStatus_ = nullptr;

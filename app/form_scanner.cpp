@@ -97,15 +97,15 @@ void FormScanner::OnBackgroundMove() {
 }
 
 void FormScanner::CommandScanNow_Click() {
-  bool any = false;
+  std::uint32_t boxes = 0;
   for (int n = 1; n <= kCategoryCount; ++n) {
-    if (SendMessageW(Check(n), BM_GETCHECK, 0, 0) == BST_CHECKED) any = true;
+    if (SendMessageW(Check(n), BM_GETCHECK, 0, 0) == BST_CHECKED) boxes |= 1u << n;
   }
-  if (!any) {
+  if (boxes == 0) {
     shell::ShowMessage(Handle(), "必须至少选择一个扫描项目。", kMessageExclamation);
     return;
   }
-  shell::ShowScanWindow(Handle());
+  shell::ShowScanWindow(Handle(), boxes);
 }
 
 void FormScanner::LabelSelectAll_Click() {

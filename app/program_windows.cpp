@@ -24,8 +24,10 @@ std::unique_ptr<shell::Form> ProgramWindows::MakeForm(shell::FormKind kind) {
   return nullptr;
 }
 
-void ProgramWindows::ShowScanWindow(HWND owner) {
-  shell::Form* scan = shell::LoadForm(std::make_unique<FormRepair>(), owner);
+void ProgramWindows::ShowScanWindow(HWND owner, std::uint32_t boxes) {
+  auto form = std::make_unique<FormRepair>();
+  form->SetCategories(CategoriesOfBoxes(boxes));
+  shell::Form* scan = shell::LoadForm(std::move(form), owner);
   if (scan == nullptr) return;
   scan->CentreOver(owner);
   scan->ShowModal();

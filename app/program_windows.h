@@ -10,7 +10,7 @@ namespace qm::app {
 class ProgramWindows final : public shell::WindowFactory {
  public:
   [[nodiscard]] std::unique_ptr<shell::Form> MakeForm(shell::FormKind kind) override;
-  void ShowScanWindow(HWND owner) override;
+  void ShowScanWindow(HWND owner, std::uint32_t boxes) override;
 };
 
 // The one factory the program uses.

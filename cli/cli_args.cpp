@@ -20,6 +20,30 @@ std::optional<ReportFormat> FormatNamed(const std::string& name, bool csv_allowe
   return std::nullopt;
 }
 
+// --category's names, comma-separated, each English or the box's caption.
+ParseResult ParseCategories(const std::string& names, CliArgs& args) {
+  CategorySet chosen;
+  std::size_t from = 0;
+  while (from <= names.size()) {
+    const std::size_t cut = std::min(names.find(',', from), names.size());
+    const std::string name = names.substr(from, cut - from);
+    const std::optional<Category> category = CategoryNamed(name);
+    if (!category) {
+      std::string known;
+      for (const CategoryName& n : CategoryNames()) {
+        if (n.category == Category::kOther) continue;
+        known += std::string(known.empty() ? "" : ", ") + std::string(n.alias) + " (" +
+                 std::string(n.caption) + ")";
+      }
+      return Fail("unknown category '" + name + "'; the categories are " + known);
+    }
+    chosen.Set(*category, true);
+    from = cut + 1;
+  }
+  args.categories = chosen;
+  return {};
+}
+
 // scan and repair share the scan's options; repair adds its own.
 ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
   const bool repair = args.command == Command::kRepair;
@@ -27,7 +51,8 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
   for (std::size_t i = 1; i < argv.size(); ++i) {
     const std::string& a = argv[i];
     const bool takes_value = a == "--format" || a == "--root" || a == "--key" || a == "--walk" ||
-                             a == "--prefix" || a == "--offline" || a == "--user";
+                             a == "--prefix" || a == "--offline" || a == "--user" ||
+                             a == "--category";
     if (takes_value && i + 1 >= argv.size()) return Fail("option '" + a + "' needs a value");
     if (a == "--quiet") {
       args.quiet = true;
@@ -48,6 +73,8 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
         if (text::EqualsNoCase(name, r.name)) args.root = static_cast<std::int32_t>(r.handle);
       }
       if (args.root == 0) return Fail("unknown root '" + name + "'");
+    } else if (a == "--category") {
+      if (ParseResult bad = ParseCategories(argv[++i], args); !bad.error.empty()) return bad;
     } else if (a == "--key") {
       args.key = argv[++i];
     } else if (a == "--walk") {

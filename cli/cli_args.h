@@ -10,6 +10,7 @@
 #include "cli/scan_report.h"
 #include "profile/ignore_list.h"
 #include "repair/backup_list.h"
+#include "scan/categories.h"
 
 namespace qm::cli {
 
@@ -38,6 +39,8 @@ struct CliArgs {
   Source source = Source::kLive;
   std::string source_dir;  // the prefix or the installation's root
   std::string user;        // --user: the profile shown as HKEY_CURRENT_USER
+  // --category: the categories listed (and "其他" with them); all unless given.
+  CategorySet categories = CategorySet::All();
   // List what the ignore list holds too (a repair still never deletes it).
   bool no_ignore = false;
   // repair

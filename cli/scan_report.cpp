@@ -100,7 +100,8 @@ std::string JsonRowFields(const RegErrorRow& r, std::string_view drive) {
          "\", \"path\": \"" + JsonEscape(RowPath(r, drive)) + "\", \"key_path\": \"" +
          JsonEscape(r.key_path) + "\", \"value_name\": \"" + JsonEscape(r.value_name) +
          "\", \"type\": \"" + RegTypeName(r.type) +
-         "\", \"system_setting\": " + (r.system_setting ? "true" : "false");
+         "\", \"system_setting\": " + (r.system_setting ? "true" : "false") + ", \"category\": \"" +
+         std::string(NameOf(r.category).alias) + "\"";
 }
 
 namespace {
@@ -156,12 +157,13 @@ std::string FormatReport(ReportFormat format, const ScanSummary& summary, const 
       break;
     }
     case ReportFormat::kCsv:
-      out = "kind,root,key,value,path,key_path,value_name,type,system_setting\r\n";
+      out = "kind,root,key,value,path,key_path,value_name,type,system_setting,category\r\n";
       for (const auto& r : rows) {
         out += CsvField(r.kind) + "," + CsvField(r.root) + "," + CsvField(r.key) + "," +
                CsvField(r.value) + "," + CsvField(RowPath(r, summary.drive)) + "," +
                CsvField(r.key_path) + "," + CsvField(r.value_name) + "," + RegTypeName(r.type) +
-               "," + (r.system_setting ? "true" : "false") + "\r\n";
+               "," + (r.system_setting ? "true" : "false") + "," +
+               std::string(NameOf(r.category).alias) + "\r\n";
       }
       break;
     case ReportFormat::kText: {

@@ -15,7 +15,8 @@ namespace {
 class CliScan final : public SearchListener {
  public:
   CliScan(RegistryReader& registry, FileSystem& fs, const Environment& environment,
-          const IgnoreList* ignored, bool quiet, const ScanProgress& progress)
+          const IgnoreList* ignored, CategorySet categories, bool quiet,
+          const ScanProgress& progress)
       : registry_(registry),
         rule_(
             fs,
@@ -24,7 +25,9 @@ class CliScan final : public SearchListener {
             },
             &environment),
         quiet_(quiet || !progress.write),
-        progress_(progress) {}
+        progress_(progress) {
+    rule_.SetCategories(categories);
+  }
 
   int SearchFound(std::string_view root, std::string_view key, std::string_view value,
                   std::int32_t found, std::string_view name) override {
@@ -94,7 +97,7 @@ std::string StartKeyFailureMessage(const CliArgs& args, RegStatus status) {
 ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const Environment& environment,
                        const CliArgs& args, const ScanProgress& progress,
                        const IgnoreList* ignored) {
-  CliScan scan(registry, fs, environment, ignored, args.quiet, progress);
+  CliScan scan(registry, fs, environment, ignored, args.categories, args.quiet, progress);
   cRegSearch* running = nullptr;
   bool stopped_here = false;
   cRegSearch search(registry, scan, [&running, &stopped_here, &progress] {

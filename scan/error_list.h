@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "scan/categories.h"
+
 namespace qm {
 
 struct RegErrorRow {
@@ -30,6 +32,8 @@ struct RegErrorRow {
   // The value is one of the system's own settings (scan/system_settings.h):
   // listed, but never ticked for deletion unless the user asks.
   bool system_setting = false;
+  // Where the value lives, as the main window's categories name it.
+  Category category = Category::kOther;
 };
 
 // Rows in the order the search found them. Any number of rows: a badly

@@ -390,6 +390,9 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
           : sKey;
   const std::string_view value_name = is_value ? sValueName : std::string_view{};
   if (ignored_ && ignored_(sRootKey, key_path, value_name)) return std::nullopt;
+  // A category the user cleared is not looked at either.
+  const Category category = CategoryOf(sRootKey, key_path);
+  if (!categories_.Lists(category)) return std::nullopt;
   // Only texts with a percent sign pay for a look at their variables.
   const Naming naming = HoldsVariable(sValue) ? Read(sValue) : ReadCut();
   if (naming != Naming::kMissing) return std::nullopt;
@@ -410,6 +413,7 @@ std::optional<RegErrorRow> InvalidReferenceRule::Judge(std::string_view sRootKey
   row.key_path = std::string(key_path);
   row.value_name = std::string(value_name);
   row.missing_file = std::move(missing_file);
+  row.category = category;
   return row;
 }
 

@@ -82,6 +82,8 @@ class InvalidReferenceRule {
   InvalidReferenceRule& operator=(const InvalidReferenceRule&) = delete;
 
   [[nodiscard]] const std::string& Drive() const { return drive_; }
+  // The categories whose values may become rows; all unless set.
+  void SetCategories(CategorySet categories) { categories_ = categories; }
   // The row to list when the find is an invalid reference. sValueName is
   // the value's own name, as SearchFound reports it; `stored` the value's
   // type and data, as cRegSearch::FoundData gives them. An ignored value is
@@ -105,6 +107,7 @@ class InvalidReferenceRule {
   std::string drive_;
   IgnoredValue ignored_;
   const Environment* environment_;
+  CategorySet categories_ = CategorySet::All();
   std::unique_ptr<Buffers> buffers_;
 };
 

@@ -69,6 +69,15 @@ void ScanSession::Stop() {
   services_.WriteRecord("ErrorCount", std::to_string(rows_.Count()));
   services_.YieldToEvents();
   services_.WriteRecord("LastScanTime", services_.NowText());
+  WriteCategoryCounts();
+}
+
+void ScanSession::WriteCategoryCounts() {
+  for (const CategoryName& name : CategoryNames()) {
+    std::size_t count = 0;
+    for (const RegErrorRow& row : rows_.Rows()) count += row.category == name.category;
+    services_.WriteRecord(CategoryCountKey(name.category), std::to_string(count));
+  }
 }
 
 ScanSession::CloseAnswer ScanSession::RequestClose() {
@@ -118,6 +127,13 @@ void ScanSession::SearchFinished(std::int32_t reason) {
   view_.SetCurrentKey(reason == kSearchCompleted ? std::string("扫描结束。")
                                                  : "错误：" + std::to_string(reason));
   TickRows();
+  // A scan that ran to its end is the last scan as much as a stopped one:
+  // the records show it in the same form.
+  if (reason == kSearchCompleted) {
+    services_.WriteRecord("ErrorCount", std::to_string(rows_.Count()));
+    services_.WriteRecord("LastScanTime", services_.NowText());
+    WriteCategoryCounts();
+  }
 }
 
 }  // namespace qm

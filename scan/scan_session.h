@@ -75,6 +75,10 @@ class ScanSession final : private SearchListener {
   // True once a deferred close may happen (the walk has returned).
   [[nodiscard]] bool ClosePending() const { return close_pending_ && !walking_; }
 
+  // The categories the main window's ticked boxes name; the next scan lists
+  // only their rows (and those of no category while any is ticked).
+  void SetCategories(CategorySet categories) { rule_.SetCategories(categories); }
+
   // The user ticked or cleared a row's mark in the list.
   void UserChecked(std::size_t row, bool checked) {
     if (row < rows_.Count()) rows_.Rows()[row].checked = checked;
@@ -91,6 +95,8 @@ class ScanSession final : private SearchListener {
   int SearchKeyChanged(std::string_view full) override;
   void SearchFinished(std::int32_t reason) override;
   void TickRows();
+  // The records of the last scan: rows found, per category, and when.
+  void WriteCategoryCounts();
 
   RegistryReader& registry_;  // also asked for a service's start type
   ScanView& view_;

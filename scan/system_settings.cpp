@@ -1,18 +1,14 @@
 #include "scan/system_settings.h"
 
-#include <vector>
-
 #include "platform/text.h"
+#include "scan/key_pattern.h"
 #include "scan/rules.h"
 
 namespace qm {
 
 namespace {
 
-// Key components standing for more than one name.
-constexpr std::string_view kControlSet = "<ControlSet>";  // CurrentControlSet, ControlSet00N
-constexpr std::string_view kView = "<View>";              // nothing or Wow6432Node
-constexpr std::string_view kAnyName = "<Name>";           // any one component
+// Key components are patterns (scan/key_pattern.h); a value of "*" is any.
 constexpr std::string_view kAnyValue = "*";
 
 struct Place {
@@ -38,47 +34,8 @@ constexpr std::string_view kServicePlace = "SYSTEM\\<ControlSet>\\Services\\<Nam
 constexpr std::uint32_t kBootStart = 0;
 constexpr std::uint32_t kSystemStart = 1;
 
-std::vector<std::string_view> Components(std::string_view path) {
-  std::vector<std::string_view> parts;
-  while (!path.empty()) {
-    const std::size_t cut = path.find('\\');
-    parts.push_back(path.substr(0, cut));
-    if (cut == std::string_view::npos) break;
-    path.remove_prefix(cut + 1);
-  }
-  return parts;
-}
-
-bool IsControlSet(std::string_view name) {
-  if (text::EqualsNoCase(name, "CurrentControlSet")) return true;
-  constexpr std::string_view kPrefix = "ControlSet";
-  if (name.size() != kPrefix.size() + 3 || !text::EqualsNoCase(name.substr(0, 10), kPrefix))
-    return false;
-  for (const char c : name.substr(kPrefix.size())) {
-    if (c < '0' || c > '9') return false;
-  }
-  return true;
-}
-
-// Whether `key` (its components from `k` on) matches the pattern's from `p` on.
-bool Matches(const std::vector<std::string_view>& pattern, std::size_t p,
-             const std::vector<std::string_view>& key, std::size_t k) {
-  if (p == pattern.size()) return k == key.size();
-  const std::string_view want = pattern[p];
-  if (want == kView) {
-    if (Matches(pattern, p + 1, key, k)) return true;
-    return k < key.size() && text::EqualsNoCase(key[k], "Wow6432Node") &&
-           Matches(pattern, p + 1, key, k + 1);
-  }
-  if (k == key.size()) return false;
-  const bool same = want == kControlSet ? IsControlSet(key[k])
-                    : want == kAnyName  ? !key[k].empty()
-                                        : text::EqualsNoCase(key[k], want);
-  return same && Matches(pattern, p + 1, key, k + 1);
-}
-
 bool AtPlace(std::string_view place, std::string_view key_path) {
-  return Matches(Components(place), 0, Components(key_path), 0);
+  return MatchesKeyPattern(place, key_path);
 }
 
 bool IsLocalMachine(std::string_view root) {

@@ -111,6 +111,8 @@ struct LabelSpec {
   bool autosize = false;
   bool visible = true;
   bool hand_cursor = false;
+  // Several lines within the rectangle: broken at its line ends and words.
+  bool wrap = false;
 };
 
 class Label final : public Element {
@@ -126,6 +128,7 @@ class Label final : public Element {
   COLORREF color_ = 0;
   FontDesc font_;
   bool autosize_ = false;
+  bool wrap_ = false;
 };
 
 // One picture, or a picture button's stack of three: `frame` is the one shown.

@@ -71,6 +71,7 @@ Label& Form::AddLabel(const LabelSpec& desc) {
   label->color_ = desc.color;
   label->font_ = desc.font;
   label->autosize_ = desc.autosize;
+  label->wrap_ = desc.wrap;
   MeasureLabel(*label);
   Label& ref = *label;
   elements_.push_back(std::move(label));

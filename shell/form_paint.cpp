@@ -63,7 +63,7 @@ void Label::Paint(HDC dc, Form& form) const {
   const std::wstring text = win32::Widen(caption_);
   RECT r = ToRect(rect);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
-            DT_NOPREFIX | DT_SINGLELINE | DT_LEFT | DT_TOP);
+            DT_NOPREFIX | (wrap_ ? DT_WORDBREAK : DT_SINGLELINE) | DT_LEFT | DT_TOP);
 }
 
 }  // namespace qm::shell

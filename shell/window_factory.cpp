@@ -27,8 +27,8 @@ std::unique_ptr<Form> MakeNavigationForm(FormKind kind) {
   return Installed()->MakeForm(kind);
 }
 
-void ShowScanWindow(HWND owner) {
-  if (Installed() != nullptr) Installed()->ShowScanWindow(owner);
+void ShowScanWindow(HWND owner, std::uint32_t boxes) {
+  if (Installed() != nullptr) Installed()->ShowScanWindow(owner, boxes);
 }
 
 }  // namespace qm::shell

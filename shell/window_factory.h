@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "shell/form_kind.h"
@@ -24,8 +25,9 @@ class WindowFactory {
   [[nodiscard]] virtual std::unique_ptr<Form> MakeForm(FormKind kind) = 0;
 
   // Loads the scan window with `owner` (the main window) as owner, centres
-  // it over it and shows it modally; returns when it has closed.
-  virtual void ShowScanWindow(HWND owner) = 0;
+  // it over it and shows it modally; returns when it has closed. Bit N of
+  // `boxes` is set when the main window's CheckN is ticked.
+  virtual void ShowScanWindow(HWND owner, std::uint32_t boxes) = 0;
 };
 
 // The factory in use, not owned; null before one is installed, when no
@@ -36,6 +38,6 @@ WindowFactory* InstallWindowFactory(WindowFactory* factory);
 // Shortcuts through the installed factory; without one, nothing is made
 // and nothing opens.
 [[nodiscard]] std::unique_ptr<Form> MakeNavigationForm(FormKind kind);
-void ShowScanWindow(HWND owner);
+void ShowScanWindow(HWND owner, std::uint32_t boxes);
 
 }  // namespace qm::shell

@@ -154,6 +154,39 @@ TEST(CliArgs, OnlyIncludeSystemTicksTheSystemSettingsTheSearchFinds) {
             "unexpected argument '--include-system'");
 }
 
+TEST(CliArgs, CategoriesListOnlyTheirRowsAndOther) {
+  MemoryRegistry reg;
+  const std::string cv = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+  reg.SetString(kHkeyCurrentUser, cv + "Run", "tray", "C:\\Gone\\tray.exe");
+  reg.SetString(kHkeyCurrentUser, cv + "Explorer\\RunMRU", "a", "C:\\Gone\\run.exe");
+  reg.SetString(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+                "Gone (TrueType)", "C:\\Gone\\gone.dll");
+  reg.SetString(kHkeyCurrentUser, "Software\\Vendor", "tool", "C:\\Gone\\tool.exe");
+  MemoryFileSystem fs{"C:\\Windows\\System32"};
+  const VariableTable environment;
+  const std::pair<const char*, const char*> cases[] = {
+      {"scan", "startup history other fonts "},
+      {"scan --category startup", "startup other "},
+      {"scan --category 缓存和历史记录文件,Fonts", "history other fonts "},
+      {"scan --category 字体文件", "other fonts "},
+  };
+  for (const auto& [line, listed] : cases) {
+    const ParseResult parsed = ParseArgs(Split(line));
+    ASSERT_TRUE(parsed.args.has_value()) << line << ": " << parsed.error;
+    const ScanRun run = SearchRegistry(reg, fs, environment, *parsed.args, {});
+    std::string categories;
+    for (const RegErrorRow& row : run.rows.Rows()) {
+      categories += std::string(NameOf(row.category).alias) + " ";
+    }
+    EXPECT_EQ(categories, listed) << line;
+  }
+  for (const char* bad : {"scan --category font", "repair --category startup,"}) {
+    const std::string error = ParseArgs(Split(bad)).error;
+    EXPECT_EQ(error.rfind("unknown category '", 0), 0u) << error;
+    EXPECT_NE(error.find("startup (系统开机自启动项目), "), std::string::npos) << error;
+  }
+}
+
 TEST(CliArgs, WalkChoices) {
   const std::pair<const char*, WalkChoice> cases[] = {
       {"scan", WalkChoice::kAuto},

@@ -41,15 +41,16 @@ TEST(RepairReport, JsonGivesEachRowItsStatusAndTheBackup) {
             "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
             "\"Soft\\\\Run\\\\A\", \"value\": \"C:\\\\a.exe\", \"path\": \"C:\\\\A.EXE\", "
             "\"key_path\": \"Soft\\\\Run\", \"value_name\": \"A\", \"type\": \"REG_SZ\", "
-            "\"system_setting\": false, \"status\": \"repaired\"}, "
+            "\"system_setting\": false, \"category\": \"other\", \"status\": \"repaired\"}, "
             "{\"kind\": \"VALUE NAME\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
             "\"Soft\\\\C:\\\\b.dll\", \"value\": \"\", \"path\": \"C:\", \"key_path\": \"Soft\", "
             "\"value_name\": \"C:\\\\b.dll\", \"type\": \"REG_SZ\", \"system_setting\": false, "
-            "\"status\": \"failed\"}, "
+            "\"category\": \"other\", \"status\": \"failed\"}, "
             "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_LOCAL_MACHINE\", \"key\": "
             "\"Soft\\\\X\\\\c\", \"value\": \"\\\"C:\\\\c.exe\\\" /q\\nnext\", \"path\": "
             "\"C:\\\\C.EXE\", \"key_path\": \"Soft\\\\X\", \"value_name\": \"c\", "
-            "\"type\": \"REG_MULTI_SZ\", \"system_setting\": false, \"status\": \"skipped\"}]}\n");
+            "\"type\": \"REG_MULTI_SZ\", \"system_setting\": false, \"category\": \"other\", "
+            "\"status\": \"skipped\"}]}\n");
 }
 
 TEST(RepairReport, JsonWithoutBackupAndAfterAFailedOne) {

@@ -14,6 +14,7 @@ ErrorList TwoRows() {
   list.Append({"VALUE NAME", "HKEY_LOCAL_MACHINE", "K\\C:\\程序\\x.dll", "C:\\程序\\x.dll", true,
                "K", "C:\\程序\\x.dll", kRegExpandSz});
   list.Rows().back().system_setting = true;
+  list.Rows().front().category = Category::kStartup;
   return list;
 }
 
@@ -25,22 +26,23 @@ TEST(ScanReport, JsonCarriesRowsInOrderWithTheirMissingPath) {
       "{\"kind\": \"VALUE VALUE\", \"root\": \"HKEY_CURRENT_USER\", \"key\": "
       "\"Software\\\\App\\\\Run\\\\Tool\", \"value\": \"\\\"C:\\\\Old\\\\tool.exe\\\" /a,b\", "
       "\"path\": \"C:\\\\OLD\\\\TOOL.EXE\", \"key_path\": \"Software\\\\App\\\\Run\", "
-      "\"value_name\": \"Tool\", \"type\": \"REG_SZ\", \"system_setting\": false}, "
+      "\"value_name\": \"Tool\", \"type\": \"REG_SZ\", \"system_setting\": false, "
+      "\"category\": \"startup\"}, "
       "{\"kind\": \"VALUE NAME\", \"root\": \"HKEY_LOCAL_MACHINE\", \"key\": "
       "\"K\\\\C:\\\\程序\\\\x.dll\", \"value\": \"C:\\\\程序\\\\x.dll\", \"path\": "
       "\"C:\\\\程序\\\\X.DLL\", \"key_path\": \"K\", \"value_name\": \"C:\\\\程序\\\\x.dll\", "
-      "\"type\": \"REG_EXPAND_SZ\", \"system_setting\": true}]}\n");
+      "\"type\": \"REG_EXPAND_SZ\", \"system_setting\": true, \"category\": \"other\"}]}\n");
 }
 
 TEST(ScanReport, CsvQuotesAsRfc4180) {
   const std::string csv = FormatReport(ReportFormat::kCsv, {"C:", 0, 1}, TwoRows());
   EXPECT_EQ(csv,
-            "kind,root,key,value,path,key_path,value_name,type,system_setting\r\n"
+            "kind,root,key,value,path,key_path,value_name,type,system_setting,category\r\n"
             "VALUE VALUE,HKEY_CURRENT_USER,Software\\App\\Run\\Tool,"
             "\"\"\"C:\\Old\\tool.exe\"\" "
-            "/a,b\",C:\\OLD\\TOOL.EXE,Software\\App\\Run,Tool,REG_SZ,false\r\n"
+            "/a,b\",C:\\OLD\\TOOL.EXE,Software\\App\\Run,Tool,REG_SZ,false,startup\r\n"
             "VALUE NAME,HKEY_LOCAL_MACHINE,K\\C:\\程序\\x.dll,C:\\程序\\x.dll,C:\\程序\\X.DLL,K,"
-            "C:\\程序\\x.dll,REG_EXPAND_SZ,true\r\n");
+            "C:\\程序\\x.dll,REG_EXPAND_SZ,true,other\r\n");
 }
 
 // A value "Sub\x" in key "Names" and a value "x" in key "Names\Sub" share
@@ -52,8 +54,8 @@ TEST(ScanReport, RowsWithTheSameJoinedKeyDifferInKeyPathAndValueName) {
   list.Append({"VALUE VALUE", "HKEY_CURRENT_USER", "Names\\Sub\\x", "C:\\a.exe", true, "Names\\Sub",
                "x", kRegSz});
   const std::string csv = FormatReport(ReportFormat::kCsv, {"C:", 0, 2}, list);
-  EXPECT_NE(csv.find(",Names,Sub\\x,REG_SZ,false\r\n"), std::string::npos) << csv;
-  EXPECT_NE(csv.find(",Names\\Sub,x,REG_SZ,false\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",Names,Sub\\x,REG_SZ,false,other\r\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find(",Names\\Sub,x,REG_SZ,false,other\r\n"), std::string::npos) << csv;
   const std::string json = FormatReport(ReportFormat::kJson, {"C:", 0, 2}, list);
   EXPECT_NE(json.find("\"key_path\": \"Names\", \"value_name\": \"Sub\\\\x\""), std::string::npos)
       << json;

@@ -97,10 +97,11 @@ TEST_F(RecordsWindowTest, AFreshProfileShowsThreeEmptyFigures) {
 TEST_F(RecordsWindowTest, ShowsTheProfilesTextWithoutBlanksAndRefreshReadsAgain) {
   PutProfile(
       "[Records]\r\nLastScanTime=  2024/1/2 3:04:05  \r\nErrorCount= 12 \r\n"
-      "FixedCount=   7\r\n");
+      "FixedCount=   7\r\nErrorCount.startup=3\r\nErrorCount.com=0\r\nErrorCount.other=9\r\n");
   FormRecords* records = OpenWindow<FormRecords>();
   ASSERT_NE(records, nullptr);
   EXPECT_EQ(Shown(records), (Figures{"2024/1/2 3:04:05", "12", "7"}));
+  EXPECT_EQ(Caption(records, "LabelCategoryCounts"), "开机自启动 3、其他 9");
   // A label grows with its text.
   const shell::Element* time = records->FindElement("LabelLastScanTime");
   const shell::Element* count = records->FindElement("LabelErrorCount");
@@ -194,6 +195,7 @@ TEST_F(RecordsWindowTest, FiguresAfterAStopAndAfterARepairWithoutBackup) {
   ClickCentre(scan->FindChild("CommandStart"));
   ASSERT_TRUE(PumpUntil([scan] { return !scan->Session().Walking(); }, 180000));
   const HWND list = scan->List();
+  const std::string whole = std::to_string(ListView_GetItemCount(list));
   int ours = 0;
   for (int i = 0; i < ListView_GetItemCount(list); ++i) {
     const bool mine = ItemText(list, i, 2).find("QuillmarRecordsWindowTest") != std::string::npos;
@@ -211,10 +213,12 @@ TEST_F(RecordsWindowTest, FiguresAfterAStopAndAfterARepairWithoutBackup) {
   }
   EXPECT_FALSE(std::filesystem::exists(backups)) << "no backup file was written";
   EXPECT_EQ(Record(L"FixedCount"), fixed);
-  EXPECT_EQ(Record(L"ErrorCount"), found_at_stop) << "a scan run to its end leaves the figures";
+  EXPECT_EQ(Record(L"ErrorCount"), whole) << "a scan run to its end is the last scan";
+  const std::string ended_at = Record(L"LastScanTime");
+  EXPECT_FALSE(ended_at.empty());
 
   ClickCentre(records->FindChild("CommandRefreshRecords"));
-  EXPECT_EQ(Shown(records), (Figures{stopped_at, found_at_stop, fixed}));
+  EXPECT_EQ(Shown(records), (Figures{ended_at, whole, fixed}));
   RegDeleteTreeW(HKEY_CURRENT_USER, kOrphanKey);
 }
 

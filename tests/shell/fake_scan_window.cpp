@@ -39,10 +39,11 @@ std::unique_ptr<Form> StandInWindows::MakeForm(FormKind kind) {
   return nullptr;
 }
 
-void StandInWindows::ShowScanWindow(HWND owner) {
+void StandInWindows::ShowScanWindow(HWND owner, std::uint32_t boxes) {
   auto& calls = ScanWindowRecorder();
   ++calls.count;
   calls.owner = owner;
+  calls.boxes = boxes;
   if (calls.run) calls.run(owner);
 }
 

@@ -16,6 +16,7 @@ namespace qm::shell::testing {
 struct ScanWindowCalls {
   int count = 0;
   HWND owner = nullptr;
+  std::uint32_t boxes = 0;              // of the last opening
   std::function<void(HWND owner)> run;  // what the opening does, if anything
 };
 
@@ -24,7 +25,7 @@ ScanWindowCalls& ScanWindowRecorder();
 class StandInWindows final : public WindowFactory {
  public:
   [[nodiscard]] std::unique_ptr<Form> MakeForm(FormKind kind) override;
-  void ShowScanWindow(HWND owner) override;
+  void ShowScanWindow(HWND owner, std::uint32_t boxes) override;
 };
 
 }  // namespace qm::shell::testing

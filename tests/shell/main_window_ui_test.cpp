@@ -84,6 +84,7 @@ TEST_F(MainWindowTest, ScanStartsWhileAnyBoxIsTickedEvenOnlyTheHiddenOne) {
   ClickAt(button);
   EXPECT_EQ(ScanWindowRecorder().count, 1);
   EXPECT_EQ(ScanWindowRecorder().owner, main->Handle());
+  EXPECT_EQ(ScanWindowRecorder().boxes, 0xFFFEu) << "Check1 to Check15 handed on";
 
   // Clear the fourteen visible boxes with the pointer: the hidden Check6
   // keeps the gate open.
@@ -120,6 +121,7 @@ TEST_F(MainWindowTest, ScanStartsWhileAnyBoxIsTickedEvenOnlyTheHiddenOne) {
   SendMessageW(main->Check(9), BM_SETCHECK, BST_UNCHECKED, 0);
   ClickAt(button);
   EXPECT_EQ(ScanWindowRecorder().count, 3);
+  EXPECT_EQ(ScanWindowRecorder().boxes, 0xFFFEu & ~(1u << 9)) << "all but Check9";
   EXPECT_FALSE(Checked(main->Check(9)));
   EXPECT_TRUE(Checked(main->Check(8)));
 }
