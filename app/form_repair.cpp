@@ -149,9 +149,10 @@ bool FormRepair::OnLoad() {
 
   // Shape1 frames the list; drawn first so the list lies over its inside.
   AddChild("Shape1", L"STATIC", SS_BLACKFRAME, 0, {225, 2145, 11340, 4830});
-  if (lvwRegErrors_.Create(*this, "lvwRegErrors", {240, 2160, 11295, 4780},
-                           {{"错误", 1600}, {"根建", 3000}, {"键名", 3000}, {"键值", 3500}},
-                           GetFont(kSong9))) {
+  if (lvwRegErrors_.Create(
+          *this, "lvwRegErrors", {240, 2160, 11295, 4780},
+          {{"错误", 1600}, {"根建", 1900}, {"键名", 3000}, {"键值", 3300}, {"类别", 1300}},
+          GetFont(kSong9))) {
     auto& events = lvwRegErrors_.Events();
     events.row_focused = [this](int row) { tip_.ShowBelowRow(row); };
     events.focus_lost = [this] { tip_.FocusLost(); };
@@ -188,8 +189,10 @@ std::size_t FormRepair::Count() const {
 
 std::string_view FormRepair::Cell(std::size_t row, int column) const {
   const RegErrorRow& r = session_->Rows().Rows()[row];
-  const std::string_view cells[] = {KindCellText(r), r.root, r.key, r.value};
-  return column >= 0 && column < 4 ? cells[column] : std::string_view();
+  const std::string_view cells[] = {KindCellText(r), r.root, r.key, r.value,
+                                    NameOf(r.category).label};
+  return column >= 0 && column < static_cast<int>(std::size(cells)) ? cells[column]
+                                                                    : std::string_view();
 }
 
 bool FormRepair::Checked(std::size_t row) const {

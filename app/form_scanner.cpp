@@ -1,5 +1,10 @@
 #include "app/form_scanner.h"
 
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
 #include "shell/services.h"
 #include "shell/window_factory.h"
 
@@ -38,6 +43,10 @@ const Category kCategories[FormScanner::kCategoryCount] = {
     {"无效的快捷方式和目录", {7200, 4920, 3495, 255}, CLR_INVALID, kWhite},
     {"已过期应用程序", {7200, 5280, 3375, 255}, CLR_INVALID, kWhite},
 };
+
+// Rows that fit no box are listed with any choice: the user should not
+// take a cleared box for a scan that lists nothing else.
+constexpr wchar_t kOtherTip[] = L"勾选任意一项时，不属于以上任何类别的错误（其他）也会列出。";
 
 void SetChecked(HWND box, bool on) {
   SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -84,10 +93,28 @@ bool FormScanner::LoadContents() {
   }
 
   for (int n = 1; n <= kCategoryCount; ++n) SetChecked(Check(n), true);
+  AddCategoryTip();
   ad_.Create(*this, {3360, 8040, 6960, 180}, shell::kMainAdIntervalMs);
 
   SetFocusedChild(Check(6));
   return true;
+}
+
+void FormScanner::AddCategoryTip() {
+  tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, GetModuleHandleW(nullptr),
+                         nullptr);
+  if (tip_ == nullptr) return;  // the window works on without its tip
+  for (const HWND box : checks_) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(box);
+    tool.lpszText = const_cast<wchar_t*>(kOtherTip);
+    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 void FormScanner::OnBackgroundMove() {

@@ -17,6 +17,8 @@ class FormScanner final : public shell::NavigationForm {
   static constexpr int kCategoryCount = 15;
   // The box of category `n` (1 to 15).
   [[nodiscard]] HWND Check(int n) const { return checks_[n - 1]; }
+  // The tip over the boxes, which says what else a scan lists.
+  [[nodiscard]] HWND CategoryTip() const { return tip_; }
 
  private:
   [[nodiscard]] bool LoadContents() override;
@@ -24,9 +26,11 @@ class FormScanner final : public shell::NavigationForm {
 
   void CommandScanNow_Click();
   void LabelSelectAll_Click();
+  void AddCategoryTip();
   void LabelSelectAll_MouseMove();
 
   std::array<HWND, kCategoryCount> checks_{};
+  HWND tip_ = nullptr;  // owned by the window, destroyed with it
   shell::Label* LabelSelectAll_ = nullptr;
   shell::AdLine ad_;
 };

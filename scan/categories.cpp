@@ -22,8 +22,8 @@ constexpr CategoryName kNames[] = {
     {Category::kServices, "系统服务项目", "系统服务", "services"},
     {Category::kExtensions, "文件扩展服务项目", "文件扩展服务", "extensions"},
     {Category::kFonts, "Windows字体文件", "字体文件", "fonts"},
-    {Category::kShortcuts, "无效的快捷方式和目录", "快捷方式和目录", "shortcuts"},
-    {Category::kUninstall, "已过期应用程序", "已过期应用程序", "uninstall"},
+    {Category::kShortcuts, "无效的快捷方式和目录", "快捷方式目录", "shortcuts"},
+    {Category::kUninstall, "已过期应用程序", "已过期程序", "uninstall"},
     {Category::kOther, "其他", "其他", "other"},
 };
 

@@ -303,6 +303,10 @@ std::string RowTipText(const RegErrorRow& row) {
   text += "\n值名称：" + (row.value_name.empty() ? std::string("(默认)") : row.value_name);
   text += "\n值数据：" + row.value;
   text += "\n" + MissingFileText(row);
+  text += "\n类别：" + std::string(NameOf(row.category).label);
+  // Which part of the value named the file: its name or its data.
+  text += row.kind == KindText(kFoundValueName) ? "\n列出原因：值名称所指的程序文件不存在。"
+                                                : "\n列出原因：值数据所指的程序文件不存在。";
   if (row.system_setting) {
     text +=
         "\n" + std::string(kSystemSettingMark) + "：Windows 启动或登录可能需要此值，默认不勾选。";

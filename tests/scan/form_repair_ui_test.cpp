@@ -136,8 +136,10 @@ class FormRepairTest : public ::testing::Test {
 
   // Loads and shows the scan window as the main window does, without the
   // modal loop: the test pumps the messages itself.
-  void Open() {
-    form_ = static_cast<FormRepair*>(LoadForm(std::make_unique<FormRepair>()));
+  void Open(CategorySet categories = CategorySet::All()) {
+    auto form = std::make_unique<FormRepair>();
+    form->SetCategories(categories);
+    form_ = static_cast<FormRepair*>(LoadForm(std::move(form)));
     ASSERT_NE(form_, nullptr);
     hwnd_ = form_->Handle();
     form_->SetLeft(120);
@@ -195,7 +197,7 @@ TEST_F(FormRepairTest, TheScanStartsByItselfAndListsTheMissingProgramTicked) {
     EXPECT_EQ(form_->RowChecked(static_cast<std::size_t>(i)), !system) << ItemText(list, i, 2);
   }
   EXPECT_GE(marked, 1);
-  EXPECT_EQ(Profile(kErrorCountKey), "") << "a scan that ends by itself writes no figures";
+  EXPECT_EQ(Profile(kErrorCountKey), std::to_string(rows)) << "a scan run to its end is recorded";
 
   // What the user sees, during the scan and after it: the skin, not an
   // unpainted window.
@@ -203,6 +205,41 @@ TEST_F(FormRepairTest, TheScanStartsByItselfAndListsTheMissingProgramTicked) {
   EXPECT_GE(dark_during_scan, 0);
   EXPECT_LT(dark_during_scan, samples / 4) << "the window is painted while the scan runs";
   EXPECT_LT(DarkSamples(hwnd_), samples / 4) << "the window is painted after the scan";
+}
+
+// The main window's choice reaches the scan: a cleared box leaves out
+// exactly the rows the list shows under its category.
+TEST_F(FormRepairTest, AClearedCategoryLeavesOutExactlyItsRows) {
+  const std::wstring run = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::wstring gone = L"C:\\qm-ui-gone\\start.exe";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, run.c_str(), L"QmUiStartup", REG_SZ, gone.c_str(),
+                            static_cast<DWORD>((gone.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  const auto rows_of = [&](CategorySet categories) {
+    Open(categories);
+    EXPECT_TRUE(PumpUntil([&] { return Finished(); }, 120000));
+    std::multiset<std::string> rows;
+    const HWND list = form_->List();
+    for (int i = 0; i < ListView_GetItemCount(list); ++i) {
+      rows.insert(ItemText(list, i, 4) + "|" + ItemText(list, i, 2));
+    }
+    form_->Unload();
+    Pump(50);
+    return rows;
+  };
+  const std::multiset<std::string> all = rows_of(CategorySet::All());
+  CategorySet no_startup = CategorySet::All();
+  no_startup.Set(Category::kStartup, false);
+  const std::multiset<std::string> cleared = rows_of(no_startup);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, run.c_str(), L"QmUiStartup");
+
+  EXPECT_EQ(all.count("开机自启动|Software\\Microsoft\\Windows\\CurrentVersion\\Run\\QmUiStartup"),
+            1u);
+  std::multiset<std::string> expected;
+  for (const std::string& row : all) {
+    if (row.rfind("开机自启动|", 0) != 0) expected.insert(row);
+  }
+  EXPECT_EQ(cleared, expected);
 }
 
 TEST_F(FormRepairTest, ReturnIsRefusedWhileScanningAndStopWritesTheFigures) {
@@ -625,7 +662,8 @@ TEST_F(RowTipAndMenuTest, TheTipShowsTheWholeRowUnderThePointerAndAtTheKeyboard)
   ASSERT_GE(y, 0);
   const std::string tool_tip = "HKEY_CURRENT_USER\\" + long_key_ +
                                "\n值名称：Tool\n值数据：\"C:\\Gone\\a.exe\" /x\n"
-                               "找不到文件：C:\\GONE\\A.EXE";
+                               "找不到文件：C:\\GONE\\A.EXE\n类别：其他\n"
+                               "列出原因：值数据所指的程序文件不存在。";
   const POINT at = RowCentre(tool);
   MoveTo(at.x, at.y);
   EXPECT_TRUE(PumpUntil([&] { return form_->TipShown() && form_->TipText() == tool_tip; }, 3000))
@@ -641,7 +679,7 @@ TEST_F(RowTipAndMenuTest, TheTipShowsTheWholeRowUnderThePointerAndAtTheKeyboard)
   EXPECT_TRUE(form_->TipShown());
   EXPECT_EQ(form_->TipText(),
             "HKEY_CURRENT_USER\\Software\\Vendor\n值名称：y\n值数据：C:\\Gone\\y.exe\n"
-            "找不到文件：C:\\GONE\\Y.EXE");
+            "找不到文件：C:\\GONE\\Y.EXE\n类别：其他\n列出原因：值数据所指的程序文件不存在。");
 }
 
 TEST_F(RowTipAndMenuTest, TheMenuActsOnTheRowOfTheMouseOrTheKeyboard) {

@@ -69,6 +69,18 @@ TEST_F(MainWindowTest, OpensWithEveryBoxTickedFocusOnCheck6AndTheAdvertisementHi
   wchar_t text[64] = {};
   GetWindowTextW(main->Check(1), text, 64);
   EXPECT_STREQ(text, L"Activex控件,桌面应用程序集成、组件对象模型入口");
+  // Each box's tip says that rows of no category come with any choice.
+  for (const int n : {1, 6, 15}) {
+    wchar_t tip[128] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = main->Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(main->Check(n));
+    tool.lpszText = tip;
+    SendMessageW(main->CategoryTip(), TTM_GETTEXTW, std::size(tip),
+                 reinterpret_cast<LPARAM>(&tool));
+    EXPECT_NE(std::wstring(tip).find(L"（其他）也会列出"), std::wstring::npos) << "Check" << n;
+  }
 }
 
 TEST_F(MainWindowTest, ScanStartsWhileAnyBoxIsTickedEvenOnlyTheHiddenOne) {
