@@ -26,6 +26,10 @@ class Console {
   [[nodiscard]] virtual bool Interrupted() = 0;
 };
 
+// What every console's Write does with its text: shown as UTF-8, each
+// unpaired surrogate or stray byte as U+FFFD, and flushed.
+void WriteShown(FILE* f, std::string_view utf8);
+
 // Prints the message with a pointer to --help on standard error; 2.
 [[nodiscard]] int UsageError(Console& console, std::string_view message);
 

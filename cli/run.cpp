@@ -2,6 +2,7 @@
 // a window, for administrators and scripts, over whichever registry the
 // command line names.
 #include "cli/commands.h"
+#include "platform/text.h"
 #include "profile/records_figures.h"
 
 namespace qm::cli {
@@ -146,6 +147,12 @@ std::string Unserved(const CliArgs& args) {
 }
 
 }  // namespace
+
+void WriteShown(FILE* f, std::string_view utf8) {
+  const std::string shown = text::DisplayUtf8(utf8);
+  std::fwrite(shown.data(), 1, shown.size(), f);
+  std::fflush(f);
+}
 
 int UsageError(Console& console, std::string_view message) {
   console.Write(stderr, "quillmar-cli: " + std::string(message) + "\nTry 'quillmar-cli --help'.\n");

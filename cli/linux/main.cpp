@@ -9,7 +9,6 @@
 
 #include "cli/answer_line.h"
 #include "cli/commands.h"
-#include "platform/text.h"
 
 namespace {
 
@@ -21,11 +20,7 @@ void OnInterrupt(int) {
 
 class LinuxConsole final : public qm::cli::Console {
  public:
-  void Write(FILE* f, std::string_view utf8) override {
-    const std::string shown = qm::text::DisplayUtf8(utf8);
-    std::fwrite(shown.data(), 1, shown.size(), f);
-    std::fflush(f);
-  }
+  void Write(FILE* f, std::string_view utf8) override { qm::cli::WriteShown(f, utf8); }
   bool IsTerminal(FILE* f) override { return ::isatty(::fileno(f)) != 0; }
   std::optional<std::string> ReadLine() override { return qm::cli::ReadAnswerLine(stdin); }
   void CatchInterrupts() override {

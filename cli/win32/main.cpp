@@ -10,7 +10,6 @@
 
 #include "cli/answer_line.h"
 #include "cli/commands.h"
-#include "platform/text.h"
 #include "platform/win32/wide.h"
 
 namespace {
@@ -27,11 +26,7 @@ BOOL WINAPI OnConsoleCtrl(DWORD type) {
 
 class Win32Console final : public qm::cli::Console {
  public:
-  void Write(FILE* f, std::string_view utf8) override {
-    const std::string shown = qm::text::DisplayUtf8(utf8);
-    std::fwrite(shown.data(), 1, shown.size(), f);
-    std::fflush(f);
-  }
+  void Write(FILE* f, std::string_view utf8) override { qm::cli::WriteShown(f, utf8); }
   // A pipe, a file or NUL is no console, though the C runtime's _isatty
   // calls every character device a terminal.
   bool IsTerminal(FILE* f) override {
