@@ -92,9 +92,10 @@ HiveWriteResult WriteHive(const std::string& file, const std::vector<HiveChange>
   Hive h(hivex_open(file.c_str(), HIVEX_OPEN_WRITE));
   if (!h) return Failed(file + " does not open for writing");
   for (const HiveChange& c : changes) {
-    const bool set = c.kind == HiveChange::Kind::kSetValue;
+    const bool set = c.kind != HiveChange::Kind::kDeleteValue;
     errno = 0;
     const hive_node_h node = KeyAt(h.get(), c.path, set);
+    if (node != 0 && c.kind == HiveChange::Kind::kCreateKey) continue;
     if (node == 0) {
       if (!set && errno == 0) continue;  // its key is gone: so is the value
       return Failed(file + ": the key " + c.path + " cannot be " + (set ? "made" : "read"));

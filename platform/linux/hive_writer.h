@@ -8,17 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/change_recorder.h"
 #include "platform/linux/file_replace.h"
 #include "platform/registry.h"
 
 namespace qm::posix {
 
-struct HiveChange {
-  enum class Kind { kDeleteValue, kSetValue };
-  Kind kind = Kind::kDeleteValue;
-  std::string path;  // the key below the hive's root, "\"-separated
-  RegValue value;    // its name alone for a deletion
-};
+using HiveChange = RegistryChange;
 
 struct HiveWriteResult {
   bool ok = false;
@@ -27,7 +23,7 @@ struct HiveWriteResult {
 
 // Applies the changes in order: a value to delete that is already gone is
 // no failure (another row may have named it); a value to set creates the
-// keys on its way. Nothing is written unless every change applies.
+// keys on its way, as does a key to create. Nothing is written unless every change applies.
 [[nodiscard]] HiveWriteResult WriteHive(const std::string& file,
                                         const std::vector<HiveChange>& changes,
                                         const HiveFileSteps& steps = {});

@@ -43,107 +43,48 @@ bool IsUserSid(std::string_view sid) {
 
 }  // namespace
 
-// Keys opened through the editor keep the path they were opened by, as the
-// root shows it, so that each change finds the hive and the key it names.
-class OfflineWindows::ChangeRecorder final : public RegistryEditor {
- public:
-  explicit ChangeRecorder(OfflineWindows& owner) : o_(owner) {}
-
-  RegStatus OpenKeyForQuery(RegKey parent, std::string_view path, RegKey* out) override {
-    return Open(parent, path, out, false);
-  }
-  RegStatus OpenKeyForWrite(RegKey parent, std::string_view path, RegKey* out) override {
-    return Open(parent, path, out, false);
-  }
-  RegStatus CreateKeyForWrite(RegKey parent, std::string_view path, RegKey* out) override {
-    return Open(parent, path, out, true);
-  }
-  RegStatus QueryValue(RegKey key, std::string_view name, RegValue& value) override {
-    return o_.tree_->QueryValue(key, name, value);
-  }
-  RegStatus DeleteValue(RegKey key, std::string_view name) override {
-    const auto it = opened_.find(key);
-    if (it == opened_.end()) return kRegInvalidHandle;
-    const auto place = PlaceFor(it->second, &name);
-    // A key no hive holds (a volatile one, a root's own values) cannot be
-    // changed on disk.
-    if (!place) return kRegAccessDenied;
-    const RegStatus rc = o_.tree_->DeleteValue(key, name);
-    if (rc != kRegOk) return rc;
-    o_.changes_[place->file].push_back(
-        {HiveChange::Kind::kDeleteValue, place->inner, RegValue{std::string(name), kRegNone, {}}});
-    return kRegOk;
-  }
-  RegStatus WriteValue(RegKey key, const RegValue& value) override {
-    const auto it = opened_.find(key);
-    if (it == opened_.end()) return kRegInvalidHandle;
-    const auto place = PlaceFor(it->second, nullptr);
-    if (!place) return kRegAccessDenied;
-    const RegStatus rc = o_.tree_->WriteValue(key, value);
-    if (rc != kRegOk) return rc;
-    o_.changes_[place->file].push_back({HiveChange::Kind::kSetValue, place->inner, value});
-    return kRegOk;
-  }
-  void CloseKey(RegKey key) override {
-    opened_.erase(key);
-    o_.tree_->CloseKey(key);
-  }
-
- private:
-  struct Opened {
-    RegKey root;
-    std::string path;
-  };
-
-  RegStatus Open(RegKey parent, std::string_view path, RegKey* out, bool create) {
-    *out = kNoKey;
-    Opened at;
-    if (IsPredefinedRoot(parent)) {
-      at = {CanonicalRoot(parent), std::string(path)};
-    } else {
-      const auto it = opened_.find(parent);
-      if (it == opened_.end()) return kRegInvalidHandle;
-      at = it->second;
-      if (!path.empty()) at.path += (at.path.empty() ? "" : "\\") + std::string(path);
-    }
-    // The tree holds HKEY_CURRENT_CONFIG where the running system keeps it.
-    RegKey tree_root = at.root;
-    std::string tree_path = at.path;
-    if (at.root == kHkeyCurrentConfig) {
-      tree_root = kHkeyLocalMachine;
-      tree_path = "SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current" +
-                  (at.path.empty() ? "" : "\\" + at.path);
-    }
-    const RegStatus rc = create ? o_.tree_->CreateKeyForWrite(tree_root, tree_path, out)
-                                : o_.tree_->OpenKeyForWrite(tree_root, tree_path, out);
-    if (rc == kRegOk) opened_[*out] = std::move(at);
-    return rc;
-  }
-
-  // In the merged classes a value that the current user's classes hold is
-  // theirs, and so is a value written to a class key they hold; any other
-  // is the machine's. `deleted` names the value to delete, null for a write.
-  std::optional<Place> PlaceFor(const Opened& at, const std::string_view* deleted) {
-    bool in_user = false;
-    if (at.root == kHkeyClassesRoot && !o_.current_sid_.empty()) {
-      ScopedKey<MemoryRegistry> user(*o_.tree_);
-      RegValue v;
-      in_user = o_.tree_->OpenKey(kHkeyUsers, o_.current_sid_ + "_Classes\\" + at.path,
-                                  user.Put()) == kRegOk &&
-                (deleted == nullptr || o_.tree_->QueryValue(user.Get(), *deleted, v) == kRegOk);
-    }
-    return o_.PlaceOf(at.root, at.path, in_user);
-  }
-
-  OfflineWindows& o_;
-  std::map<RegKey, Opened> opened_;
-};
-
 OfflineWindows::~OfflineWindows() = default;
 
 RegistryEditor& OfflineWindows::Editor() {
-  if (!recorder_) recorder_ = std::make_unique<ChangeRecorder>(*this);
+  if (recorder_) return *recorder_;
+  // In the merged classes a value that the current user's classes hold is
+  // theirs, and so is a value written to a class key they hold; any other
+  // is the machine's.
+  const auto place_of = [this](RegKey root, const std::string& path,
+                               const std::string_view* deleted) {
+    bool in_user = false;
+    if (root == kHkeyClassesRoot && !current_sid_.empty()) {
+      ScopedKey<MemoryRegistry> user(*tree_);
+      RegValue v;
+      in_user =
+          tree_->OpenKey(kHkeyUsers, current_sid_ + "_Classes\\" + path, user.Put()) == kRegOk &&
+          (deleted == nullptr || tree_->QueryValue(user.Get(), *deleted, v) == kRegOk);
+    }
+    return PlaceOf(root, path, in_user);
+  };
+  // The tree holds HKEY_CURRENT_CONFIG where the running system keeps it.
+  const auto tree_of = [](RegKey root, const std::string& path) {
+    if (root != kHkeyCurrentConfig) return std::pair<RegKey, std::string>(root, path);
+    return std::pair<RegKey, std::string>(kHkeyLocalMachine,
+                                          "SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current" +
+                                              (path.empty() ? "" : "\\" + path));
+  };
+  recorder_ = std::make_unique<ChangeRecorder>(*tree_, place_of, tree_of);
   return *recorder_;
+}
+
+const RegistryChanges& OfflineWindows::Changes() const {
+  static const RegistryChanges kNone;
+  return recorder_ ? recorder_->Changes() : kNone;
+}
+
+std::vector<std::pair<std::string, std::string>> OfflineWindows::WriteChanges() {
+  std::vector<std::pair<std::string, std::string>> failed;
+  for (const auto& [file, changes] : Changes()) {
+    const HiveWriteResult w = WriteHive(file, changes);
+    if (!w.ok) failed.emplace_back(file, w.error);
+  }
+  return failed;
 }
 
 void OfflineWindows::AddMount(RegKey root, std::string prefix, std::string file,

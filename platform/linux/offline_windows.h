@@ -13,8 +13,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "platform/linux/change_recorder.h"
 #include "platform/linux/hive_writer.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/mapped_roots.h"
@@ -49,28 +51,25 @@ class OfflineWindows {
   [[nodiscard]] const std::string& CurrentSid() const { return current_sid_; }
 
   // The registry for a repair or a restore: it answers from the loaded
-  // tree and keeps each deletion and write as a change to the hive file
-  // that holds the key, for WriteChanges.
+  // tree and keeps each deletion, write and new key as a change to the
+  // hive file that holds the key, for WriteChanges.
   [[nodiscard]] RegistryEditor& Editor();
+  // Writes each changed hive (WriteHive); (file, why) for each hive left
+  // as it was.
+  [[nodiscard]] std::vector<std::pair<std::string, std::string>> WriteChanges();
   // The hive files that may hold a key of `root`\`path` (two for a key of
   // HKEY_CLASSES_ROOT: the user's classes and the machine's).
   [[nodiscard]] std::vector<std::string> HivesOf(RegKey root, std::string_view path) const;
   // The changes made through Editor(), by hive file.
-  [[nodiscard]] const std::map<std::string, std::vector<HiveChange>>& Changes() const {
-    return changes_;
-  }
+  [[nodiscard]] const RegistryChanges& Changes() const;
 
-  struct Place {
-    std::string file;   // the hive's Linux path
-    std::string inner;  // the key's path inside it
-  };
+  using Place = RegistryPlace;
   // Where `root`\`path` is stored, for a key of HKEY_CLASSES_ROOT the
   // user's classes when `in_user_classes`, else the machine's.
   [[nodiscard]] std::optional<Place> PlaceOf(RegKey root, std::string_view path,
                                              bool in_user_classes) const;
 
  private:
-  class ChangeRecorder;
   struct Mount {
     RegKey root;
     std::string prefix;  // below the root, "" for the root itself
@@ -96,7 +95,6 @@ class OfflineWindows {
   std::string software_;
   std::vector<Mount> mounts_;
   std::vector<std::string> dirty_;
-  std::map<std::string, std::vector<HiveChange>> changes_;
   std::unique_ptr<ChangeRecorder> recorder_;
 };
 

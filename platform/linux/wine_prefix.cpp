@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
+#include "platform/linux/file_replace.h"
 #include "platform/text.h"
 #include "platform/wine_registry_text.h"
 
@@ -45,86 +47,82 @@ std::string Below(std::string_view parent, std::string_view path) {
 
 }  // namespace
 
-// Keys opened through the editor keep the path they were opened by, as the
-// root shows it, so that each deletion finds the file and the key it names.
-class WinePrefixRegistry::DeletionRecorder final : public RegistryEditor {
- public:
-  explicit DeletionRecorder(WinePrefixRegistry& owner) : o_(owner) {}
-
-  RegStatus OpenKeyForQuery(RegKey parent, std::string_view path, RegKey* out) override {
-    return Open(parent, path, out);
-  }
-  RegStatus OpenKeyForWrite(RegKey parent, std::string_view path, RegKey* out) override {
-    return Open(parent, path, out);
-  }
-  RegStatus CreateKeyForWrite(RegKey, std::string_view, RegKey* out) override {
-    *out = kNoKey;
-    return kRegAccessDenied;
-  }
-  RegStatus QueryValue(RegKey key, std::string_view name, RegValue& value) override {
-    return o_.tree_->QueryValue(key, name, value);
-  }
-  RegStatus DeleteValue(RegKey key, std::string_view name) override {
-    const auto it = opened_.find(key);
-    if (it == opened_.end()) return kRegInvalidHandle;
-    // A key no file holds (a root's own values, another user's) cannot be
-    // changed on disk.
-    const auto place = o_.PlaceOf(it->second.root, it->second.path);
-    if (!place) return kRegAccessDenied;
-    const RegStatus rc = o_.tree_->DeleteValue(key, name);
-    if (rc != kRegOk) return rc;
-    o_.deletions_[place->file].push_back({place->inner, std::string(name)});
-    return kRegOk;
-  }
-  RegStatus WriteValue(RegKey, const RegValue&) override { return kRegAccessDenied; }
-  void CloseKey(RegKey key) override {
-    opened_.erase(key);
-    o_.tree_->CloseKey(key);
-  }
-
- private:
-  struct Opened {
-    RegKey root;
-    std::string path;
-  };
-
-  RegStatus Open(RegKey parent, std::string_view path, RegKey* out) {
-    *out = kNoKey;
-    Opened at;
-    if (IsPredefinedRoot(parent)) {
-      at = {CanonicalRoot(parent), std::string(path)};
-    } else {
-      const auto it = opened_.find(parent);
-      if (it == opened_.end()) return kRegInvalidHandle;
-      at = {it->second.root, Below(it->second.path, path)};
-    }
-    // The tree holds the classes and the current configuration where
-    // Wine keeps them, below HKEY_LOCAL_MACHINE.
-    RegKey tree_root = at.root;
-    std::string tree_path = at.path;
-    if (at.root == kHkeyClassesRoot || at.root == kHkeyCurrentConfig) {
-      tree_root = kHkeyLocalMachine;
-      tree_path =
-          Below(at.root == kHkeyClassesRoot ? "Software\\Classes" : kCurrentConfig, at.path);
-    }
-    const RegStatus rc = o_.tree_->OpenKeyForWrite(tree_root, tree_path, out);
-    if (rc == kRegOk) opened_[*out] = std::move(at);
-    return rc;
-  }
-
-  WinePrefixRegistry& o_;
-  std::map<RegKey, Opened> opened_;
-};
-
 WinePrefixRegistry::~WinePrefixRegistry() = default;
 
 RegistryEditor& WinePrefixRegistry::Editor() {
-  if (!recorder_) recorder_ = std::make_unique<DeletionRecorder>(*this);
+  if (recorder_) return *recorder_;
+  const auto place_of = [this](RegKey root, const std::string& path, const std::string_view*) {
+    return PlaceOf(root, path);
+  };
+  // The tree holds the classes and the current configuration where Wine
+  // keeps them, below HKEY_LOCAL_MACHINE.
+  const auto tree_of = [](RegKey root, const std::string& path) {
+    if (root == kHkeyClassesRoot)
+      return std::pair(kHkeyLocalMachine, Below("Software\\Classes", path));
+    if (root == kHkeyCurrentConfig)
+      return std::pair(kHkeyLocalMachine, Below(kCurrentConfig, path));
+    return std::pair(root, path);
+  };
+  recorder_ = std::make_unique<ChangeRecorder>(*tree_, place_of, tree_of);
   return *recorder_;
+}
+
+const RegistryChanges& WinePrefixRegistry::Changes() const {
+  static const RegistryChanges kNone;
+  return recorder_ ? recorder_->Changes() : kNone;
+}
+
+std::vector<std::pair<std::string, std::string>> WinePrefixRegistry::WriteChanges() {
+  std::vector<std::pair<std::string, std::string>> failed;
+  for (const auto& [file, changes] : Changes()) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ReadWhole(file, bytes, error)) {
+      failed.emplace_back(file, file + " cannot be read again");
+      continue;
+    }
+    // The changes were made to what Load read: a file changed since then
+    // (a Wine server ran meanwhile) may hold other values under the same
+    // names, which must not be deleted or overwritten unseen.
+    if (bytes != LoadedText(file)) {
+      failed.emplace_back(file, file + " changed since the scan; nothing is changed in it");
+      continue;
+    }
+    const WineTextEdited edited = EditWineText(bytes, changes);
+    if (!edited.ok) {
+      failed.emplace_back(file, file + " is not changed: " + edited.error);
+      continue;
+    }
+    const FileReplaced r = ReplaceFile(file, [&edited](const std::string& fresh) {
+      std::FILE* f = std::fopen(fresh.c_str(), "wb");
+      if (f == nullptr) return false;
+      const bool whole =
+          std::fwrite(edited.text.data(), 1, edited.text.size(), f) == edited.text.size();
+      return std::fclose(f) == 0 && whole;
+    });
+    if (!r.ok) failed.emplace_back(file, r.error);
+  }
+  return failed;
 }
 
 std::optional<WinePrefixRegistry::Place> WinePrefixRegistry::PlaceOf(RegKey root,
                                                                      std::string_view path) const {
+  std::optional<Place> place = FileOf(root, path);
+  // Wine makes HKEY_LOCAL_MACHINE\Hardware anew, volatile, at each start
+  // (its user's Volatile Environment, though, it saves in user.reg): no file
+  // holds it, and a key written there would become lasting.
+  constexpr std::string_view kHardware = "Hardware";
+  const std::string_view inner = place ? std::string_view(place->inner) : "";
+  if (place && place->file.ends_with("/system.reg") &&
+      text::EqualsNoCase(inner.substr(0, kHardware.size()), kHardware) &&
+      (inner.size() == kHardware.size() || inner[kHardware.size()] == '\\')) {
+    return std::nullopt;
+  }
+  return place;
+}
+
+std::optional<WinePrefixRegistry::Place> WinePrefixRegistry::FileOf(RegKey root,
+                                                                    std::string_view path) const {
   root = CanonicalRoot(root);
   if (root == kHkeyLocalMachine) return Place{prefix_ + "/system.reg", std::string(path)};
   if (root == kHkeyClassesRoot)

@@ -11,8 +11,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/linux/change_recorder.h"
 #include "platform/linux/mapped_roots.h"
 #include "platform/linux/wine_text_edit.h"
 #include "platform/memory_registry.h"
@@ -34,15 +36,19 @@ class WinePrefixRegistry {
   [[nodiscard]] const std::string& UserSid() const { return sid_; }
   [[nodiscard]] std::size_t KeyCount() const { return tree_->KeyCount(); }
 
-  // The registry for a repair: it answers from the loaded tree and keeps
-  // each deletion for the registry file that holds the key, for
-  // Deletions(). It deletes values only; it writes none.
+  // The registry for a repair or a restore: it answers from the loaded
+  // tree and keeps each deletion, write and new key as a change to the
+  // registry file that holds the key, for WriteChanges. A key no file
+  // holds (a root's own values, another user's, the volatile
+  // HKEY_LOCAL_MACHINE\Hardware) refuses changes with kRegAccessDenied.
   [[nodiscard]] RegistryEditor& Editor();
-  struct Place {
-    std::string file;   // the registry file's Linux path
-    std::string inner;  // the key's path below the file's saved key
-  };
-  // Where `root`\`path` is stored; none for a key no file holds.
+  // Edits each changed registry file (EditWineText) and replaces it whole
+  // (ReplaceFile); a file that differs from what Load read is left alone.
+  // (file, why) for each file left as it was.
+  [[nodiscard]] std::vector<std::pair<std::string, std::string>> WriteChanges();
+  using Place = RegistryPlace;
+  // Where `root`\`path` is stored; none for a key no file holds (nor may,
+  // as the volatile HKEY_LOCAL_MACHINE\Hardware).
   [[nodiscard]] std::optional<Place> PlaceOf(RegKey root, std::string_view path) const;
   // The registry file's bytes as Load read them; empty for another file.
   [[nodiscard]] const std::vector<std::uint8_t>& LoadedText(const std::string& file) const {
@@ -50,21 +56,20 @@ class WinePrefixRegistry {
     const auto it = loaded_.find(file);
     return it == loaded_.end() ? kNone : it->second;
   }
-  // The deletions made through Editor(), by registry file.
-  [[nodiscard]] const std::map<std::string, std::vector<WineValueDeletion>>& Deletions() const {
-    return deletions_;
-  }
+  // The changes made through Editor(), by registry file.
+  [[nodiscard]] const RegistryChanges& Changes() const;
+  // The same, under the name the command line still reads them by.
+  [[nodiscard]] const RegistryChanges& Deletions() const { return Changes(); }
 
  private:
-  class DeletionRecorder;
+  [[nodiscard]] std::optional<Place> FileOf(RegKey root, std::string_view path) const;
   std::unique_ptr<MemoryRegistry> tree_;
   MappedRoots view_;
   std::string error_;
   std::string sid_;
   std::string prefix_;
-  std::map<std::string, std::vector<WineValueDeletion>> deletions_;
   std::map<std::string, std::vector<std::uint8_t>> loaded_;
-  std::unique_ptr<DeletionRecorder> recorder_;
+  std::unique_ptr<ChangeRecorder> recorder_;
 };
 
 }  // namespace qm::posix

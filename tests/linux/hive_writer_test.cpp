@@ -23,7 +23,8 @@ Bytes ReadAll(const fs::path& p) {
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// The value as hivex reads it back from the file, or nothing.
+// The value as hivex reads it back from the file, or nothing; for the name
+// "\x01key", an empty value when the key is there.
 std::optional<RegValue> ValueInHive(const std::string& file, const std::string& key,
                                     const std::string& name) {
   hive_h* h = hivex_open(file.c_str(), 0);
@@ -36,6 +37,7 @@ std::optional<RegValue> ValueInHive(const std::string& file, const std::string& 
     pos = end + 1;
   }
   std::optional<RegValue> out;
+  if (node != 0 && name == "\x01key") out = RegValue{};  // the key alone is asked for
   const hive_value_h v = node != 0 ? hivex_node_get_value(h, node, name.c_str()) : 0;
   if (v != 0) {
     hive_type t{};
@@ -80,11 +82,16 @@ TEST_F(HiveWriterTest, ChangesReachTheFileAndTheOriginalIsKeptOnce) {
       {{HiveChange::Kind::kDeleteValue, "Run", {"Gone", 0, {}}}, "Run", "Gone", std::nullopt},
       {{HiveChange::Kind::kDeleteValue, "No\\Such", {"x", 0, {}}}, "No\\Such", "x", std::nullopt},
       {{HiveChange::Kind::kSetValue, "New\\Deep", odd}, "New\\Deep", "Odd", odd},
+      {{HiveChange::Kind::kCreateKey, "Made\\Empty", {}}, "Made\\Empty", "", std::nullopt},
   };
   for (const Case& c : cases) {
     const HiveWriteResult r = WriteHive(file_, {c.change});
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(ValueInHive(file_, c.key, c.name).has_value(), c.after.has_value()) << c.name;
+    // A value set or a key made: the key is there, made with its parents.
+    if (c.change.kind != HiveChange::Kind::kDeleteValue) {
+      EXPECT_TRUE(ValueInHive(file_, c.key, "\x01key").has_value()) << c.key;
+    }
     if (c.after) {
       const auto got = ValueInHive(file_, c.key, c.name);
       EXPECT_EQ(got->type, c.after->type);

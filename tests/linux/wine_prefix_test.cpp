@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/text.h"
+#include "tests/linux/run_command.h"
 #include "tests/linux/temp_folder.h"
 
 namespace qm::posix {
@@ -134,6 +135,118 @@ TEST_F(WinePrefixTest, AFileThatDoesNotReadIsNamed) {
     EXPECT_NE(prefix.error().find(c.error), std::string::npos) << prefix.error();
     TearDown();
   }
+}
+
+std::vector<std::uint8_t> Utf16(std::u16string_view s) {
+  std::vector<std::uint8_t> out;
+  for (const char16_t c : s) {
+    out.push_back(static_cast<std::uint8_t>(c));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return out;
+}
+
+// Each change goes to the file that holds its key and reads back from it;
+// what no file holds is refused, and a file changed since Load is left
+// alone.
+TEST_F(WinePrefixTest, WriteChangesEditsTheFileThatHoldsEachKey) {
+  using namespace std::string_literals;
+  WinePrefixRegistry prefix;
+  ASSERT_TRUE(prefix.Load(dir_)) << prefix.error();
+  RegistryEditor& editor = prefix.Editor();
+  ScopedKey<RegistryEditor> key(editor);
+  ASSERT_EQ(editor.CreateKeyForWrite(kHkeyClassesRoot, ".new\\Sub", key.Put()), kRegOk);
+  ASSERT_EQ(editor.WriteValue(key.Get(), {"", kRegSz, Utf16(u"x\0"s)}), kRegOk);
+  ASSERT_EQ(editor.OpenKeyForWrite(kHkeyUsers, ".Default\\Control Panel", key.Put()), kRegOk);
+  ASSERT_EQ(editor.WriteValue(key.Get(), {"Beep", kRegSz, Utf16(u"no\0"s)}), kRegOk);
+  // Wine makes it anew, volatile, at each start.
+  EXPECT_EQ(editor.CreateKeyForWrite(kHkeyLocalMachine, "HARDWARE\\Qm", key.Put()),
+            kRegAccessDenied);
+  ASSERT_TRUE(prefix.WriteChanges().empty());
+  WinePrefixRegistry again;
+  ASSERT_TRUE(again.Load(dir_)) << again.error();
+  EXPECT_EQ(ValueText(again.Reader(), kHkeyLocalMachine, "Software\\Classes\\.new\\Sub", ""), "x");
+  EXPECT_EQ(ValueText(again.Reader(), kHkeyUsers, ".Default\\Control Panel", "Beep"), "no");
+
+  ASSERT_EQ(
+      again.Editor().OpenKeyForWrite(kHkeyCurrentUser, "Software\\Classes\\UserOnly", key.Put()),
+      kRegOk);
+  ASSERT_EQ(again.Editor().DeleteValue(key.Get(), ""), kRegOk);
+  Write("user.reg", kUser + "[Other] 1\n");
+  const auto failed = again.WriteChanges();
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_NE(failed[0].second.find("changed since the scan"), std::string::npos);
+  std::ifstream in(dir_ / "user.reg", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kUser + "[Other] 1\n");
+}
+
+// Wine itself, started on a prefix it made, reads back what the editor
+// wrote into the prefix's files: a new key with its parent, each type, a
+// value replaced in a key Wine made.
+TEST(WinePrefixPeerTest, WineReadsBackTheValuesAndKeysWritten) {
+  using namespace std::string_literals;
+  using qm::testing::RunCommand;
+  if (RunCommand("command -v wine && command -v wineboot").exit != 0) GTEST_SKIP() << "no Wine";
+  const fs::path dir = qm::testing::MakeTempFolder("qm-wine-peer");
+  ASSERT_FALSE(dir.empty());
+  const std::string wine = "cd '" + dir.string() + "' && WINEPREFIX='" + dir.string() +
+                           "/prefix' WINEDEBUG=-all WINEARCH=win64 LC_ALL=C.UTF-8 DISPLAY= ";
+  struct Cleanup {
+    std::string wine;
+    fs::path dir;
+    ~Cleanup() {
+      (void)RunCommand(wine + "wineserver -k");  // it may have ended already
+      fs::remove_all(dir);
+    }
+  } cleanup{wine, dir};
+  ASSERT_EQ(
+      RunCommand(wine + "wineboot -i </dev/null >/dev/null 2>&1 && " + wine + "wineserver -w").exit,
+      0);
+
+  WinePrefixRegistry prefix;
+  ASSERT_TRUE(prefix.Load((dir / "prefix").string())) << prefix.error();
+  RegistryEditor& editor = prefix.Editor();
+  {
+    ScopedKey<RegistryEditor> key(editor);
+    ASSERT_EQ(editor.CreateKeyForWrite(kHkeyCurrentUser, "Software\\QmPeer\\Deep", key.Put()),
+              kRegOk);
+    const RegValue values[] = {
+        {"", kRegSz, Utf16(u"d\u00e9faut\0"s)},      {"Bin", kRegBinary, {0, 1, 2, 0xfe}},
+        {"Dw", kRegDword, {0x2a, 0, 0, 0}},          {"Ex", kRegExpandSz, Utf16(u"%WINDIR%\\x\0"s)},
+        {"Multi", kRegMultiSz, Utf16(u"a\0b\0\0"s)}, {"Odd", 0x2a, {0xff}},
+        {"Qw", kRegQword, {1, 2, 3, 4, 5, 6, 7, 8}}, {"Sz", kRegSz, Utf16(u"C:\\a \"q\".exe\0"s)},
+    };
+    for (const RegValue& v : values) ASSERT_EQ(editor.WriteValue(key.Get(), v), kRegOk);
+    ASSERT_EQ(editor.OpenKeyForWrite(kHkeyCurrentUser, "Control Panel\\Mouse", key.Put()), kRegOk);
+    ASSERT_EQ(editor.WriteValue(key.Get(), {"DoubleClickSpeed", kRegSz, Utf16(u"611\0"s)}), kRegOk);
+  }
+  ASSERT_TRUE(prefix.WriteChanges().empty());
+
+  const qm::testing::CliRun query =
+      RunCommand(wine + "wine reg query 'HKCU\\Control Panel\\Mouse' /v DoubleClickSpeed && " +
+                 wine + "wine regedit /e out.reg 'HKEY_CURRENT_USER\\Software\\QmPeer'");
+  ASSERT_EQ(query.exit, 0) << query.output;
+  EXPECT_NE(query.output.find("DoubleClickSpeed    REG_SZ    611"), std::string::npos)
+      << query.output;
+  std::ifstream in(dir / "out.reg", std::ios::binary);
+  const std::string exported((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+  std::string text = text::Utf16LeToUtf8(reinterpret_cast<const std::uint8_t*>(exported.data()),
+                                         exported.size(), false);
+  std::erase(text, '\r');
+  EXPECT_EQ(text,
+            "\xef\xbb\xbfWindows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\Software\\QmPeer]\n\n"
+            "[HKEY_CURRENT_USER\\Software\\QmPeer\\Deep]\n"
+            "@=\"d\xc3\xa9"
+            "faut\"\n"
+            "\"Bin\"=hex:00,01,02,fe\n"
+            "\"Dw\"=dword:0000002a\n"
+            "\"Ex\"=hex(2):25,00,57,00,49,00,4e,00,44,00,49,00,52,00,25,00,5c,00,78,00,00,00\n"
+            "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\n"
+            "\"Odd\"=hex(2a):ff\n"
+            "\"Qw\"=hex(b):01,02,03,04,05,06,07,08\n"
+            "\"Sz\"=\"C:\\\\a \\\"q\\\".exe\"\n\n");
 }
 
 }  // namespace
