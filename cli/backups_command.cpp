@@ -130,10 +130,6 @@ int BackupsCommand(const CliArgs& args, RegistrySource& source, Console& console
   const std::string path = source.BackupFile(rows[*row].name);
   switch (args.action) {
     case BackupsAction::kRestore:
-      if (const std::string why = source.RestoreRefusal(); !why.empty()) {
-        console.Write(stderr, why);
-        return 3;
-      }
       return Restore(source, path, console);
     case BackupsAction::kVerify:
       return Verify(source, path, console);

@@ -66,9 +66,6 @@ class RegistrySource {
   // the registry itself; a prefix or an installation, its files read
   // again. Null after writing `error`.
   [[nodiscard]] virtual std::unique_ptr<RegistrySource> ReadAgain(std::string& error) = 0;
-  // Why a backup cannot be written back into this source at all, as the
-  // message for standard error (exit 3, nothing changed); empty when it can.
-  [[nodiscard]] virtual std::string RestoreRefusal() { return {}; }
 
   // Where the backups live: the writer's place, and the folder's files.
   [[nodiscard]] virtual BackupPlace BackupWriter() = 0;

@@ -10,14 +10,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/linux/file_replace.h"
 #include "platform/linux/hive_file.h"
-#include "platform/linux/hive_writer.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/offline_windows.h"
 #include "platform/linux/wine_prefix.h"
 #include "platform/linux/wine_server.h"
-#include "platform/linux/wine_text_edit.h"
 #include "platform/text.h"
 #include "profile/ignore_list.h"
 #include "profile/profile_store.h"
@@ -157,49 +154,13 @@ class PrefixSource final : public DriveSource {
     return "quillmar-cli: the Wine server of the prefix " + dir +
            " is running: it would write its own registry over the files when it exits. "
            "Close the prefix's programs and stop it (WINEPREFIX=" +
-           dir + " wineserver -k), then repair again. Nothing was changed.\n";
+           dir + " wineserver -k), then try again. Nothing was changed.\n";
   }
 
-  // The prefix's editor deletes values only: until it writes them too, a
-  // restore would change nothing and must not pretend otherwise.
-  std::string RestoreRefusal() override {
-    return "quillmar-cli: values cannot be written into a Wine prefix's registry files yet; "
-           "import the backup with Wine's registry editor (WINEPREFIX=" +
-           args_.source_dir + " wine regedit FILE). Nothing was changed.\n";
-  }
-
+  // Each changed registry file edited and replaced whole; a file that
+  // differs from what was read (a Wine server ran meanwhile) stays as it was.
   std::vector<std::pair<std::string, std::string>> WriteChanges() override {
-    std::vector<std::pair<std::string, std::string>> failed;
-    for (const auto& [file, deletions] : registry.Deletions()) {
-      std::ifstream in(file, std::ios::binary);
-      const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                            std::istreambuf_iterator<char>());
-      if (!in.is_open() || in.bad()) {
-        failed.emplace_back(file, file + " cannot be read again");
-        continue;
-      }
-      // The rows and their values are what the scan read: a file changed
-      // since then (a Wine server ran meanwhile) may hold other values
-      // under the same names, which must not be deleted unseen.
-      if (bytes != registry.LoadedText(file)) {
-        failed.emplace_back(file, file + " changed since the scan; nothing is deleted from it");
-        continue;
-      }
-      const posix::WineTextEdited edited = posix::DeleteWineValues(bytes, deletions);
-      if (!edited.ok) {
-        failed.emplace_back(file, file + " is not changed: " + edited.error);
-        continue;
-      }
-      const posix::FileReplaced r = posix::ReplaceFile(file, [&edited](const std::string& fresh) {
-        std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(edited.text.data()),
-                  static_cast<std::streamsize>(edited.text.size()));
-        out.close();
-        return static_cast<bool>(out);
-      });
-      if (!r.ok) failed.emplace_back(file, r.error);
-    }
-    return failed;
+    return registry.WriteChanges();
   }
 };
 
@@ -242,12 +203,7 @@ class OfflineSource final : public DriveSource {
   }
 
   std::vector<std::pair<std::string, std::string>> WriteChanges() override {
-    std::vector<std::pair<std::string, std::string>> failed;
-    for (const auto& [file, changes] : registry.Changes()) {
-      const posix::HiveWriteResult w = posix::WriteHive(file, changes);
-      if (!w.ok) failed.emplace_back(file, w.error);
-    }
-    return failed;
+    return registry.WriteChanges();
   }
 };
 
