@@ -264,16 +264,18 @@ void FormRepair::OpenRowInEditor(std::size_t row) {
 }
 
 void FormRepair::ReloadIgnoreList() {
-  const std::string path = system_->IgnoreFile();
-  IgnoreLoad load = LoadIgnoreList(system_->files, path);
-  ignore_ = std::move(load.list);
-  // Unreadable, the list filters nothing here, and the user is told why
-  // rows they excluded are back; the repair run refuses to delete anything
-  // until it can be read.
-  if (load.status != IgnoreStatus::kOk) {
-    ShowMessage("无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.error) +
-                    "。\n本次扫描不排除任何项目；在能读取该列表之前，修复不会删除任何注册表值。",
-                kMessageExclamation);
+  ignore_ = IgnoreList();
+  for (const std::string& path : system_->IgnoreFiles()) {
+    IgnoreLoad load = LoadIgnoreList(system_->files, path);
+    ignore_.Merge(load.list);
+    // Unreadable, the list filters nothing here, and the user is told why
+    // rows they excluded are back; the repair run refuses to delete
+    // anything until it can be read.
+    if (load.status != IgnoreStatus::kOk) {
+      ShowMessage("无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.error) +
+                      "。\n本次扫描不排除任何项目；在能读取该列表之前，修复不会删除任何注册表值。",
+                  kMessageExclamation);
+    }
   }
 }
 

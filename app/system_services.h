@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/win32/environment.h"
 #include "platform/win32/file_store.h"
@@ -37,8 +38,12 @@ struct SystemServices {
 
   // ro.ini beside the program.
   [[nodiscard]] std::string ProfileFile() const;
-  // ignore.txt beside it.
+  // ignore.txt beside it, the one the program edits.
   [[nodiscard]] std::string IgnoreFile() const;
+  // Every ignore list the scan and the repair honour: the one beside the
+  // profile, and the machine's ignore.txt in RegBackups of the system
+  // drive (which a Linux quillmar-cli edits for an installation).
+  [[nodiscard]] std::vector<std::string> IgnoreFiles() const;
   // Where and how the repair run writes its backups.
   [[nodiscard]] BackupPlace Backups();
   // A repair run over these services, with `profile` standing for ro.ini

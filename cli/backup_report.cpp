@@ -1,5 +1,7 @@
 #include "cli/backup_report.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace qm::cli {
@@ -11,7 +13,58 @@ std::string UnverifiedText(const std::string& path) {
   return path + " cannot be verified: it has no check line (written before backups carried one)";
 }
 
+std::string ErrorText(RegStatus status) {
+  return " (error " + std::to_string(status) + ")";
+}
+
 }  // namespace
+
+std::string BackupListText(std::span<const BackupRow> rows) {
+  std::size_t width = 2;
+  for (const auto& r : rows) width = std::max(width, r.id.size());
+  std::string out = "ID" + std::string(width - 2 + 2, ' ') + "文件\n";
+  for (const auto& r : rows)
+    out += r.id + std::string(width - r.id.size() + 2, ' ') + r.name + "\n";
+  return out;
+}
+
+std::string VanishedBackupText(std::string_view path) {
+  return "备份文件已不存在：" + std::string(path) + "\n";
+}
+
+std::string RestoreText(const std::string& path, std::span<const BackupEntry> entries,
+                        std::span<const ValueOutcome> outcomes, int& exit) {
+  std::size_t restored = 0;
+  std::string out;
+  for (std::size_t i = 0; i < outcomes.size(); ++i) {
+    const BackupEntry& e = entries[i];
+    const ValueOutcome& o = outcomes[i];
+    if (o.check == ValueCheck::kSame) {
+      ++restored;
+      out += "restored      " + BackupValueText(e) + "  " + RegTypeName(e.value.type) + ", " +
+             std::to_string(e.value.data.size()) + " bytes\n";
+      continue;
+    }
+    out += "NOT RESTORED  " + BackupValueText(e);
+    switch (o.check) {
+      case ValueCheck::kNotWritten:
+        out += ": could not be written" + ErrorText(o.status) + "\n";
+        break;
+      case ValueCheck::kDiffers:
+        out += ": the registry holds other data after the write\n";
+        break;
+      case ValueCheck::kMissing:
+        out += ": not there after the write\n";
+        break;
+      default:
+        out += ": could not be read back" + ErrorText(o.status) + "\n";
+        break;
+    }
+  }
+  exit = restored == outcomes.size() ? 0 : 1;
+  return out + "Restored " + std::to_string(restored) + " of " + std::to_string(outcomes.size()) +
+         " values from " + path + "\n";
+}
 
 std::string BackupValueText(const BackupEntry& e) {
   const std::string name = text::DisplayUtf8(e.value.name);

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "repair/backup_list.h"
 #include "repair/backup_restore.h"
 #include "repair/backup_seal.h"
 #include "repair/reg_file_reader.h"
@@ -27,6 +28,19 @@ namespace qm::cli {
 // whole (`read` describes it): it names the file, and says that nothing
 // was written.
 [[nodiscard]] std::string BackupRefusedText(const std::string& path, const RegFileReadResult& read);
+
+// `backups list`: a heading "ID  文件", then a row per backup.
+[[nodiscard]] std::string BackupListText(std::span<const BackupRow> rows);
+
+// The message for standard error when a listed file is gone.
+[[nodiscard]] std::string VanishedBackupText(std::string_view path);
+
+// `restore`'s report: a line per value, restored with its type and size,
+// or NOT RESTORED with the reason (not written, other data or missing on
+// reading back, not readable), then the count; `exit` gets 0 when every
+// value is back, else 1.
+[[nodiscard]] std::string RestoreText(const std::string& path, std::span<const BackupEntry> entries,
+                                      std::span<const ValueOutcome> outcomes, int& exit);
 
 // `verify`'s exit status: 0 when every value is in the registry as in the
 // file, else 1.

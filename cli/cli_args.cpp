@@ -52,7 +52,7 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
     const std::string& a = argv[i];
     const bool takes_value = a == "--format" || a == "--root" || a == "--key" || a == "--walk" ||
                              a == "--prefix" || a == "--offline" || a == "--user" ||
-                             a == "--category";
+                             a == "--category" || a == "--ignore-file";
     if (takes_value && i + 1 >= argv.size()) return Fail("option '" + a + "' needs a value");
     if (a == "--quiet") {
       args.quiet = true;
@@ -98,6 +98,8 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
       args.source_dir = argv[++i];
     } else if (a == "--user") {
       args.user = argv[++i];
+    } else if (a == "--ignore-file") {
+      args.ignore_file = argv[++i];
     } else if (repair && (a == "--backup" || a == "--no-backup")) {
       const BackupChoice choice = a == "--backup" ? BackupChoice::kOn : BackupChoice::kOff;
       if (backup_given && choice != args.backup) {
@@ -120,27 +122,44 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
   return {std::move(args), {}};
 }
 
+// The source (--prefix DIR, --offline DIR, --user NAME) and, where the
+// command reads an ignore list, --ignore-file PATH may stand anywhere
+// after the command; `words` gets the rest.
+std::optional<std::string> TakeSourceOptions(std::span<const std::string> all, bool ignore_file,
+                                             CliArgs& args, std::vector<std::string>& words) {
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    const std::string& a = all[i];
+    const bool option = a == "--prefix" || a == "--offline" || a == "--user" ||
+                        (ignore_file && a == "--ignore-file");
+    if (i == 0 || !option) {
+      words.push_back(a);
+      continue;
+    }
+    if (i + 1 >= all.size()) return "option '" + a + "' needs a value";
+    const std::string& value = all[++i];
+    if (a == "--user") {
+      args.user = value;
+    } else if (a == "--ignore-file") {
+      args.ignore_file = value;
+    } else {
+      const Source source = a == "--prefix" ? Source::kPrefix : Source::kOffline;
+      if (args.source != Source::kLive && args.source != source) {
+        return "'--prefix' and '--offline' exclude each other";
+      }
+      args.source = source;
+      args.source_dir = value;
+    }
+  }
+  if (!args.user.empty() && args.source != Source::kOffline)
+    return "'--user' needs '--offline DIR'";
+  return std::nullopt;
+}
+
 ParseResult ParseBackups(std::span<const std::string> all) {
   CliArgs args;
   args.command = Command::kBackups;
-  // --offline DIR and --user NAME may stand anywhere after the command.
   std::vector<std::string> words;
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    if (i > 0 && (all[i] == "--offline" || all[i] == "--user")) {
-      if (i + 1 >= all.size()) return Fail("option '" + all[i] + "' needs a value");
-      if (all[i] == "--offline") {
-        args.source = Source::kOffline;
-        args.source_dir = all[++i];
-      } else {
-        args.user = all[++i];
-      }
-      continue;
-    }
-    words.push_back(all[i]);
-  }
-  if (!args.user.empty() && args.source != Source::kOffline) {
-    return Fail("'--user' needs '--offline DIR'");
-  }
+  if (auto error = TakeSourceOptions(all, false, args, words)) return Fail(*error);
   const std::span<const std::string> argv(words);
   if (argv.size() == 1) return {std::move(args), {}};
   const std::string& action = argv[1];
@@ -165,9 +184,12 @@ ParseResult ParseBackups(std::span<const std::string> all) {
 }
 
 // ignore add ROOT\KEY [--value NAME] | remove N | list
-ParseResult ParseIgnore(std::span<const std::string> argv) {
+ParseResult ParseIgnore(std::span<const std::string> all) {
   CliArgs args;
   args.command = Command::kIgnore;
+  std::vector<std::string> words;
+  if (auto error = TakeSourceOptions(all, true, args, words)) return Fail(*error);
+  const std::span<const std::string> argv(words);
   const std::string action = argv.size() > 1 ? argv[1] : "list";
   if (action == "list") {
     if (argv.size() > 2) return Fail("unexpected argument '" + argv[2] + "'");
@@ -232,6 +254,10 @@ ParseResult ParseArgs(std::span<const std::string> argv) {
     return ParseIgnore(argv);
   } else if (first == "records") {
     args.command = Command::kRecords;
+    std::vector<std::string> words;
+    if (auto error = TakeSourceOptions(argv, false, args, words)) return Fail(*error);
+    if (words.size() > 1) return Fail("unexpected argument '" + words[1] + "'");
+    return {std::move(args), {}};
   } else {
     return Fail("unknown command '" + first + "'");
   }

@@ -43,6 +43,9 @@ struct CliArgs {
   CategorySet categories = CategorySet::All();
   // List what the ignore list holds too (a repair still never deletes it).
   bool no_ignore = false;
+  // --ignore-file PATH: the one ignore list read and edited, in place of
+  // the source's own.
+  std::string ignore_file;
   // repair
   BackupChoice backup = BackupChoice::kProfile;
   bool yes = false;

@@ -466,4 +466,10 @@ IgnoreStatus RemoveFromIgnoreFile(FileStore& files, std::string_view path, const
   return ChangeFile(files, path, list, [&entry](IgnoreList& l) { return l.Remove(entry); });
 }
 
+void IgnoreList::Merge(const IgnoreList& other) {
+  for (const Line& line : other.lines_) {
+    if (line.entry) lines_.push_back(line);
+  }
+}
+
 }  // namespace qm

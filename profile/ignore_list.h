@@ -91,6 +91,9 @@ class IgnoreList {
   // The entry with the 1-based number `number` in Entries() order.
   [[nodiscard]] IgnoreStatus RemoveNumber(std::size_t number);
   [[nodiscard]] IgnoreStatus Remove(const IgnoreEntry& entry);
+  // Adds the entries of another list (its comments and damaged lines
+  // stay there), so that one list covers what either does.
+  void Merge(const IgnoreList& other);
 
  private:
   struct Line {

@@ -135,7 +135,10 @@ RunPlan PlanRows(std::span<const RegErrorRow> rows, bool backup, RegistryEditor&
   return plan;
 }
 
-void Count(RepairReport& report) {
+}  // namespace
+
+void CountOutcomes(RepairReport& report) {
+  report.repaired = report.failed = report.skipped = report.not_reached = 0;
   for (RowOutcome o : report.rows) {
     if (o == RowOutcome::kRepaired) ++report.repaired;
     if (o == RowOutcome::kFailed) ++report.failed;
@@ -143,8 +146,6 @@ void Count(RepairReport& report) {
     if (o == RowOutcome::kNotReached) ++report.not_reached;
   }
 }
-
-}  // namespace
 
 namespace {
 
@@ -161,11 +162,25 @@ std::string RefusalFor(const IgnoreLoad& load, const std::string& path) {
   return refusal;
 }
 
+// Every list read and merged into one; the refusal names each that cannot
+// be read whole.
+std::string LoadIgnoreLists(FileStore& files, std::span<const std::string> paths,
+                            IgnoreList& merged) {
+  std::string refusal;
+  for (const std::string& path : paths) {
+    const IgnoreLoad load = LoadIgnoreList(files, path);
+    const std::string why = RefusalFor(load, path);
+    if (!why.empty()) refusal += (refusal.empty() ? "" : "\n") + why;
+    merged.Merge(load.list);
+  }
+  return refusal;
+}
+
 }  // namespace
 
-std::string IgnoreListRefusal(FileStore& files, std::string_view program_folder) {
-  const std::string path = IgnoreListPath(program_folder);
-  return RefusalFor(LoadIgnoreList(files, path), path);
+std::string IgnoreListRefusal(FileStore& files, std::span<const std::string> paths) {
+  IgnoreList merged;
+  return LoadIgnoreLists(files, paths, merged);
 }
 
 RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& services) {
@@ -174,16 +189,15 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
   const std::string profile_path = ProfilePath(services.backup.program_folder);
   IgnoreList ignored;
   if (services.files != nullptr) {
-    const std::string path = IgnoreListPath(services.backup.program_folder);
-    IgnoreLoad load = LoadIgnoreList(*services.files, path);
-    report.refusal = RefusalFor(load, path);
+    const std::vector<std::string> own{IgnoreListPath(services.backup.program_folder)};
+    report.refusal = LoadIgnoreLists(
+        *services.files, services.ignore_files.empty() ? own : services.ignore_files, ignored);
     if (!report.refusal.empty()) {
       report.stopped = true;
       services.view.SetStatusText(kIgnoreListUnreadableStatus);
       services.messages.Show(report.refusal, kMessageExclamation);
       return report;
     }
-    ignored = std::move(load.list);
   }
   report.backup_asked = ReadBackupBeforeFix(services.profile, profile_path);
   if (report.backup_asked) services.view.SetStatusText(kCreatingBackupText);
@@ -224,7 +238,7 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
         ValueGone(services.registry, rows[i]) ? RowOutcome::kRepaired : RowOutcome::kFailed;
     if (report.rows[i] == RowOutcome::kFailed && deleted[i] == kRegAccessDenied) ++report.denied;
   }
-  Count(report);
+  CountOutcomes(report);
 
   ShowMarks(rows, report, services.view);
   const std::string count = std::to_string(report.repaired);

@@ -67,8 +67,12 @@ struct RepairServices {
   RepairView& view;
   MessageService& messages;
   BackupPlace backup;  // its program_folder also locates the profile
-  // Where the ignore list beside the profile is read; none, no list.
+  // Where the ignore lists are read; none, no list.
   FileStore* files = nullptr;
+  // The ignore lists honoured, all of them (on Windows the one beside the
+  // profile and the machine's in C:\RegBackups); none given, the one
+  // beside the profile.
+  std::vector<std::string> ignore_files = {};
   // Asked before each deletion; true stops the run there (the console's
   // Ctrl+C), leaving that value and the ones after it untouched.
   std::function<bool()> stop_requested = nullptr;
@@ -122,11 +126,15 @@ struct RepairReport {
 // the number of rows that could not be repaired when there are any.
 [[nodiscard]] std::string RepairCountMessage(std::size_t repaired, std::size_t failed);
 
-// Why no repair may run now: the ignore list beside the program cannot be
+// Why no repair may run now: one of the ignore lists `paths` cannot be
 // read, or holds a line that cannot be (naming each); empty when it may.
 // A command line asks this before its question, so that nobody confirms a
 // repair that is then refused.
-[[nodiscard]] std::string IgnoreListRefusal(FileStore& files, std::string_view program_folder);
+[[nodiscard]] std::string IgnoreListRefusal(FileStore& files, std::span<const std::string> paths);
+
+// The counts of the report's rows, from their outcomes (again, after a
+// caller marked rows failed whose files could not be written).
+void CountOutcomes(RepairReport& report);
 
 // One whole run over the list, in list order, on the caller's thread. A
 // value on the ignore list is never deleted, whoever ticked its row: the

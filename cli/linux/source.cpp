@@ -1,25 +1,141 @@
-#include "cli/linux/source.h"
+// The sources the Linux quillmar-cli reads: a Wine prefix's registry files
+// and a Windows installation's hives, with their drive C: holding the
+// backups and the ignore list, where that system's own Quillmar finds them.
+#include "cli/source.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 
 #include "platform/linux/hive_file.h"
+#include "platform/linux/linux_file_system.h"
 #include "platform/linux/offline_windows.h"
 #include "platform/linux/wine_prefix.h"
 #include "platform/linux/wine_server.h"
+#include "platform/text.h"
+#include "profile/ignore_list.h"
+#include "profile/profile_store.h"
+#include "repair/code_page.h"
+#include "repair/linux/backup_disk.h"
 
 namespace qm::cli {
 
 namespace {
 
-class PrefixSource final : public RegistrySource {
+// A prefix or an installation has no ro.ini: BackupBeforeFix is on unless
+// --no-backup, and the repair's count is not recorded.
+class NoProfile final : public PrivateProfile {
+ public:
+  [[nodiscard]] ProfileRead GetString(std::string_view, std::string_view section,
+                                      std::string_view key, std::size_t) override {
+    if (text::EqualsNoCase(section, kSettingsSection) &&
+        text::EqualsNoCase(key, kBackupBeforeFixKey)) {
+      return {"1", 1};
+    }
+    return {};
+  }
+  [[nodiscard]] bool WriteString(std::string_view, std::string_view, std::string_view,
+                                 std::string_view) override {
+    return true;
+  }
+};
+
+// The ignore list by its Linux path: written whole beside it and renamed
+// over it, its folder made when the drive has no RegBackups yet.
+class LinuxFileStore final : public FileStore {
+ public:
+  [[nodiscard]] FileContents ReadWhole(std::string_view path) override {
+    std::ifstream in{std::string(path), std::ios::binary};
+    if (!in) return {{}, errno == ENOENT ? kErrFileNotFound : kErrAccessDenied};
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return {std::move(bytes), in.bad() ? kErrAccessDenied : 0};
+  }
+  [[nodiscard]] std::uint32_t ReplaceWhole(std::string_view path, std::string_view bytes) override {
+    const std::string file(path);
+    const std::size_t cut = file.rfind('/');
+    if (cut != std::string::npos && cut > 0) {
+      // Only the last folder is made: a drive that is not there is not.
+      (void)::mkdir(file.substr(0, cut).c_str(), 0755);
+    }
+    const std::string fresh = file + ".quillmar-new";
+    {
+      std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      out.close();
+      if (!out) {
+        ::unlink(fresh.c_str());
+        return kErrAccessDenied;
+      }
+    }
+    if (::rename(fresh.c_str(), file.c_str()) != 0) {
+      ::unlink(fresh.c_str());
+      return kErrAccessDenied;
+    }
+    return 0;
+  }
+};
+
+// What a prefix and an installation share: drive C: in a Linux folder, the
+// backups and the ignore list in its RegBackups.
+class DriveSource : public RegistrySource {
+ public:
+  DriveSource(const CliArgs& args, std::map<char, std::string> drives, std::string system)
+      : args_(args),
+        drive_c_(drives.count('C') != 0 ? drives['C'] : std::string()),
+        files_(std::move(drives), std::move(system)),
+        disk_(files_) {}
+  VariableTable environment;
+  const Environment& Env() override { return environment; }
+  posix::LinuxFileSystem& Files() override { return files_; }
+
+  std::unique_ptr<RegistrySource> ReadAgain(std::string& error) override {
+    SourceOpened again = OpenSource(args_);
+    error = again.error;
+    return std::move(again.source);
+  }
+
+  // The backup lies in C:\RegBackups of the installation or the prefix,
+  // where the system's registry editor can import it.
+  BackupPlace BackupWriter() override { return BackupPlace{"C:", disk_, code_page_, clock_}; }
+  BackupFolder& Backups() override { return folder_; }
+  std::string BackupFolderName() override { return files_.LinuxPath(BackupFolderPath("C:")); }
+  std::string BackupFile(std::string_view name) override {
+    return BackupFolderName() + "/" + std::string(name);
+  }
+
+  std::vector<std::string> IgnoreFiles() override {
+    const std::string listed = files_.LinuxPath(IgnoreListPath(BackupFolderPath("C:")));
+    if (!listed.empty()) return {listed};
+    const std::string folder = BackupFolderName();
+    return {(folder.empty() ? drive_c_ + "/RegBackups" : folder) + "/ignore.txt"};
+  }
+  FileStore& IgnoreStore() override { return store_; }
+  PrivateProfile& Profile() override { return profile_; }
+
+ protected:
+  CliArgs args_;
+
+ private:
+  std::string drive_c_;
+  posix::LinuxFileSystem files_;
+  posix::LinuxBackupDisk disk_;
+  posix::LinuxBackupFolder folder_;
+  Windows1252CodePage code_page_;
+  posix::LinuxBackupClock clock_;
+  LinuxFileStore store_;
+  NoProfile profile_;
+};
+
+class PrefixSource final : public DriveSource {
  public:
   // Wine's system folder, in the letters Wine reports it.
-  explicit PrefixSource(const std::string& dir)
-      : dir_(dir), files_(posix::WinePrefixDrives(dir), "C:\\windows\\system32") {}
+  explicit PrefixSource(const CliArgs& args)
+      : DriveSource(args, posix::WinePrefixDrives(args.source_dir), "C:\\windows\\system32") {}
   posix::WinePrefixRegistry registry;
   RegistryReader& Reader() override { return registry.Reader(); }
-  posix::LinuxFileSystem& Files() override { return files_; }
   RegistryEditor& Editor() override { return registry.Editor(); }
 
   std::vector<std::string> FilesOf(RegKey root, std::string_view path) const override {
@@ -28,65 +144,43 @@ class PrefixSource final : public RegistrySource {
   }
 
   std::string WriteRefusal(const std::set<std::string>&) override {
-    const posix::WineServerCheck server = posix::CheckWineServer(dir_);
+    const std::string& dir = args_.source_dir;
+    const posix::WineServerCheck server = posix::CheckWineServer(dir);
     if (server.state == posix::WineServerState::kStopped) return {};
     if (server.state == posix::WineServerState::kUnknown) {
       return "quillmar-cli: whether the prefix's Wine server runs cannot be told (" +
              server.detail + "), so its registry files are not written. Nothing was changed.\n";
     }
-    return "quillmar-cli: the Wine server of the prefix " + dir_ +
+    return "quillmar-cli: the Wine server of the prefix " + dir +
            " is running: it would write its own registry over the files when it exits. "
            "Close the prefix's programs and stop it (WINEPREFIX=" +
-           dir_ + " wineserver -k), then repair again. Nothing was changed.\n";
+           dir + " wineserver -k), then try again. Nothing was changed.\n";
   }
 
+  // Each changed registry file edited and replaced whole; a file that
+  // differs from what was read (a Wine server ran meanwhile) stays as it was.
   std::vector<std::pair<std::string, std::string>> WriteChanges() override {
-    std::vector<std::pair<std::string, std::string>> failed;
-    for (const auto& [file, deletions] : registry.Deletions()) {
-      std::ifstream in(file, std::ios::binary);
-      const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                            std::istreambuf_iterator<char>());
-      if (!in.is_open() || in.bad()) {
-        failed.emplace_back(file, file + " cannot be read again");
-        continue;
-      }
-      // The rows and their values are what the scan read: a file changed
-      // since then (a Wine server ran meanwhile) may hold other values
-      // under the same names, which must not be deleted unseen.
-      if (bytes != registry.LoadedText(file)) {
-        failed.emplace_back(file, file + " changed since the scan; nothing is deleted from it");
-        continue;
-      }
-      const posix::WineTextEdited edited = posix::DeleteWineValues(bytes, deletions);
-      if (!edited.ok) {
-        failed.emplace_back(file, file + " is not changed: " + edited.error);
-        continue;
-      }
-      const posix::FileReplaced r = posix::ReplaceFile(file, [&edited](const std::string& fresh) {
-        std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(edited.text.data()),
-                  static_cast<std::streamsize>(edited.text.size()));
-        out.close();
-        return static_cast<bool>(out);
-      });
-      if (!r.ok) failed.emplace_back(file, r.error);
-    }
-    return failed;
+    return registry.WriteChanges();
   }
-
- private:
-  std::string dir_;
-  posix::LinuxFileSystem files_;
 };
 
-class OfflineSource final : public RegistrySource {
+class OfflineSource final : public DriveSource {
  public:
-  explicit OfflineSource(const std::string& dir) : files_({{'C', dir}}, "C:\\Windows\\System32") {}
+  explicit OfflineSource(const CliArgs& args)
+      : DriveSource(args, {{'C', args.source_dir}}, "C:\\Windows\\System32") {}
   posix::OfflineWindows registry;
   RegistryReader& Reader() override { return registry.Reader(); }
-  posix::OfflineWindows* Offline() override { return &registry; }
-  posix::LinuxFileSystem& Files() override { return files_; }
   RegistryEditor& Editor() override { return registry.Editor(); }
+
+  std::vector<std::string> ReadWarnings() override {
+    std::vector<std::string> warnings;
+    for (const std::string& hive : registry.DirtyHives()) {
+      warnings.push_back("the hive " + hive +
+                         " was not closed cleanly (its two sequence numbers differ): the changes "
+                         "held in its log files (.LOG1, .LOG2) are not seen");
+    }
+    return warnings;
+  }
 
   std::vector<std::string> FilesOf(RegKey root, std::string_view path) const override {
     return registry.HivesOf(root, path);
@@ -103,22 +197,14 @@ class OfflineSource final : public RegistrySource {
              " was not closed cleanly (its two sequence numbers differ): Windows was "
              "hibernated or shut down with fast start-up, and changes are still in its log "
              "files. Boot Windows and shut it down fully (turn fast start-up off, or hold "
-             "Shift while choosing Shut down), then repair again. Nothing was changed.\n";
+             "Shift while choosing Shut down), then try again. Nothing was changed.\n";
     }
     return {};
   }
 
   std::vector<std::pair<std::string, std::string>> WriteChanges() override {
-    std::vector<std::pair<std::string, std::string>> failed;
-    for (const auto& [file, changes] : registry.Changes()) {
-      const posix::HiveWriteResult w = posix::WriteHive(file, changes);
-      if (!w.ok) failed.emplace_back(file, w.error);
-    }
-    return failed;
+    return registry.WriteChanges();
   }
-
- private:
-  posix::LinuxFileSystem files_;
 };
 
 }  // namespace
@@ -126,7 +212,7 @@ class OfflineSource final : public RegistrySource {
 SourceOpened OpenSource(const CliArgs& args) {
   SourceOpened opened;
   if (args.source == Source::kPrefix) {
-    auto prefix = std::make_unique<PrefixSource>(args.source_dir);
+    auto prefix = std::make_unique<PrefixSource>(args);
     if (!prefix->registry.Load(args.source_dir)) {
       opened.error =
           "quillmar-cli: the prefix's registry cannot be read: " + prefix->registry.error() +
@@ -139,7 +225,7 @@ SourceOpened OpenSource(const CliArgs& args) {
     return opened;
   }
   if (args.source == Source::kOffline) {
-    auto offline = std::make_unique<OfflineSource>(args.source_dir);
+    auto offline = std::make_unique<OfflineSource>(args);
     if (!offline->registry.Load(offline->Files(), args.user)) {
       opened.error =
           "quillmar-cli: the installation's registry cannot be read: " + offline->registry.error() +
@@ -151,9 +237,10 @@ SourceOpened OpenSource(const CliArgs& args) {
     opened.source = std::move(offline);
     return opened;
   }
+  opened.exit = 2;
   opened.error =
-      "quillmar-cli: this build reads a Wine prefix (--prefix DIR) or a Windows "
-      "installation (--offline DIR)\n";
+      "this build reads a Wine prefix (--prefix DIR) or a Windows installation "
+      "(--offline DIR), not the running system's registry";
   return opened;
 }
 

@@ -627,6 +627,8 @@ TEST_F(CliWin32Test, UsageErrorsNameTheArgumentAndExitTwo) {
       {"scan --root HKEY_NOWHERE", "'HKEY_NOWHERE'"},
       {"repair --backup --no-backup", "'--no-backup'"},
       {"backups restore 99", "'99'"},
+      {"scan --prefix C:\\p", "on Linux"},
+      {"records --offline C:\\w", "'records' reads ro.ini"},
   };
   for (const auto& c : cases) {
     const CliRun run = RunCli(c.args);
@@ -837,6 +839,22 @@ TEST_F(CliWin32Test, IgnoreCommandsKeepTheListThatScanAndRepairHonour) {
       << refused.out;
   EXPECT_EQ(RunValue(win32::Widen(odd).c_str()), odd);
   EXPECT_TRUE(BackupFiles().empty());
+}
+
+// The machine's list in C:\RegBackups, where a Linux quillmar-cli keeps it
+// for the installation, counts besides the program's own.
+TEST_F(CliWin32Test, TheMachinesIgnoreListCountsToo) {
+  const fs::path machine = fs::path(L"C:\\RegBackups\\ignore.txt");
+  std::error_code ec;
+  fs::create_directories(machine.parent_path(), ec);
+  ASSERT_FALSE(fs::exists(machine));
+  std::ofstream(machine, std::ios::binary) << "HKEY_CURRENT_USER\\" + tree_.Path("Run") + "\r\n";
+  const CliRun scan = RunCli("scan --quiet " + Scope());
+  const CliRun repair = RunCli("repair --yes --no-backup --quiet --no-ignore " + Scope());
+  fs::remove(machine, ec);
+  EXPECT_EQ(scan.code, 0u) << scan.err;
+  EXPECT_EQ(scan.out.find(Upper(missing_)), std::string::npos) << scan.out;
+  EXPECT_EQ(RunValue(L"Tool"), missing_) << repair.out;
 }
 
 }  // namespace

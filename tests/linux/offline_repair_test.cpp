@@ -246,7 +246,7 @@ TEST_F(OfflineRepairTest, RepairAndRestoreRoundTripThroughTheHives) {
   damaged[damaged.size() / 2] ^= 1;
   ASSERT_TRUE(testing::WriteFile(dir / "Backup (2026-12-12 8;00;00).reg", damaged));
   EXPECT_EQ(Cli("backups list").output,
-            "ID  FILE\n1   " + oldest +
+            "ID  文件\n1   " + oldest +
                 "\n2   Backup (2026-12-10 9;00;00) (2).reg\n3   Backup (2026-12-10 10;00;00).reg\n"
                 "4   Backup (2026-12-11).reg\n5   Backup (2026-12-12 8;00;00).reg\n");
   const std::map<std::string, Bytes> repaired = AllFiles();

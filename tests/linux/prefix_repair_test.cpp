@@ -161,6 +161,51 @@ TEST_F(PrefixRepairTest, ARunningWineServerRefusesTheRepairAndNothingChanges) {
   EXPECT_NE(after.find("\"Kept\"=dword:00000001\n"), std::string::npos) << after;
 }
 
+// The ignore list and the backups live on the prefix's drive C:, where
+// Quillmar inside the prefix finds them; a restore writes the values back
+// into the registry files, read again to check them.
+TEST_F(PrefixRepairTest, IgnoreListAndBackupsLiveOnTheDriveOfThePrefix) {
+  const std::string run = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const fs::path list = dir_ / "drive_c/RegBackups/ignore.txt";
+  const struct {
+    std::string args;
+    int exit;
+    std::string shown;
+  } steps[] = {
+      {"ignore add '" + run + "' --value Mine", 0, "Added to the ignore list"},
+      {"repair --yes --quiet", 0, "2 个错误已修复"},
+      {"backups list", 0, "ID  文件\n1   Backup ("},
+      {"backups verify 1", 1, "missing     HKEY_LOCAL_MACHINE"},
+      {"backups restore 1", 0, "Restored 2 of 2 values"},
+      {"backups verify 1", 0, "2 of 2 values are in the registry"},
+      {"records", 2, "'records' reads ro.ini"},
+      {"backups delete 1", 0, "Deleted " + (dir_ / "drive_c/RegBackups/Backup (").string()},
+      {"ignore list", 0, "1  HKEY_CURRENT_USER\\Software"},
+  };
+  for (const auto& step : steps) {
+    const CliRun r = RunCommand(std::string(QM_LINUX_CLI) + " " + step.args + " --prefix '" +
+                                dir_.string() + "'");
+    EXPECT_EQ(r.exit, step.exit) << step.args << "\n" << r.output;
+    EXPECT_NE(r.output.find(step.shown), std::string::npos) << step.args << "\n" << r.output;
+  }
+  EXPECT_EQ(ReadAll(dir_ / "user.reg"), Join(kUser));
+  const std::string system = ReadAll(dir_ / "system.reg");
+  for (const std::size_t line : {7, 11}) {
+    EXPECT_NE(system.find(kSystem[line].substr(0, kSystem[line].find('\r'))), std::string::npos)
+        << system;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(list.parent_path()), fs::directory_iterator()), 1);
+
+  // A line of the list that cannot be read refuses the repair before the
+  // question; without a terminal to ask on, that would be exit 2.
+  std::ofstream(list, std::ios::app) << "HKEY_NOWHERE\\x\n";
+  std::ofstream(dir_ / "system.reg", std::ios::binary) << Join(kSystem);
+  const CliRun refused = Cli("repair </dev/null");
+  EXPECT_EQ(refused.exit, 3) << refused.output;
+  EXPECT_NE(refused.output.find("忽略列表第 2 行无法读取"), std::string::npos) << refused.output;
+  EXPECT_EQ(ReadAll(dir_ / "system.reg"), Join(kSystem));
+}
+
 // SIGINT (Ctrl+C) once the deletions are near: the run stops after the value
 // in hand, still writes what it deleted, names the rest and exits 1.
 TEST_F(PrefixRepairTest, SigintDuringTheRepairStopsItAndTheReportIsTrue) {

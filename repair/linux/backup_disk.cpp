@@ -1,15 +1,19 @@
-#include "cli/linux/backup_disk.h"
+#include "repair/linux/backup_disk.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "platform/file_system.h"
 
-namespace qm::cli {
+namespace qm::posix {
 
 namespace {
 
@@ -88,6 +92,37 @@ std::uint32_t LinuxBackupDisk::PublishNewFile(std::string_view path,
   return 0;
 }
 
+std::vector<FolderEntry> LinuxBackupFolder::List(std::string_view folder) {
+  std::vector<FolderEntry> entries;
+  DIR* dir = folder.empty() ? nullptr : ::opendir(std::string(folder).c_str());
+  if (dir == nullptr) return entries;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    entries.push_back({name, e->d_type == DT_DIR, false, false, false});
+  }
+  ::closedir(dir);
+  return entries;
+}
+
+bool LinuxBackupFolder::FileMissing(std::string_view path) {
+  struct stat st {};
+  return ::stat(std::string(path).c_str(), &st) != 0 && errno == ENOENT;
+}
+
+std::uint32_t LinuxBackupFolder::Remove(std::string_view path) {
+  if (::unlink(std::string(path).c_str()) == 0) return 0;
+  return errno == ENOENT ? kErrFileNotFound : WindowsError(errno);
+}
+
+std::uint32_t LinuxBackupFolder::ReadWhole(std::string_view path,
+                                           std::vector<std::uint8_t>& bytes) {
+  std::ifstream in{std::string(path), std::ios::binary};
+  if (!in) return errno == ENOENT ? kErrFileNotFound : WindowsError(errno);
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return in.bad() ? WindowsError(EIO) : 0;
+}
+
 LocalDateTimeText LinuxBackupClock::Now() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -96,4 +131,4 @@ LocalDateTimeText LinuxBackupClock::Now() {
                             local.tm_min, local.tm_sec});
 }
 
-}  // namespace qm::cli
+}  // namespace qm::posix

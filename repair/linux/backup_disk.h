@@ -5,12 +5,13 @@
 #include "platform/linux/linux_file_system.h"
 #include "repair/backup_clock.h"
 #include "repair/backup_disk.h"
+#include "repair/backup_manager.h"
 
-namespace qm::cli {
+namespace qm::posix {
 
 class LinuxBackupDisk final : public BackupDisk {
  public:
-  explicit LinuxBackupDisk(posix::LinuxFileSystem& files) : files_(files) {}
+  explicit LinuxBackupDisk(LinuxFileSystem& files) : files_(files) {}
   [[nodiscard]] PathState Inspect(std::string_view path) override;
   [[nodiscard]] std::uint32_t CreateFolder(std::string_view path) override;
   [[nodiscard]] std::uint32_t PublishNewFile(std::string_view path,
@@ -19,7 +20,18 @@ class LinuxBackupDisk final : public BackupDisk {
  private:
   // The Linux path of a Windows path whose folder exists; empty if none.
   std::string NewPath(std::string_view path);
-  posix::LinuxFileSystem& files_;
+  LinuxFileSystem& files_;
+};
+
+// The backup folder of a prefix or an installation, by Linux paths, for
+// the backup manager's list, restore and delete.
+class LinuxBackupFolder final : public BackupFolder {
+ public:
+  [[nodiscard]] std::vector<FolderEntry> List(std::string_view folder) override;
+  [[nodiscard]] bool FileMissing(std::string_view path) override;
+  [[nodiscard]] std::uint32_t Remove(std::string_view path) override;
+  [[nodiscard]] std::uint32_t ReadWhole(std::string_view path,
+                                        std::vector<std::uint8_t>& bytes) override;
 };
 
 class LinuxBackupClock final : public BackupClock {
@@ -27,4 +39,4 @@ class LinuxBackupClock final : public BackupClock {
   [[nodiscard]] LocalDateTimeText Now() override;
 };
 
-}  // namespace qm::cli
+}  // namespace qm::posix
