@@ -3,7 +3,9 @@
 // command line names.
 #include "cli/commands.h"
 #include "platform/text.h"
+#include "profile/profile_store.h"
 #include "profile/records_figures.h"
+#include "scan/categories.h"
 
 namespace qm::cli {
 
@@ -81,13 +83,15 @@ constexpr const char* kUsage =
     "         value of it (\"\" is the default value); remove takes entry N off.\n"
     "         scan and repair leave them out; --no-ignore lists them too, but a\n"
     "         repair still never deletes them.\n"
-    "records  the last stopped scan's time and error count, and the last\n"
-    "         repair's count, from ro.ini (running system only).\n"
+    "records  the last scan's time, error count and rows per category, and the\n"
+    "         last repair's count, from ro.ini (running system only); every scan\n"
+    "         of the running system that ends, or is stopped, writes them.\n"
     "Ctrl+C stops a running scan, records it as the Stop button does, and prints\n"
     "what was found so far; a repair then deletes nothing. During a repair's\n"
     "deletions it stops after the value in hand: the report names the values\n"
     "not reached (the backup holds them all), exit 1.\n"
-    "JSON and CSV rows also carry key_path, value_name, type and system_setting.\n"
+    "JSON and CSV rows also carry key_path, value_name, type, system_setting and\n"
+    "category.\n"
     "Exit status: 0 success, 1 some value was not repaired (failed, skipped or\n"
     "not reached; system settings left alone do not count),\n"
     "or a backup's value is not back exactly (differs or missing), or a backup\n"
@@ -131,7 +135,10 @@ int RecordsCommand(RegistrySource& source, Console& console) {
   }
   ConsoleRecords view;
   RefreshRecords(source.Profile(), file, view);
-  console.Write(stdout, view.Text());
+  console.Write(stdout,
+                view.Text() + "各类错误：" + CategoryCountsText([&](const std::string& key) {
+                  return ReadIniValue(source.Profile(), file, kRecordsSection, key);
+                }) + "\n");
   return 0;
 }
 

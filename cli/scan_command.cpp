@@ -74,8 +74,12 @@ ScanRun RunScan(const CliArgs& args, RegistrySource& source, Console& console) {
     run.interrupted = true;
     run.start_failure = kRegOk;
   }
-  if (run.interrupted) {
-    if (const std::string failure = source.RecordStop(run.rows.Count()); !failure.empty()) {
+  // The records describe the last scan, however it ended; a scan that
+  // failed or never started leaves the one before.
+  const bool ended =
+      run.interrupted || (run.start_failure == kRegOk && run.summary.reason == kSearchCompleted);
+  if (ended) {
+    if (const std::string failure = source.RecordScan(run.rows); !failure.empty()) {
       console.Write(stderr, failure);
     }
   }

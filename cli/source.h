@@ -45,9 +45,10 @@ class RegistrySource {
   // True when Ctrl+C came before the walk opened its start key (while a
   // snapshot was read): a stop, not a missing key.
   [[nodiscard]] virtual bool StoppedBeforeWalk() { return false; }
-  // A scan stopped by Ctrl+C, recorded as the window's Stop records it;
-  // the message for standard error when that failed.
-  [[nodiscard]] virtual std::string RecordStop(std::size_t) { return {}; }
+  // A scan that ended (run to its end, or stopped by Ctrl+C), recorded as
+  // the scan window records it; the message for standard error when that
+  // failed.
+  [[nodiscard]] virtual std::string RecordScan(const ErrorList&) { return {}; }
 
   // The registry a repair's deletions and a restore's writes go through.
   [[nodiscard]] virtual RegistryEditor& Editor() = 0;

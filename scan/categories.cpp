@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "scan/error_list.h"
 #include "scan/key_pattern.h"
 
 namespace qm {
@@ -230,6 +231,16 @@ Category CategoryOf(std::string_view root, std::string_view key_path) {
     }
   }
   return Category::kOther;
+}
+
+std::vector<std::pair<std::string, std::string>> CategoryCounts(const ErrorList& rows) {
+  std::vector<std::pair<std::string, std::string>> counts;
+  for (const CategoryName& name : kNames) {
+    std::size_t count = 0;
+    for (const RegErrorRow& row : rows.Rows()) count += row.category == name.category;
+    counts.emplace_back(CategoryCountKey(name.category), std::to_string(count));
+  }
+  return counts;
 }
 
 std::string CategoryCountsText(const std::function<std::string(const std::string& key)>& read) {

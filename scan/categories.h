@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace qm {
 
@@ -51,6 +53,14 @@ struct CategoryName {
 // HKEY_CLASSES_ROOT and the Software\Classes keys it merges, and under
 // HKEY_USERS\<SID> (and <SID>_Classes) as under HKEY_CURRENT_USER.
 [[nodiscard]] Category CategoryOf(std::string_view root, std::string_view key_path);
+
+class ErrorList;
+
+// How many rows of each category the list holds, as the records keep them:
+// each category's CategoryCountKey and count, all fifteen in the boxes'
+// order.
+[[nodiscard]] std::vector<std::pair<std::string, std::string>> CategoryCounts(
+    const ErrorList& rows);
 
 // The Records key of the profile that holds how many rows of the category
 // the last scan listed: "ErrorCount." and the English name.

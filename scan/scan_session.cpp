@@ -73,11 +73,7 @@ void ScanSession::Stop() {
 }
 
 void ScanSession::WriteCategoryCounts() {
-  for (const CategoryName& name : CategoryNames()) {
-    std::size_t count = 0;
-    for (const RegErrorRow& row : rows_.Rows()) count += row.category == name.category;
-    services_.WriteRecord(CategoryCountKey(name.category), std::to_string(count));
-  }
+  for (const auto& [key, count] : CategoryCounts(rows_)) services_.WriteRecord(key, count);
 }
 
 ScanSession::CloseAnswer ScanSession::RequestClose() {

@@ -61,14 +61,18 @@ class LiveSource final : public RegistrySource {
   // A walk stopped while a snapshot was read did not get to open its start
   // key: that is a stop, not a key that is not there.
   bool StoppedBeforeWalk() override { return cancelled_; }
-  // What the window's Stop writes: the rows found so far, then the time.
-  std::string RecordStop(std::size_t rows) override {
+  // What the scan window writes: the rows found, the time, and each
+  // category's rows.
+  std::string RecordScan(const ErrorList& rows) override {
     const std::string file = system_.ProfileFile();
-    if (!WriteIniValue(system_.profile, file, kRecordsSection, kErrorCountKey,
-                       std::to_string(rows)) ||
-        !WriteIniValue(system_.profile, file, kRecordsSection, kLastScanTimeKey,
-                       system_.NowText())) {
-      return "quillmar-cli: the records could not be written to " + file + "\n";
+    std::vector<std::pair<std::string, std::string>> records = {
+        {std::string(kErrorCountKey), std::to_string(rows.Count())},
+        {std::string(kLastScanTimeKey), system_.NowText()}};
+    for (auto& count : CategoryCounts(rows)) records.push_back(std::move(count));
+    for (const auto& [key, value] : records) {
+      if (!WriteIniValue(system_.profile, file, kRecordsSection, key, value)) {
+        return "quillmar-cli: the records could not be written to " + file + "\n";
+      }
     }
     return {};
   }
