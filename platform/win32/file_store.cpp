@@ -52,7 +52,7 @@ std::uint32_t Win32FileStore::ReplaceWhole(std::string_view path, std::string_vi
       done += written;
     }
     if (error == ERROR_SUCCESS && !FlushFileBuffers(file.Get())) error = GetLastError();
-    if (error == ERROR_SUCCESS && !CloseHandle(file.Release())) error = GetLastError();
+    if (error == ERROR_SUCCESS) error = CloseWrittenFile(file);
   }
   if (error == ERROR_SUCCESS && !MoveFileExW(partial.c_str(), target.c_str(),
                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

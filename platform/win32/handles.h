@@ -53,6 +53,12 @@ struct FileHandleTraits {
 };
 using UniqueFile = UniqueHandle<HANDLE, FileHandleTraits>;
 
+// Closes a written file now, for the answer: the close is where its last
+// data may fail to reach the disk. ERROR_SUCCESS or the close's error.
+[[nodiscard]] inline DWORD CloseWrittenFile(UniqueFile& file) {
+  return CloseHandle(file.Release()) ? ERROR_SUCCESS : GetLastError();
+}
+
 // A folder listing begun with FindFirstFileExW.
 struct FindHandleTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
@@ -71,5 +77,22 @@ struct MenuTraits {
   static void Close(HMENU h) { DestroyMenu(h); }
 };
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+
+// A block from GlobalAlloc. Release() it once the clipboard has taken it.
+struct GlobalTraits {
+  static HGLOBAL Invalid() { return nullptr; }
+  static void Close(HGLOBAL h) { GlobalFree(h); }
+};
+using GlobalBlock = UniqueHandle<HGLOBAL, GlobalTraits>;
+
+// A buffer the system allocated for the caller with LocalAlloc
+// (FormatMessageW's FORMAT_MESSAGE_ALLOCATE_BUFFER, ConvertSidToStringSidW).
+template <typename T>
+struct LocalTraits {
+  static T Invalid() { return nullptr; }
+  static void Close(T p) { LocalFree(p); }
+};
+template <typename T>
+using UniqueLocal = UniqueHandle<T, LocalTraits<T>>;
 
 }  // namespace qm::win32
