@@ -79,8 +79,8 @@ DWORD OffscreenPlatform::SaveBmp(const std::wstring& path) const {
   info.biBitCount = 32;
   info.biCompression = BI_RGB;
   info.biSizeImage = image_size;
-  const qm::win32::UniqueFile file_handle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const qm::win32::UniqueFile file_handle(CreateFileW(
+      path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file_handle) return GetLastError();
   const HANDLE f = file_handle.Get();
   DWORD written = 0;

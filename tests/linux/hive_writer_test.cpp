@@ -9,7 +9,8 @@
 #include <iterator>
 #include <optional>
 
-#include "testing/hive_fixture.h"
+#include "platform/linux/handles.h"
+#include "testing/linux/hive_fixture.h"
 #include "tests/linux/temp_folder.h"
 
 namespace qm::posix {
@@ -26,8 +27,9 @@ Bytes ReadAll(const fs::path& p) {
 // The value as hivex reads it back from the file, or nothing.
 std::optional<RegValue> ValueInHive(const std::string& file, const std::string& key,
                                     const std::string& name) {
-  hive_h* h = hivex_open(file.c_str(), 0);
-  if (h == nullptr) return std::nullopt;
+  const posix::UniqueHive hive(hivex_open(file.c_str(), 0));
+  if (!hive) return std::nullopt;
+  hive_h* h = hive.Get();
   hive_node_h node = hivex_root(h);
   for (std::size_t pos = 0; node != 0 && pos < key.size();) {
     std::size_t end = key.find('\\', pos);
@@ -46,7 +48,6 @@ std::optional<RegValue> ValueInHive(const std::string& file, const std::string& 
         Bytes(reinterpret_cast<std::uint8_t*>(data), reinterpret_cast<std::uint8_t*>(data) + len)};
     std::free(data);
   }
-  hivex_close(h);
   return out;
 }
 

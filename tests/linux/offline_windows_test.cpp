@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "platform/text.h"
-#include "testing/hive_fixture.h"
+#include "testing/linux/hive_fixture.h"
 #include "tests/linux/temp_folder.h"
 
 namespace qm::posix {
