@@ -11,7 +11,7 @@
 
 #include "platform/linux/handles.h"
 #include "testing/linux/hive_fixture.h"
-#include "tests/linux/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm::posix {
 namespace {

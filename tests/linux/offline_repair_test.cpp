@@ -17,7 +17,7 @@
 #include "repair/reg_file_reader.h"
 #include "testing/linux/hive_fixture.h"
 #include "tests/linux/run_command.h"
-#include "tests/linux/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm {
 namespace {

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "platform/text.h"
-#include "tests/linux/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm::posix {
 namespace {
