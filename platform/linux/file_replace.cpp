@@ -47,7 +47,7 @@ bool CopyWhole(const std::string& from, const std::string& to) {
     }
   }
   ok = ok && ::fsync(out.Get()) == 0;
-  ok = out.Close() && ok;
+  ok = CloseWrittenFile(out) && ok;
   if (!ok) ::unlink(to.c_str());
   return ok;
 }

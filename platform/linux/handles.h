@@ -9,49 +9,25 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <utility>
+
+#include "platform/unique_handle.h"
 
 namespace qm::posix {
 
 template <typename Handle, typename Traits>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(Handle h) : h_(h) {}
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Traits::Invalid())) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) {
-      Reset();
-      h_ = std::exchange(o.h_, Traits::Invalid());
-    }
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { Reset(); }
-
-  void Reset(Handle h = Traits::Invalid()) {
-    if (h_ != Traits::Invalid()) (void)Traits::Close(h_);  // nothing to tell on a discarded close
-    h_ = h;
-  }
-  [[nodiscard]] Handle Get() const { return h_; }
-  [[nodiscard]] Handle Release() { return std::exchange(h_, Traits::Invalid()); }
-  explicit operator bool() const { return h_ != Traits::Invalid(); }
-  // Closes now, for the answer: a written file's close is where its last
-  // data may fail to reach the disk. True when the close succeeded.
-  [[nodiscard]] bool Close() {
-    return h_ == Traits::Invalid() || Traits::Close(std::exchange(h_, Traits::Invalid())) == 0;
-  }
-
- private:
-  Handle h_ = Traits::Invalid();
-};
+using UniqueHandle = qm::UniqueHandle<Handle, Traits>;
 
 struct FdTraits {
   static int Invalid() { return -1; }
   static int Close(int fd) { return ::close(fd); }
 };
 using UniqueFd = UniqueHandle<int, FdTraits>;
+
+// Closes a written file now, for the answer: the close is where its last
+// data may fail to reach the disk. True when the close succeeded.
+[[nodiscard]] inline bool CloseWrittenFile(UniqueFd& fd) {
+  return ::close(fd.Release()) == 0;
+}
 
 struct DirTraits {
   static DIR* Invalid() { return nullptr; }
