@@ -17,7 +17,7 @@
 #include "platform/memory_registry.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
-#include "testing/hive_fixture.h"
+#include "testing/linux/hive_fixture.h"
 #include "testing/memory_file_system.h"
 
 namespace qm {

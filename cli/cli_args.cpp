@@ -68,10 +68,7 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
       args.format = *format;
     } else if (a == "--root") {
       const std::string& name = argv[++i];
-      args.root = 0;
-      for (const auto& r : kRegRoots) {
-        if (text::EqualsNoCase(name, r.name)) args.root = static_cast<std::int32_t>(r.handle);
-      }
+      args.root = static_cast<std::int32_t>(RootKeyFromName(name, RootSpelling::kAnyCase));
       if (args.root == 0) return Fail("unknown root '" + name + "'");
     } else if (a == "--category") {
       if (ParseResult bad = ParseCategories(argv[++i], args); !bad.error.empty()) return bad;

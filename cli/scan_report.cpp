@@ -12,62 +12,10 @@
 
 namespace qm::cli {
 
-namespace {
-
-void AppendUnicodeEscape(std::string& out, unsigned code) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "\\u%04x", code);
-  out += buf;
-}
-
-}  // namespace
-
 std::string JsonEscape(std::string_view s) {
-  std::string out;
-  out.reserve(s.size() + 2);
-  for (std::size_t pos = 0; pos < s.size();) {
-    const std::size_t start = pos;
-    const char c = s[pos];
-    const char32_t cp = text::NextCodePoint(s, pos);
-    if (cp >= 0xD800 && cp <= 0xDFFF) {
-      // JSON strings are UTF-16 at heart: a registry name's unpaired
-      // surrogate (carried as WTF-8) has an escape.
-      AppendUnicodeEscape(out, static_cast<unsigned>(cp));
-      continue;
-    }
-    if (cp == 0xFFFD && pos - start != 3) {
-      AppendUnicodeEscape(out, 0xFFFD);  // a byte that is no character's
-      continue;
-    }
-    if (pos - start > 1) {
-      out.append(s.substr(start, pos - start));
-      continue;
-    }
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          AppendUnicodeEscape(out, static_cast<unsigned char>(c));
-        } else {
-          out.push_back(c);
-        }
-    }
-  }
-  return out;
+  // JSON strings are UTF-16 at heart: a registry name's unpaired surrogate
+  // (carried as WTF-8) has an escape.
+  return text::BackslashEscaped(s, {});
 }
 
 std::string CsvField(std::string_view raw) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/text.h"
+
 namespace qm {
 
 RegKey CanonicalRoot(RegKey key) {
@@ -25,6 +27,27 @@ std::string_view RootKeyName(RegKey root) {
     if (r.handle == canonical) return r.name;
   }
   return {};
+}
+
+RegKey RootKeyFromName(std::string_view name, RootSpelling spelling) {
+  for (const auto& r : kRegRoots) {
+    if (spelling == RootSpelling::kExact ? name == r.name : text::EqualsNoCase(name, r.name)) {
+      return r.handle;
+    }
+  }
+  if (spelling != RootSpelling::kAnyCaseOrShort) return kNoKey;
+  struct ShortRoot {
+    std::string_view name;
+    RegKey handle;
+  };
+  static constexpr ShortRoot kShortRoots[] = {
+      {"HKCR", kHkeyClassesRoot}, {"HKCU", kHkeyCurrentUser},   {"HKLM", kHkeyLocalMachine},
+      {"HKU", kHkeyUsers},        {"HKCC", kHkeyCurrentConfig},
+  };
+  for (const ShortRoot& r : kShortRoots) {
+    if (text::EqualsNoCase(name, r.name)) return r.handle;
+  }
+  return kNoKey;
 }
 
 bool IsPredefinedRoot(RegKey key) {

@@ -128,6 +128,20 @@ inline constexpr RegKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr RegKey kHkeyLocalMachine = 0x80000002u;
 inline constexpr RegKey kHkeyUsers = 0x80000003u;
 inline constexpr RegKey kHkeyPerformanceData = 0x80000004u;
+inline constexpr RegKey kHkeyCurrentConfig = 0x80000005u;
+inline constexpr RegKey kHkeyDynData = 0x80000006u;
+
+// How a root's name may be written where it is read back.
+enum class RootSpelling {
+  kExact,           // the long name as the registry gives it, letter case included
+                    // (a row of the search, a key line of a backup file)
+  kAnyCase,         // the long name in any letter case, as a user types it
+  kAnyCaseOrShort,  // that, or HKCR, HKCU, HKLM, HKU, HKCC (an ignore-list line)
+};
+// The predefined root `name` names; kNoKey (0, which names no key) for
+// "HKEY_ALL" and every other text.
+[[nodiscard]] RegKey RootKeyFromName(std::string_view name,
+                                     RootSpelling spelling = RootSpelling::kExact);
 
 // A predefined root in its 32-bit form (0x80000000 to 0x80000006), whether
 // it came in that form or sign-extended to 64 bits as a Windows HKEY; any

@@ -12,13 +12,70 @@ char AsciiUpper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
 }
 
-// The three-byte form of one surrogate unit, as WTF-8 keeps it.
-void AppendSurrogate(std::string& out, char32_t unit) {
-  out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
-  out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-  out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+bool IsSurrogate(char32_t cp) {
+  return cp >= 0xD800 && cp <= 0xDFFF;
+}
+
+void AppendUnicodeEscape(std::string& out, char32_t cp, bool upper_hex) {
+  const char* hex = upper_hex ? "0123456789ABCDEF" : "0123456789abcdef";
+  out += "\\u";
+  for (int shift = 12; shift >= 0; shift -= 4) out.push_back(hex[(cp >> shift) & 0xF]);
 }
 }  // namespace
+
+void AppendWtf8(std::string& out, char32_t cp) {
+  if (!IsSurrogate(cp)) {
+    AppendUtf8(out, cp);
+    return;
+  }
+  out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+  out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+  out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+}
+
+std::u32string CodePoints(std::string_view s) {
+  std::u32string out;
+  out.reserve(s.size());
+  for (std::size_t pos = 0; pos < s.size();) out.push_back(NextCodePoint(s, pos));
+  return out;
+}
+
+std::string BackslashEscaped(std::string_view wtf8, EscapeForm form) {
+  std::string out;
+  out.reserve(wtf8.size() + 2);
+  for (std::size_t pos = 0; pos < wtf8.size();) {
+    const std::size_t start = pos;
+    const char32_t cp = NextCodePoint(wtf8, pos);
+    switch (cp) {
+      case '"':
+        out += "\\\"";
+        continue;
+      case '\\':
+        out += "\\\\";
+        continue;
+      case '\n':
+        out += "\\n";
+        continue;
+      case '\r':
+        out += "\\r";
+        continue;
+      case '\t':
+        out += "\\t";
+        continue;
+      default:
+        break;
+    }
+    const bool control = cp < 0x20 || (form.escape_delete && cp == 0x7F);
+    // A three-byte U+FFFD is the character itself; shorter is a stray byte.
+    const bool stray = cp == kReplacement && pos - start != 3;
+    if (control || IsSurrogate(cp) || stray) {
+      AppendUnicodeEscape(out, cp, form.upper_hex);
+    } else {
+      out.append(wtf8.substr(start, pos - start));
+    }
+  }
+  return out;
+}
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
@@ -132,7 +189,7 @@ std::string Utf16ToWtf8(std::u16string_view utf16) {
       AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
       ++i;
     } else if (u >= 0xD800 && u <= 0xDFFF) {
-      AppendSurrogate(out, u);
+      AppendWtf8(out, u);
     } else {
       AppendUtf8(out, u);
     }

@@ -52,6 +52,24 @@ namespace qm::text {
 // included, as U+FFFD).
 void AppendUtf8(std::string& out, char32_t cp);
 
+// Appends one code point as WTF-8: a surrogate keeps its own three-byte
+// form, as a registry name carries it; any other as AppendUtf8 does.
+void AppendWtf8(std::string& out, char32_t cp);
+
+// The code points of a text, decoded one by one as NextCodePoint does.
+[[nodiscard]] std::u32string CodePoints(std::string_view s);
+
+// How BackslashEscaped writes what has no character of its own.
+struct EscapeForm {
+  bool upper_hex = false;      // \u001F rather than \u001f
+  bool escape_delete = false;  // DEL (U+007F) as \u007F rather than as it is
+};
+// The text between double quotes with backslash escapes, as a JSON string
+// and an ignore-list value name write it: \" \\ \n \r \t, every other
+// control character and each unpaired surrogate (WTF-8) as \uXXXX, and a
+// byte that is no character's as \uFFFD. The quotes are not added.
+[[nodiscard]] std::string BackslashEscaped(std::string_view wtf8, EscapeForm form);
+
 // Decodes one code point at pos and advances pos; malformed bytes yield
 // U+FFFD and advance by one byte. The WTF-8 form of a surrogate yields the
 // surrogate (0xD800 to 0xDFFF): callers that need a character, not a

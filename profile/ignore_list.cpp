@@ -12,37 +12,11 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-struct ShortRoot {
-  std::string_view short_name;
-  std::string_view long_name;
-};
-constexpr ShortRoot kShortRoots[] = {
-    {"HKCR", "HKEY_CLASSES_ROOT"}, {"HKCU", "HKEY_CURRENT_USER"},   {"HKLM", "HKEY_LOCAL_MACHINE"},
-    {"HKU", "HKEY_USERS"},         {"HKCC", "HKEY_CURRENT_CONFIG"},
-};
-
 bool IsControl(char32_t cp) {
   return cp < 0x20 || cp == 0x7F;
 }
 bool IsSurrogate(char32_t cp) {
   return cp >= 0xD800 && cp <= 0xDFFF;
-}
-
-// A surrogate in its own three bytes, as registry names carry it.
-void AppendWtf8(std::string& out, char32_t cp) {
-  if (!IsSurrogate(cp)) {
-    text::AppendUtf8(out, cp);
-    return;
-  }
-  out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-  out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-  out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-}
-
-void AppendEscape(std::string& out, char32_t cp) {
-  constexpr char kHex[] = "0123456789ABCDEF";
-  out += "\\u";
-  for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(cp >> shift) & 0xF]);
 }
 
 // A key path the file can hold as it stands: no empty name (a doubled
@@ -63,36 +37,7 @@ bool WritableKeyPath(std::string_view path) {
 
 std::optional<std::string> QuotedName(std::string_view name) {
   if (!text::IsWtf8(name)) return std::nullopt;
-  std::string out = "\"";
-  for (std::size_t pos = 0; pos < name.size();) {
-    const std::size_t start = pos;
-    const char32_t cp = text::NextCodePoint(name, pos);
-    switch (cp) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (IsControl(cp) || IsSurrogate(cp)) {
-          AppendEscape(out, cp);
-        } else {
-          out.append(name.substr(start, pos - start));
-        }
-    }
-  }
-  out.push_back('"');
-  return out;
+  return "\"" + text::BackslashEscaped(name, {.upper_hex = true, .escape_delete = true}) + "\"";
 }
 
 std::optional<char32_t> HexUnit(std::string_view s, std::size_t at) {
@@ -158,7 +103,7 @@ std::optional<std::string> UnquotedName(std::string_view s) {
             i += 6;
           }
         }
-        AppendWtf8(out, cp);
+        text::AppendWtf8(out, cp);
         break;
       }
       default:
@@ -268,13 +213,7 @@ std::string IgnoreListPath(std::string_view program_folder) {
 }
 
 std::string RootLongName(std::string_view name) {
-  for (const RegRoot& r : kRegRoots) {
-    if (text::EqualsNoCase(name, r.name)) return r.name;
-  }
-  for (const ShortRoot& r : kShortRoots) {
-    if (text::EqualsNoCase(name, r.short_name)) return std::string(r.long_name);
-  }
-  return {};
+  return std::string(RootKeyName(RootKeyFromName(name, RootSpelling::kAnyCaseOrShort)));
 }
 
 std::optional<std::string> IgnoreList::EntryLine(const IgnoreEntry& entry) {

@@ -5,13 +5,6 @@
 
 namespace qm {
 
-RegKey RootKeyFromName(std::string_view name) {
-  for (const auto& r : kRegRoots) {
-    if (name == r.name) return r.handle;
-  }
-  return kNoKey;
-}
-
 RowValue ReadRowValue(RegistryEditor& registry, const RegErrorRow& row) {
   RowValue out;
   const RegKey root = RootKeyFromName(row.root);

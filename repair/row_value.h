@@ -25,11 +25,6 @@ struct RowValue {
   RegValue value;             // as read, for kUnchanged and kChanged
 };
 
-// Maps a root-key name back to its predefined handle: exact text, letter
-// case included. "HKEY_ALL" and every other text give kNoKey (0), which
-// names no key.
-[[nodiscard]] RegKey RootKeyFromName(std::string_view name);
-
 // Reads the value the row names, by its key path and value name as the
 // search found them (a name may hold backslashes, so the joined column text
 // is never split again).

@@ -7,9 +7,10 @@ file's own folder are always allowed). A quoted include without a folder
 names a file beside the including one (or one generated into its build
 folder).
 
-The portable floors also keep Windows behind their win32/ folders: outside
-them, a file includes no Windows system header and nothing from a win32/
-folder, so the native build compiles all of it.
+The portable floors also keep the OS behind their win32/ and linux/
+folders: outside them, a file includes no OS library header (Windows,
+POSIX, hivex) and nothing from a win32/ or linux/ folder, so both builds
+compile all of it.
 
 Usage: scripts/check-layers.py [source root]   (default: the repository)
 Prints one line per include against the table and exits 1 when there is any.
@@ -50,11 +51,19 @@ ALLOWED = {
     "tests": BELOW_APP | {"app", "cli", "testing"},
 }
 
-# Floors whose code outside win32/ builds natively.
-PORTABLE = {"platform", "button", "scan", "repair", "profile", "testing"}
-WINDOWS_HEADER = re.compile(
-    r"^\s*#\s*include\s*<(windows|winreg|winbase|winuser|wingdi|shellapi|shlwapi|shlobj|"
-    r"commctrl|commdlg|wininet|winsock2|ws2tcpip|uxtheme|psapi|objbase|tlhelp32)\.h>",
+# Floors whose code outside win32/ and linux/ builds for both systems (the
+# command line's shared flows among them; its two mains live in cli/win32/
+# and cli/linux/).
+PORTABLE = {"platform", "button", "scan", "repair", "profile", "testing", "cli"}
+OS_FOLDERS = {"win32", "linux"}
+OS_HEADER = re.compile(
+    r"^\s*#\s*include\s*<("
+    # Windows
+    r"windows|windowsx|winreg|winbase|winuser|wingdi|shellapi|shlwapi|shlobj|sddl|"
+    r"commctrl|commdlg|wininet|winsock2|ws2tcpip|uxtheme|psapi|objbase|tlhelp32|"
+    # POSIX and the hive library
+    r"hivex|unistd|dirent|fcntl|pwd|grp|dlfcn|poll|termios|pthread|spawn|sys/[\w/]+"
+    r")\.h>",
     re.IGNORECASE,
 )
 
@@ -80,17 +89,17 @@ def check(root: pathlib.Path) -> list[str]:
         if floor == "":
             continue
         allowed = ALLOWED.get(floor)
-        portable = floor in PORTABLE and "win32" not in relative.parts[:-1]
+        portable = floor in PORTABLE and not OS_FOLDERS & set(relative.parts[:-1])
         text = path.read_text(encoding="utf-8", errors="replace")
         for number, line in enumerate(text.splitlines(), start=1):
-            if portable and WINDOWS_HEADER.match(line):
-                problems.append(f"{relative}:{number}: portable {floor}/ code includes a Windows header")
+            if portable and OS_HEADER.match(line):
+                problems.append(f"{relative}:{number}: portable {floor}/ code includes an OS header")
                 continue
             match = INCLUDE.match(line)
             if not match:
                 continue
             target = pathlib.PurePosixPath(match.group(1))
-            if portable and "win32" in target.parts[:-1]:
+            if portable and OS_FOLDERS & set(target.parts[:-1]):
                 problems.append(f"{relative}:{number}: portable {floor}/ code may not include {target}")
                 continue
             if len(target.parts) == 1:

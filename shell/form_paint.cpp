@@ -26,14 +26,14 @@ void Form::Draw(HDC dc, const RECT& area) {
 }
 
 void Form::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
+  const win32::PaintScope paint(hwnd_);
+  const HDC dc = paint.Dc();
   if (back_dc_.Get() == nullptr) {
     back_dc_ = win32::UniqueMemoryDc(CreateCompatibleDC(dc));
     back_bitmap_ = win32::UniqueBitmap(CreateCompatibleBitmap(dc, kClientWidth, kClientHeight));
     back_selection_ = win32::Selection(back_dc_.Get(), back_bitmap_.Get());
   }
-  const RECT& area = ps.rcPaint;
+  const RECT& area = paint.Area();
   if (back_dc_.Get() != nullptr && back_bitmap_) {
     // Drawn off screen first, so that a changing caption never flickers.
     SaveDC(back_dc_.Get());
@@ -45,7 +45,6 @@ void Form::Paint() {
   } else {
     Draw(dc, area);
   }
-  EndPaint(hwnd_, &ps);
 }
 
 void Image::Paint(HDC dc, Form& /*form*/) const {

@@ -196,14 +196,12 @@ void CommandWindow::OnSize() {
 }
 
 void CommandWindow::OnPaint() {
-  PAINTSTRUCT ps{};
-  const HDC dc = BeginPaint(hwnd_, &ps);
-  if (dc != nullptr && image_dc_.Get()) {
-    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-           ps.rcPaint.bottom - ps.rcPaint.top, image_dc_.Get(), ps.rcPaint.left, ps.rcPaint.top,
-           SRCCOPY);
+  const qm::win32::PaintScope paint(hwnd_);
+  const RECT& area = paint.Area();
+  if (paint.Dc() != nullptr && image_dc_.Get()) {
+    BitBlt(paint.Dc(), area.left, area.top, area.right - area.left, area.bottom - area.top,
+           image_dc_.Get(), area.left, area.top, SRCCOPY);
   }
-  EndPaint(hwnd_, &ps);
 }
 
 void CommandWindow::OnButtonDown(std::int16_t button, WPARAM /*wp*/, LPARAM lp) {

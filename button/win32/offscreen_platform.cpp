@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace qm::button::win32 {
@@ -78,9 +79,10 @@ DWORD OffscreenPlatform::SaveBmp(const std::wstring& path) const {
   info.biBitCount = 32;
   info.biCompression = BI_RGB;
   info.biSizeImage = image_size;
-  const HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return GetLastError();
+  const qm::win32::UniqueFile file_handle(CreateFileW(
+      path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file_handle) return GetLastError();
+  const HANDLE f = file_handle.Get();
   DWORD written = 0;
   BOOL ok = WriteFile(f, &file, sizeof(file), &written, nullptr);
   ok = ok && WriteFile(f, &info, sizeof(info), &written, nullptr);
@@ -89,9 +91,7 @@ DWORD OffscreenPlatform::SaveBmp(const std::wstring& path) const {
   std::vector<std::uint32_t> pixels(bits_, bits_ + image_size / 4);
   for (std::uint32_t& px : pixels) px &= 0x00FFFFFF;
   ok = ok && WriteFile(f, pixels.data(), image_size, &written, nullptr);
-  const DWORD error = ok ? 0 : GetLastError();
-  CloseHandle(f);
-  return error;
+  return ok ? 0 : GetLastError();
 }
 
 }  // namespace qm::button::win32

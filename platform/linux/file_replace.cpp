@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/linux/handles.h"
+
 namespace qm::posix {
 
 namespace {
@@ -19,11 +21,8 @@ FileReplaced Failed(std::string message) {
 }
 
 bool SyncFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0;
-  ::close(fd);
-  return ok;
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY));
+  return fd && ::fsync(fd.Get()) == 0;
 }
 
 bool SyncFolderOf(const std::string& path) {
@@ -33,26 +32,22 @@ bool SyncFolderOf(const std::string& path) {
 
 // A copy of the file at `to`, flushed; never over an existing one.
 bool CopyWhole(const std::string& from, const std::string& to) {
-  const int in = ::open(from.c_str(), O_RDONLY);
-  if (in < 0) return false;
-  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-  if (out < 0) {
-    ::close(in);
-    return false;
-  }
+  const UniqueFd in(::open(from.c_str(), O_RDONLY));
+  if (!in) return false;
+  UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644));
+  if (!out) return false;
   bool ok = true;
   char buf[1 << 16];
-  for (ssize_t n; ok && (n = ::read(in, buf, sizeof buf)) != 0;) {
+  for (ssize_t n; ok && (n = ::read(in.Get(), buf, sizeof buf)) != 0;) {
     ok = n > 0;
     for (ssize_t done = 0; ok && done < n;) {
-      const ssize_t w = ::write(out, buf + done, static_cast<std::size_t>(n - done));
+      const ssize_t w = ::write(out.Get(), buf + done, static_cast<std::size_t>(n - done));
       ok = w > 0;
       done += w > 0 ? w : 0;
     }
   }
-  ok = ok && ::fsync(out) == 0;
-  ok = (::close(out) == 0) && ok;
-  ::close(in);
+  ok = ok && ::fsync(out.Get()) == 0;
+  ok = CloseWrittenFile(out) && ok;
   if (!ok) ::unlink(to.c_str());
   return ok;
 }

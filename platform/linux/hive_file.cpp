@@ -1,14 +1,12 @@
 #include "platform/linux/hive_file.h"
 
-#include <hivex.h>
-
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <unordered_set>
 #include <vector>
+
+#include "platform/linux/handles.h"
 
 namespace qm::posix {
 
@@ -18,16 +16,8 @@ namespace {
 // or hostile hive.
 constexpr std::size_t kMaxDepth = 512;
 
-struct HiveCloser {
-  void operator()(hive_h* h) const { hivex_close(h); }
-};
-using Hive = std::unique_ptr<hive_h, HiveCloser>;
-
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
 template <typename T>
-using Owned = std::unique_ptr<T, FreeDeleter>;
+using Owned = UniqueMalloc<T>;
 
 class Copier {
  public:
@@ -101,20 +91,20 @@ HiveRead LoadHive(const std::string& file, MemoryRegistry& into, RegKey root,
                   std::string_view under, std::string_view subtree) {
   HiveRead read;
   errno = 0;
-  Hive h(hivex_open(file.c_str(), 0));
+  UniqueHive h(hivex_open(file.c_str(), 0));
   if (!h) {
     read.error = file + " is not a readable hive (" + std::strerror(errno) + ")";
     return read;
   }
-  Copier copier(h.get(), into, file);
-  hive_node_h node = hivex_root(h.get());
+  Copier copier(h.Get(), into, file);
+  hive_node_h node = hivex_root(h.Get());
   std::size_t pos = 0;
   while (node != 0 && pos < subtree.size()) {
     std::size_t end = subtree.find('\\', pos);
     if (end == std::string_view::npos) end = subtree.size();
     const std::string part(subtree.substr(pos, end - pos));
     pos = end + 1;
-    node = hivex_node_get_child(h.get(), node, part.c_str());
+    node = hivex_node_get_child(h.Get(), node, part.c_str());
   }
   if (node == 0) {
     read.error = file + " has no key " + std::string(subtree.empty() ? "at its root" : subtree);
@@ -128,14 +118,13 @@ HiveRead LoadHive(const std::string& file, MemoryRegistry& into, RegKey root,
 
 HiveHeader ReadHiveHeader(const std::string& file) {
   HiveHeader header;
-  std::FILE* f = std::fopen(file.c_str(), "rb");
-  if (f == nullptr) {
+  const UniqueStdioFile f(std::fopen(file.c_str(), "rb"));
+  if (!f) {
     header.error = file + " cannot be read: " + std::strerror(errno);
     return header;
   }
   unsigned char b[12] = {};
-  const bool whole = std::fread(b, 1, sizeof b, f) == sizeof b;
-  std::fclose(f);
+  const bool whole = std::fread(b, 1, sizeof b, f.Get()) == sizeof b;
   if (!whole || std::memcmp(b, "regf", 4) != 0) {
     header.error = file + " is not a hive (no regf header)";
     return header;

@@ -1,25 +1,15 @@
 #include "platform/linux/hive_writer.h"
 
 #include <fcntl.h>
-#include <hivex.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
+
+#include "platform/linux/handles.h"
 
 namespace qm::posix {
 
 namespace {
-
-struct HiveCloser {
-  void operator()(hive_h* h) const { hivex_close(h); }
-};
-using Hive = std::unique_ptr<hive_h, HiveCloser>;
-
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
 
 HiveWriteResult Failed(std::string message) {
   const int e = errno;
@@ -48,10 +38,10 @@ hive_node_h KeyAt(hive_h* h, const std::string& path, bool create) {
 // Replaces the key's values with all but the one named: hivex sets a
 // key's whole value list at once.
 bool DeleteValue(hive_h* h, hive_node_h node, const std::string& name) {
-  std::unique_ptr<hive_value_h, FreeDeleter> values(hivex_node_values(h, node));
+  UniqueMalloc<hive_value_h> values(hivex_node_values(h, node));
   if (!values) return false;
   struct Kept {
-    std::unique_ptr<char, FreeDeleter> key, data;
+    UniqueMalloc<char> key, data;
     std::uint32_t type = 0;
     std::size_t len = 0;
   };
@@ -89,25 +79,25 @@ bool SetValue(hive_h* h, hive_node_h node, const RegValue& value) {
 HiveWriteResult WriteHive(const std::string& file, const std::vector<HiveChange>& changes,
                           const HiveFileSteps& steps) {
   errno = 0;
-  Hive h(hivex_open(file.c_str(), HIVEX_OPEN_WRITE));
+  UniqueHive h(hivex_open(file.c_str(), HIVEX_OPEN_WRITE));
   if (!h) return Failed(file + " does not open for writing");
   for (const HiveChange& c : changes) {
     const bool set = c.kind != HiveChange::Kind::kDeleteValue;
     errno = 0;
-    const hive_node_h node = KeyAt(h.get(), c.path, set);
+    const hive_node_h node = KeyAt(h.Get(), c.path, set);
     if (node != 0 && c.kind == HiveChange::Kind::kCreateKey) continue;
     if (node == 0) {
       if (!set && errno == 0) continue;  // its key is gone: so is the value
       return Failed(file + ": the key " + c.path + " cannot be " + (set ? "made" : "read"));
     }
-    if (!(set ? SetValue(h.get(), node, c.value) : DeleteValue(h.get(), node, c.value.name))) {
+    if (!(set ? SetValue(h.Get(), node, c.value) : DeleteValue(h.Get(), node, c.value.name))) {
       return Failed(file + ": the value '" + c.value.name + "' of " + c.path + " cannot be " +
                     (set ? "written" : "deleted"));
     }
   }
   // hivex writes the whole hive to the new file itself.
   const FileReplaced r = ReplaceFile(
-      file, [&h](const std::string& fresh) { return hivex_commit(h.get(), fresh.c_str(), 0) == 0; },
+      file, [&h](const std::string& fresh) { return hivex_commit(h.Get(), fresh.c_str(), 0) == 0; },
       steps);
   return {r.ok, r.error};
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/linux/handles.h"
 #include "platform/text.h"
 
 namespace qm::posix {
@@ -93,17 +94,16 @@ LinuxFileSystem::Listing& LinuxFileSystem::ListingOf(const std::string& folder) 
   auto& slot = listings_[folder];
   if (slot) return *slot;
   slot = std::make_unique<Listing>();
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) {
+  const UniqueDir dir(::opendir(folder.c_str()));
+  if (!dir) {
     slot->error = errno;
     return *slot;
   }
-  while (const dirent* entry = ::readdir(dir)) {
+  while (const dirent* entry = ::readdir(dir.Get())) {
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
     slot->names[text::UpperCase(name)].push_back({std::string(name), entry->d_type, {}});
   }
-  ::closedir(dir);
   return *slot;
 }
 
@@ -246,8 +246,8 @@ std::string LinuxFileSystem::LinuxPath(std::string_view path) {
 std::map<char, std::string> WinePrefixDrives(const std::string& prefix) {
   std::map<char, std::string> drives;
   const std::string devices = prefix + "/dosdevices";
-  if (DIR* dir = ::opendir(devices.c_str())) {
-    while (const dirent* entry = ::readdir(dir)) {
+  if (const UniqueDir dir(::opendir(devices.c_str())); dir) {
+    while (const dirent* entry = ::readdir(dir.Get())) {
       const std::string_view name = entry->d_name;
       if (name.size() != 2 || name[1] != ':') continue;
       char letter = name[0];
@@ -255,7 +255,6 @@ std::map<char, std::string> WinePrefixDrives(const std::string& prefix) {
       if (letter < 'A' || letter > 'Z') continue;
       drives[letter] = devices + "/" + std::string(name);
     }
-    ::closedir(dir);
   }
   drives['C'] = prefix + "/drive_c";
   return drives;

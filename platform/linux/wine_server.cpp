@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/linux/handles.h"
+
 namespace qm::posix {
 
 namespace {
@@ -17,8 +19,8 @@ namespace {
 // The folders of this user's in `tmp` that may hold Wine's server folders.
 std::vector<std::string> ServerRoots(const std::string& tmp) {
   std::vector<std::string> roots{tmp + "/.wine-" + std::to_string(::getuid())};
-  if (DIR* dir = ::opendir(tmp.c_str())) {
-    while (const dirent* e = ::readdir(dir)) {
+  if (const UniqueDir dir(::opendir(tmp.c_str())); dir) {
+    while (const dirent* e = ::readdir(dir.Get())) {
       if (std::strncmp(e->d_name, "wine-", 5) != 0) continue;
       const std::string path = tmp + "/" + e->d_name;
       struct stat st {};
@@ -26,7 +28,6 @@ std::vector<std::string> ServerRoots(const std::string& tmp) {
         roots.push_back(path);
       }
     }
-    ::closedir(dir);
   }
   return roots;
 }
@@ -34,17 +35,16 @@ std::vector<std::string> ServerRoots(const std::string& tmp) {
 // Whether another process holds the lock file's lock; the file's absence
 // means no server has used this folder since it was emptied.
 WineServerCheck LockState(const std::string& lock) {
-  const int fd = ::open(lock.c_str(), O_RDONLY);
-  if (fd < 0) {
+  const UniqueFd fd(::open(lock.c_str(), O_RDONLY));
+  if (!fd) {
     if (errno == ENOENT || errno == ENOTDIR) return {WineServerState::kStopped, {}};
     return {WineServerState::kUnknown, lock + ": " + std::strerror(errno)};
   }
   struct flock fl {};
   fl.l_type = F_WRLCK;
   fl.l_whence = SEEK_SET;
-  const int rc = ::fcntl(fd, F_GETLK, &fl);
+  const int rc = ::fcntl(fd.Get(), F_GETLK, &fl);
   const int e = errno;
-  ::close(fd);
   if (rc != 0) return {WineServerState::kUnknown, lock + ": " + std::strerror(e)};
   return {fl.l_type == F_UNLCK ? WineServerState::kStopped : WineServerState::kRunning, {}};
 }

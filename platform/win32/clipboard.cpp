@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
 namespace qm::win32 {
@@ -24,28 +25,12 @@ class OpenClipboardScope {
   bool open_;
 };
 
-// Owns a moveable global block until the clipboard takes it.
-class GlobalBlock {
- public:
-  explicit GlobalBlock(std::size_t bytes) : h_(GlobalAlloc(GMEM_MOVEABLE, bytes)) {}
-  ~GlobalBlock() {
-    if (h_ != nullptr) GlobalFree(h_);
-  }
-  GlobalBlock(const GlobalBlock&) = delete;
-  GlobalBlock& operator=(const GlobalBlock&) = delete;
-  [[nodiscard]] HGLOBAL Get() const { return h_; }
-  void Release() { h_ = nullptr; }
-
- private:
-  HGLOBAL h_;
-};
-
 }  // namespace
 
 std::uint32_t PutClipboardText(HWND owner, std::string_view utf8) {
   const std::wstring text = Widen(utf8);
   const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  GlobalBlock block(bytes);
+  GlobalBlock block(GlobalAlloc(GMEM_MOVEABLE, bytes));
   if (block.Get() == nullptr) return GetLastError();
   void* at = GlobalLock(block.Get());
   if (at == nullptr) return GetLastError();
@@ -56,7 +41,7 @@ std::uint32_t PutClipboardText(HWND owner, std::string_view utf8) {
   if (!clipboard.Open()) return GetLastError();
   if (!EmptyClipboard()) return GetLastError();
   if (SetClipboardData(CF_UNICODETEXT, block.Get()) == nullptr) return GetLastError();
-  block.Release();  // the system owns it now
+  (void)block.Release();  // the system owns it now
   return 0;
 }
 

@@ -9,7 +9,7 @@
 
 namespace qm::win32 {
 
-FileContents Win32FileStore::ReadWhole(std::string_view path) {
+FileContents ReadWholeFile(std::string_view path, std::uint64_t max_bytes) {
   FileContents out;
   UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -17,6 +17,18 @@ FileContents Win32FileStore::ReadWhole(std::string_view path) {
   if (!file) {
     out.error = GetLastError();
     return out;
+  }
+  if (max_bytes != UINT64_MAX) {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) {
+      out.error = GetLastError();
+      return out;
+    }
+    if (static_cast<std::uint64_t>(size.QuadPart) > max_bytes) {
+      out.error = ERROR_FILE_TOO_LARGE;
+      return out;
+    }
+    out.bytes.reserve(static_cast<std::size_t>(size.QuadPart));
   }
   char chunk[16384];
   for (;;) {
@@ -30,6 +42,10 @@ FileContents Win32FileStore::ReadWhole(std::string_view path) {
     out.bytes.append(chunk, got);
   }
   return out;
+}
+
+FileContents Win32FileStore::ReadWhole(std::string_view path) {
+  return ReadWholeFile(path);
 }
 
 std::uint32_t Win32FileStore::ReplaceWhole(std::string_view path, std::string_view bytes) {
@@ -52,7 +68,7 @@ std::uint32_t Win32FileStore::ReplaceWhole(std::string_view path, std::string_vi
       done += written;
     }
     if (error == ERROR_SUCCESS && !FlushFileBuffers(file.Get())) error = GetLastError();
-    if (error == ERROR_SUCCESS && !CloseHandle(file.Release())) error = GetLastError();
+    if (error == ERROR_SUCCESS) error = CloseWrittenFile(file);
   }
   if (error == ERROR_SUCCESS && !MoveFileExW(partial.c_str(), target.c_str(),
                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -50,6 +50,24 @@ class UniqueWindowDc {
   HDC dc_ = nullptr;
 };
 
+// The painting of one WM_PAINT: BeginPaint at construction, EndPaint with
+// the same PAINTSTRUCT at the end.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  ~PaintScope() { EndPaint(hwnd_, &ps_); }
+  [[nodiscard]] HDC Dc() const { return dc_; }
+  // The part of the window to paint again.
+  [[nodiscard]] const RECT& Area() const { return ps_.rcPaint; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+};
+
 // A GDI object selected into a DC; the previous one is selected back.
 class Selection {
  public:

@@ -3,43 +3,13 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "platform/unique_handle.h"
 
 namespace qm::win32 {
 
+// The one owner template, shared with the Linux owners.
 template <typename Handle, typename Traits>
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(Handle h) : h_(h) {}
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Traits::Invalid())) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) {
-      Reset();
-      h_ = std::exchange(o.h_, Traits::Invalid());
-    }
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() { Reset(); }
-
-  void Reset(Handle h = Traits::Invalid()) {
-    if (h_ != Traits::Invalid()) Traits::Close(h_);
-    h_ = h;
-  }
-  [[nodiscard]] Handle Get() const { return h_; }
-  [[nodiscard]] Handle Release() { return std::exchange(h_, Traits::Invalid()); }
-  // For out-parameters: releases what is held and hands out the slot.
-  [[nodiscard]] Handle* Put() {
-    Reset();
-    return &h_;
-  }
-  explicit operator bool() const { return h_ != Traits::Invalid(); }
-
- private:
-  Handle h_ = Traits::Invalid();
-};
+using UniqueHandle = qm::UniqueHandle<Handle, Traits>;
 
 struct HKeyTraits {
   static HKEY Invalid() { return nullptr; }
@@ -52,6 +22,12 @@ struct FileHandleTraits {
   static void Close(HANDLE h) { CloseHandle(h); }
 };
 using UniqueFile = UniqueHandle<HANDLE, FileHandleTraits>;
+
+// Closes a written file now, for the answer: the close is where its last
+// data may fail to reach the disk. ERROR_SUCCESS or the close's error.
+[[nodiscard]] inline DWORD CloseWrittenFile(UniqueFile& file) {
+  return CloseHandle(file.Release()) ? ERROR_SUCCESS : GetLastError();
+}
 
 // A folder listing begun with FindFirstFileExW.
 struct FindHandleTraits {
@@ -71,5 +47,22 @@ struct MenuTraits {
   static void Close(HMENU h) { DestroyMenu(h); }
 };
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+
+// A block from GlobalAlloc. Release() it once the clipboard has taken it.
+struct GlobalTraits {
+  static HGLOBAL Invalid() { return nullptr; }
+  static void Close(HGLOBAL h) { GlobalFree(h); }
+};
+using GlobalBlock = UniqueHandle<HGLOBAL, GlobalTraits>;
+
+// A buffer the system allocated for the caller with LocalAlloc
+// (FormatMessageW's FORMAT_MESSAGE_ALLOCATE_BUFFER, ConvertSidToStringSidW).
+template <typename T>
+struct LocalTraits {
+  static T Invalid() { return nullptr; }
+  static void Close(T p) { LocalFree(p); }
+};
+template <typename T>
+using UniqueLocal = UniqueHandle<T, LocalTraits<T>>;
 
 }  // namespace qm::win32

@@ -45,8 +45,7 @@ DWORD WriteWhole(const std::wstring& path, std::span<const std::uint8_t> bytes) 
     done += written;
   }
   if (!FlushFileBuffers(file.Get())) return GetLastError();
-  if (!CloseHandle(file.Release())) return GetLastError();
-  return ERROR_SUCCESS;
+  return CloseWrittenFile(file);
 }
 
 }  // namespace

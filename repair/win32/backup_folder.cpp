@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/file_store.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
@@ -48,22 +49,10 @@ std::uint32_t Win32BackupFolder::Remove(std::string_view path) {
 
 std::uint32_t Win32BackupFolder::ReadWhole(std::string_view path,
                                            std::vector<std::uint8_t>& bytes) {
-  UniqueFile f(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!f) return GetLastError();
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(f.Get(), &size)) return GetLastError();
   // A backup holds what one repair deleted; a file beyond this is no backup.
-  if (size.QuadPart > (1LL << 30)) return ERROR_FILE_TOO_LARGE;
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-    if (!ReadFile(f.Get(), bytes.data() + done, want, &got, nullptr)) return GetLastError();
-    if (got == 0) return ERROR_HANDLE_EOF;
-    done += got;
-  }
+  const FileContents read = ReadWholeFile(path, std::uint64_t{1} << 30);
+  if (read.error != 0) return read.error;
+  bytes.assign(read.bytes.begin(), read.bytes.end());
   return 0;
 }
 

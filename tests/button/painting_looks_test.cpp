@@ -2,6 +2,7 @@
 // degenerate sizes; the window shape.
 #include <gtest/gtest.h>
 
+#include "button/instances.h"
 #include "button/paint_primitives.h"
 #include "painted.h"
 
@@ -15,18 +16,15 @@ using testing::Look;
 using testing::Painted;
 using testing::SystemColor;
 
+// The layout of the program's gel button (its refresh button), as the
+// instance table writes it: a colour the table sets from the wrong preset
+// field shows in the bands below.
 MemoryPropertyStore GelLayout() {
-  MemoryPropertyStore l;
-  ButtonProperties gel;
-  ApplyGelPreset(gel);
-  l.Set("Percent", gel.Percent);
-  l.Set("MidColor", gel.MidColor);
-  l.Set("EndColor", gel.EndColor);
-  l.Set("MouseMoveMidColor", gel.MouseMoveMidColor);
-  l.Set("MouseMoveEndColor", gel.MouseMoveEndColor);
-  l.Set("MouseDownMidColor", gel.MouseDownMidColor);
-  l.Set("MouseDownEndColor", gel.MouseDownEndColor);
-  return l;
+  for (const ProgramInstance& instance : ProgramInstances()) {
+    if (instance.colors == InstanceColors::kGel) return InstanceLayout(instance);
+  }
+  ADD_FAILURE() << "the program has no gel button";
+  return {};
 }
 
 TEST(GelButtonLook, GradientBandGradientAndFrames) {

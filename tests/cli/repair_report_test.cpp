@@ -86,8 +86,11 @@ TEST(RepairReport, TextShowsTheWindowsTexts) {
   auto failed = Outcomes({RowOutcome::kUnchecked}, true);
   failed.stopped = true;
   failed.backup.failure = BackupFailure::kFile;
-  const std::string text = FormatRepairReport(ReportFormat::kText, {}, ThreeRows(), failed);
-  EXPECT_EQ(text, BackupFailureMessage(failed.backup) + "\n备份失败，未删除任何值。\n");
+  failed.backup.error = 112;
+  // The window's message, then the command line's status line, and no row.
+  EXPECT_EQ(FormatRepairReport(ReportFormat::kText, {}, ThreeRows(), failed),
+            "无法写入备份文件：C:\\Q\\RegBackups\\1.reg\n错误代码 112。\n没有删除任何注册表值。\n"
+            "备份失败，未删除任何值。\n");
 }
 
 // A system setting the run left unticked is said apart from the skipped

@@ -9,8 +9,9 @@
 #include <functional>
 #include <iterator>
 
-#include "testing/hive_fixture.h"
-#include "tests/linux/temp_folder.h"
+#include "platform/linux/handles.h"
+#include "testing/linux/hive_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm::posix {
 namespace {
@@ -34,11 +35,11 @@ TEST(HiveFile, DamagedHivesFailClearly) {
   std::ifstream in(good, std::ios::binary);
   const Bytes original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   // Where hivex says the keys are: node handles are file offsets.
-  hive_h* h = hivex_open(good.c_str(), 0);
-  ASSERT_NE(h, nullptr);
+  const posix::UniqueHive hive(hivex_open(good.c_str(), 0));
+  ASSERT_TRUE(hive);
+  hive_h* h = hive.Get();
   const std::size_t root = hivex_root(h);
   const std::size_t b_key = hivex_node_get_child(h, hivex_node_get_child(h, root, "A"), "B");
-  hivex_close(h);
   const auto nk = [](std::size_t node, std::size_t field) { return node + 4 + field; };
 
   struct Case {

@@ -9,8 +9,9 @@
 #include <iterator>
 #include <optional>
 
-#include "testing/hive_fixture.h"
-#include "tests/linux/temp_folder.h"
+#include "platform/linux/handles.h"
+#include "testing/linux/hive_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm::posix {
 namespace {
@@ -27,8 +28,9 @@ Bytes ReadAll(const fs::path& p) {
 // "\x01key", an empty value when the key is there.
 std::optional<RegValue> ValueInHive(const std::string& file, const std::string& key,
                                     const std::string& name) {
-  hive_h* h = hivex_open(file.c_str(), 0);
-  if (h == nullptr) return std::nullopt;
+  const posix::UniqueHive hive(hivex_open(file.c_str(), 0));
+  if (!hive) return std::nullopt;
+  hive_h* h = hive.Get();
   hive_node_h node = hivex_root(h);
   for (std::size_t pos = 0; node != 0 && pos < key.size();) {
     std::size_t end = key.find('\\', pos);
@@ -48,7 +50,6 @@ std::optional<RegValue> ValueInHive(const std::string& file, const std::string& 
         Bytes(reinterpret_cast<std::uint8_t*>(data), reinterpret_cast<std::uint8_t*>(data) + len)};
     std::free(data);
   }
-  hivex_close(h);
   return out;
 }
 

@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "platform/path_resolution.h"
-#include "tests/linux/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm::posix {
 namespace {

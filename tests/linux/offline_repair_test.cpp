@@ -11,12 +11,13 @@
 #include <iterator>
 #include <map>
 
+#include "platform/linux/handles.h"
 #include "platform/text.h"
 #include "repair/code_page.h"
 #include "repair/reg_file_reader.h"
-#include "testing/hive_fixture.h"
+#include "testing/linux/hive_fixture.h"
 #include "tests/linux/run_command.h"
-#include "tests/linux/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm {
 namespace {
@@ -66,10 +67,9 @@ void DumpNode(hive_h* h, hive_node_h node, const std::string& path, HiveDump& ou
 }
 HiveDump Dump(const std::string& file) {
   HiveDump out;
-  hive_h* h = hivex_open(file.c_str(), 0);
-  if (h == nullptr) return out;
-  DumpNode(h, hivex_root(h), "", out);
-  hivex_close(h);
+  const posix::UniqueHive h(hivex_open(file.c_str(), 0));
+  if (!h) return out;
+  DumpNode(h.Get(), hivex_root(h.Get()), "", out);
   return out;
 }
 

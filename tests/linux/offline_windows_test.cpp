@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "platform/text.h"
-#include "testing/hive_fixture.h"
-#include "tests/linux/temp_folder.h"
+#include "testing/linux/hive_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm::posix {
 namespace {

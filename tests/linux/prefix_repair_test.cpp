@@ -16,7 +16,7 @@
 
 #include "platform/linux/wine_server.h"
 #include "tests/linux/run_command.h"
-#include "tests/linux/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "platform/text.h"
 #include "tests/linux/run_command.h"
-#include "tests/linux/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace qm::posix {
 namespace {

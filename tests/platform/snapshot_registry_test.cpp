@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/file_system.h"
+#include "platform/win32/handles.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
 #include "tests/platform/win32_test_tree.h"
@@ -33,11 +34,10 @@ std::wstring CurrentUserPath() {
   DWORD size = 0;
   EXPECT_TRUE(GetTokenInformation(token.Get(), TokenUser, info.data(),
                                   static_cast<DWORD>(info.size()), &size));
-  wchar_t* sid = nullptr;
-  EXPECT_TRUE(ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid, &sid));
-  std::wstring path = L"\\Registry\\User\\" + std::wstring(sid);
-  LocalFree(sid);
-  return path;
+  win32::UniqueLocal<wchar_t*> sid;
+  EXPECT_TRUE(
+      ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid, sid.Put()));
+  return L"\\Registry\\User\\" + std::wstring(sid.Get());
 }
 
 // Removes a link key itself: deleting it by name, as RegDeleteTreeW does,

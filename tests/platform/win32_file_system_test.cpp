@@ -6,6 +6,7 @@
 #include "platform/text.h"
 #include "platform/win32/file_store.h"
 #include "platform/win32/file_system.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 #include "scan/rules.h"
 
@@ -13,9 +14,9 @@ namespace qm {
 namespace {
 
 void Touch(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  CloseHandle(h);
+  const win32::UniqueFile file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(file);
 }
 
 TEST(Win32FileSystem, AnswersWithTheErrorsTheRulesDistinguish) {

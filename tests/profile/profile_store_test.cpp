@@ -100,18 +100,6 @@ TEST(ProfileStore, ZeroAndEmptyRoundTrip) {
   EXPECT_EQ(ReadIniValue(profile, file, kRecordsSection, kFixedCountKey), "");
 }
 
-TEST(ProfileStore, StoppingAScanLeavesTheRepairFigure) {
-  TempFolder dir;
-  const std::string file = dir.File("ro.ini");
-  IniFileProfile profile;
-  ASSERT_TRUE(WriteIniValue(profile, file, kRecordsSection, kFixedCountKey, "3"));
-  ASSERT_TRUE(WriteIniValue(profile, file, kRecordsSection, kErrorCountKey, "17"));
-  ASSERT_TRUE(WriteIniValue(profile, file, kRecordsSection, kLastScanTimeKey, "2024/5/6 7:08:09"));
-  EXPECT_EQ(ReadIniValue(profile, file, kRecordsSection, kFixedCountKey), "3");
-  EXPECT_EQ(ReadIniValue(profile, file, kRecordsSection, kErrorCountKey), "17");
-  EXPECT_EQ(ReadIniValue(profile, file, kRecordsSection, kLastScanTimeKey), "2024/5/6 7:08:09");
-}
-
 TEST(ProfileStore, LongValuesComeBackCut) {
   TempFolder dir;
   const std::string file = dir.File("ro.ini");

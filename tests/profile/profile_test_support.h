@@ -6,9 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <string_view>
+
+#include "tests/support/temp_folder.h"
 
 namespace qm::test {
 
@@ -23,31 +24,14 @@ inline std::filesystem::path PathOf(std::string_view utf8) {
   return std::filesystem::path(u);
 }
 
-// A fresh folder under the system's temporary folder, removed with
-// everything in it at the end of the test.
-class TempFolder {
+// A fresh folder removed at the end of the test, with the UTF-8 path of a
+// file in it as the profile functions take it.
+class TempFolder : public testing::TempFolder {
  public:
-  TempFolder() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() /
-            ("qm-profile-" + std::to_string(rd()) + "-" + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
+  TempFolder() : testing::TempFolder("qm-profile") {}
+  [[nodiscard]] std::string File(std::string_view name) const {
+    return Utf8(Path() / PathOf(name));
   }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
-  // The UTF-8 path of a file in the folder, as the profile functions take it.
-  [[nodiscard]] std::string File(std::string_view name) const { return Utf8(path_ / PathOf(name)); }
-
- private:
-  std::filesystem::path path_;
 };
 
 inline void PutBytes(std::string_view file, std::string_view bytes) {

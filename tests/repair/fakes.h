@@ -16,6 +16,7 @@
 #include "repair/backup_disk.h"
 #include "repair/repair_run.h"
 #include "testing/ascii_code_page.h"
+#include "testing/memory_profile.h"
 
 namespace qm::testing {
 
@@ -104,8 +105,6 @@ class FixedClock final : public BackupClock {
   int reads_ = 0;
 };
 
-using EventLog = std::vector<std::string>;
-
 class RecordingView final : public RepairView {
  public:
   explicit RecordingView(EventLog& log) : log_(log) {}
@@ -147,41 +146,6 @@ class RecordingMessages final : public MessageService {
   std::vector<Message> shown;
 
  private:
-  EventLog& log_;
-};
-
-// A profile held in a map of file|section|key to value.
-class MemoryProfile final : public PrivateProfile {
- public:
-  explicit MemoryProfile(EventLog& log) : log_(log) {}
-  void Set(const std::string& file, const std::string& section, const std::string& key,
-           const std::string& value) {
-    values_[Key(file, section, key)] = value;
-  }
-  [[nodiscard]] std::optional<std::string> Get(const std::string& file, const std::string& section,
-                                               const std::string& key) const {
-    const auto it = values_.find(Key(file, section, key));
-    if (it == values_.end()) return std::nullopt;
-    return it->second;
-  }
-  ProfileRead GetString(std::string_view file, std::string_view section, std::string_view key,
-                        std::size_t) override {
-    const auto v = Get(std::string(file), std::string(section), std::string(key));
-    if (!v) return {};
-    return {*v, v->size()};
-  }
-  bool WriteString(std::string_view file, std::string_view section, std::string_view key,
-                   std::string_view value) override {
-    Set(std::string(file), std::string(section), std::string(key), std::string(value));
-    log_.push_back("profile:" + std::string(section) + "/" + std::string(key));
-    return true;
-  }
-
- private:
-  static std::string Key(const std::string& f, const std::string& s, const std::string& k) {
-    return text::UpperCase(f) + "|" + text::UpperCase(s) + "|" + text::UpperCase(k);
-  }
-  std::map<std::string, std::string> values_;
   EventLog& log_;
 };
 

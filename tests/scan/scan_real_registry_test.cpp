@@ -7,6 +7,7 @@
 
 #include "platform/win32/environment.h"
 #include "platform/win32/file_system.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/registry.h"
 #include "scan/reg_search.h"
 #include "scan/rules.h"
@@ -45,20 +46,16 @@ class RealRegistryScan : public ::testing::Test {
  protected:
   void SetUp() override {
     CreateDirectoryW(L"C:\\qm-scan-test", nullptr);
-    HANDLE h = CreateFileW(L"C:\\qm-scan-test\\present.exe", GENERIC_WRITE, 0, nullptr,
-                           CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    CloseHandle(h);
+    ASSERT_TRUE(win32::UniqueFile(CreateFileW(L"C:\\qm-scan-test\\present.exe", GENERIC_WRITE, 0,
+                                              nullptr, CREATE_ALWAYS, 0, nullptr)));
     // The user's own folder, named as the system expands the variable.
     wchar_t user_dir[MAX_PATH];
     ASSERT_GT(ExpandEnvironmentStringsW(kUserDir, user_dir, MAX_PATH), 0u);
     user_dir_ = user_dir;
     ASSERT_EQ(user_dir_.find(L'%'), std::wstring::npos) << "USERNAME is set";
     CreateDirectoryW(user_dir, nullptr);
-    h = CreateFileW((user_dir_ + L"\\present.exe").c_str(), GENERIC_WRITE, 0, nullptr,
-                    CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    CloseHandle(h);
+    ASSERT_TRUE(win32::UniqueFile(CreateFileW((user_dir_ + L"\\present.exe").c_str(), GENERIC_WRITE,
+                                              0, nullptr, CREATE_ALWAYS, 0, nullptr)));
     tree.SetString("Run", L"present", L"\"C:\\qm-scan-test\\present.exe\" /tray");
     tree.SetString("Run", L"variable", std::wstring(kUserDir) + L"\\present.exe");
     // Its first string names a missing file, its second the present one.

@@ -48,6 +48,16 @@ CASES = [
     ("scan/rules.cpp", "#include <string>", False),
     ("cli/win32/console.cpp", "#include <windows.h>", False),
     ("app/main.cpp", '#include "platform/win32/handles.h"', False),
+    # The Linux system and the hive library stay behind the linux/ folders.
+    ("testing/hive_fixture.h", "#include <hivex.h>", True),
+    ("platform/registry.cpp", "#include <unistd.h>", True),
+    ("repair/backup_list.cpp", "#include <sys/stat.h>", True),
+    ("cli/scan_report.cpp", "#include <dirent.h>", True),
+    ("scan/rules.cpp", '#include "platform/linux/handles.h"', True),
+    ("platform/linux/hive_file.cpp", "#include <hivex.h>", False),
+    ("testing/linux/hive_fixture.h", "#include <hivex.h>", False),
+    ("cli/linux/main.cpp", "#include <unistd.h>", False),
+    ("cli/linux/main.cpp", '#include "platform/linux/wine_prefix.h"', False),
 ]
 
 
