@@ -52,7 +52,7 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
     const std::string& a = argv[i];
     const bool takes_value = a == "--format" || a == "--root" || a == "--key" || a == "--walk" ||
                              a == "--prefix" || a == "--offline" || a == "--user" ||
-                             a == "--category" || a == "--ignore-file";
+                             a == "--category" || a == "--ignore-file" || a == "--found-exit";
     if (takes_value && i + 1 >= argv.size()) return Fail("option '" + a + "' needs a value");
     if (a == "--quiet") {
       args.quiet = true;
@@ -97,6 +97,16 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
       args.user = argv[++i];
     } else if (a == "--ignore-file") {
       args.ignore_file = argv[++i];
+    } else if (!repair && a == "--found-exit") {
+      // 0 is success; 2 and 3 keep their meaning (usage, cannot scan).
+      const std::string& n = argv[++i];
+      const bool digits =
+          !n.empty() && n.size() <= 3 && n.find_first_not_of("0123456789") == n.npos;
+      const int status = digits ? std::stoi(n) : 0;
+      if (status != 1 && (status < 4 || status > 125)) {
+        return Fail("'--found-exit' takes 1 or 4 to 125, not '" + n + "'");
+      }
+      args.found_exit = status;
     } else if (repair && (a == "--backup" || a == "--no-backup")) {
       const BackupChoice choice = a == "--backup" ? BackupChoice::kOn : BackupChoice::kOff;
       if (backup_given && choice != args.backup) {

@@ -41,6 +41,10 @@ struct CliArgs {
   std::string user;        // --user: the profile shown as HKEY_CURRENT_USER
   // --category: the categories listed (and "其他" with them); all unless given.
   CategorySet categories = CategorySet::All();
+  // scan --found-exit N: the exit status when the scan lists a value a
+  // repair would delete, so that a detection script needs no parsing; 0
+  // when not given.
+  int found_exit = 0;
   // List what the ignore list holds too (a repair still never deletes it).
   bool no_ignore = false;
   // --ignore-file PATH: the one ignore list read and edited, in place of

@@ -131,7 +131,9 @@ int ScanCommand(const CliArgs& args, RegistrySource& source, Console& console) {
   const ScanRun run = RunScan(args, source, console);
   if (ReportNothingSearched(args, run, console)) return 3;
   console.Write(stdout, FormatReport(args.format, run.summary, run.rows));
-  return run.summary.reason > kSearchStopped ? 3 : 0;
+  if (run.summary.reason > kSearchStopped) return 3;
+  // A system setting alone is no finding: a repair leaves it.
+  return args.found_exit != 0 && run.rows.CheckedCount() > 0 ? args.found_exit : 0;
 }
 
 int RepairCommand(const CliArgs& args, RegistrySource& source, Console& console) {

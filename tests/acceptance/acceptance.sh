@@ -151,7 +151,9 @@ ini_value() { # ini_value KEY: the value in ro.ini, empty when absent
 }
 
 # The list rows of the scan window without their check marks.
-window_rows() { probe rows Quillmar.FormRepair | cut -f2-; }
+window_rows() { probe rows Quillmar.FormRepair | cut -f2-5; }
+# The same with each row's category (the list's last column) after it.
+window_rows_categories() { probe rows Quillmar.FormRepair | cut -f2-; }
 # The marks of the rows a repair deletes: all but the system's own settings
 # (系统设置, such as Wine's paging file), which stay unticked; their marks
 # apart.
@@ -237,9 +239,11 @@ records_after_scan_window() {
   click_in Quillmar.FormScanner 107 257
   rect_of Quillmar.FormRecords >/dev/null
   shot "$1" Quillmar.FormRecords
-  check "the records read the profile's three figures" test "$(cli records)" = "上次扫描时间：$last_scan
-错误个数：$stopped_count
+  # The console's scans since the window's are the last scan now.
+  check "the records read the profile's figures" test "$(cli records | head -n3)" = "上次扫描时间：$(ini_value LastScanTime)
+错误个数：$(ini_value ErrorCount)
 已修复错误：$2"
+  check "and the last scan's rows per category" grep -q '^各类错误：' <<<"$(cli records)"
 }
 
 # ---------------------------------------------------------------------------
@@ -280,7 +284,9 @@ for needle in 'Run\PhotonTray' 'Run\OldSync' 'App Paths\phview.exe\' \
   check "a row for $needle" grep -qF "$needle" <<<"$rows"
 done
 check "nothing still installed is listed" bash -c '! grep -qiE "$2" <<<"$1"' _ "$rows" "$installed"
-check "a scan that ends by itself writes no figures" test -z "$(ini_value ErrorCount)"
+check "a scan that ends by itself writes its figures too" \
+  test "$(ini_value ErrorCount)" = "$full_count" -a -n "$(ini_value LastScanTime)"
+check "and its rows per category" test "$(ini_value ErrorCount.startup)" -ge 3
 shot 02-scan-finished Quillmar.FormRepair
 printf '%s\n' "$rows" >"$work/window-rows.tsv"
 
@@ -457,5 +463,47 @@ check "backups verify finds every value of the backup as it was" \
   grep -q '^\([1-9][0-9]*\) of \1 values are in the registry as in ' <<<"$(cli backups verify 1)"
 cli backups delete 1 >/dev/null || fail "quillmar-cli backups delete 1 failed"
 check "the console's delete removed the file" test -z "$(backup_files)"
+
+# ---------------------------------------------------------------------------
+step "a scan with 系统开机自启动项目 cleared"
+startup=(
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Run|/v PhotonTray'
+  'HKLM\Software\Microsoft\Windows\CurrentVersion\Run|/v OldSync'
+  'HKCU\Software\Microsoft\Windows\CurrentVersion\Run|/v LumenCapture'
+)
+check "the leftovers are back for it" test "$(count_present "${leftovers[@]}")" = "${#leftovers[@]}"
+(cd "$app" && exec wine "$app/quillmar.exe" </dev/null >/dev/null 2>&1) &
+app_pid=$!
+rect_of Quillmar.FormScanner 60 >/dev/null
+click_rect "$(command_of Quillmar.FormScanner 1)" 1
+rect_of Quillmar.FormRepair >/dev/null
+wait_scan_end
+sleep 0.5
+window_rows_categories >"$work/all-categories.tsv"
+click_rect "$(command_of Quillmar.FormRepair 4)" 1
+probe gone Quillmar.FormRepair 10 || fail "the scan window did not close"
+box=$(probe checks Quillmar.FormScanner | grep ' 系统开机自启动项目$')
+click_rect "$box" 0.5
+check "the box is cleared" grep -q ' 0 系统开机自启动项目$' <<<"$(probe checks Quillmar.FormScanner)"
+click_rect "$(command_of Quillmar.FormScanner 1)" 1
+rect_of Quillmar.FormRepair >/dev/null
+wait_scan_end
+sleep 0.5
+shot 16-scan-without-startup Quillmar.FormRepair
+check "the list is the full list without its 开机自启动 rows" \
+  diff -u <(awk -F'\t' '$5 != "开机自启动"' "$work/all-categories.tsv") <(window_rows_categories)
+check "which were there to leave out" test "$(grep -c '	开机自启动$' "$work/all-categories.tsv")" -ge 3
+cleared_count=$(window_rows | grep -vc '^系统设置	' || true)
+click_rect "$(command_of Quillmar.FormRepair 3)" 0.5
+answer_message "Backup file:" 17-message-backup
+answer_message "$cleared_count 个错误已修复。" 18-message-repaired
+check "reg query finds the startup leftovers still there" \
+  test "$(count_present "${startup[@]}")" = "${#startup[@]}"
+check "and the other leftovers gone" \
+  test "$(count_present "${leftovers[@]}")" = "${#startup[@]}"
+click_rect "$(command_of Quillmar.FormRepair 4)" 1
+click_in Quillmar.FormScanner 766 13 0.5
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.2; done
+app_pid=""
 
 echo "acceptance: all steps passed; screenshots in $shots"

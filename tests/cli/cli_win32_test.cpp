@@ -207,7 +207,8 @@ TEST_F(CliWin32Test, ScanListsTheMissingReferenceAndNotThePresentOne) {
                 cli::JsonEscape(MissingKey()) + "\", \"value\": \"" + cli::JsonEscape(missing_) +
                 "\", \"path\": \"" + cli::JsonEscape(Upper(missing_)) + "\", \"key_path\": \"" +
                 cli::JsonEscape(tree_.Path("Run")) +
-                "\", \"value_name\": \"Tool\", \"type\": \"REG_SZ\", \"system_setting\": false}"),
+                "\", \"value_name\": \"Tool\", \"type\": \"REG_SZ\", \"system_setting\": false, "
+                "\"category\": \"other\"}"),
             std::string::npos)
       << json.out;
   // The start key and Run below it.
@@ -218,10 +219,11 @@ TEST_F(CliWin32Test, ScanListsTheMissingReferenceAndNotThePresentOne) {
   const CliRun csv = RunCli("scan --quiet --format csv " + Scope());
   EXPECT_EQ(csv.code, 0u) << csv.err;
   EXPECT_EQ(csv.out,
-            "kind,root,key,value,path,key_path,value_name,type,system_setting\r\nVALUE VALUE,"
+            "kind,root,key,value,path,key_path,value_name,type,system_setting,category\r\n"
+            "VALUE VALUE,"
             "HKEY_CURRENT_USER," +
                 MissingKey() + "," + missing_ + "," + Upper(missing_) + "," + tree_.Path("Run") +
-                ",Tool,REG_SZ,false\r\n");
+                ",Tool,REG_SZ,false,other\r\n");
 }
 
 TEST_F(CliWin32Test, ScanPrintsRegistryTextAsUtf8) {
@@ -231,10 +233,11 @@ TEST_F(CliWin32Test, ScanPrintsRegistryTextAsUtf8) {
                             tree_.Path("Uni") + "\"");
   EXPECT_EQ(csv.code, 0u) << csv.err;
   EXPECT_EQ(csv.out,
-            "kind,root,key,value,path,key_path,value_name,type,system_setting\r\nVALUE VALUE,"
+            "kind,root,key,value,path,key_path,value_name,type,system_setting,category\r\n"
+            "VALUE VALUE,"
             "HKEY_CURRENT_USER," +
                 tree_.Path("Uni") + "\\键\\工具," + missing + "," + Upper(files_) +
-                "\\程序\\缺失.EXE," + tree_.Path("Uni") + "\\键,工具,REG_SZ,false\r\n");
+                "\\程序\\缺失.EXE," + tree_.Path("Uni") + "\\键,工具,REG_SZ,false,other\r\n");
 }
 
 // Nobody can answer on a pipe, NUL (a character device, which the C
@@ -332,18 +335,19 @@ TEST_F(CliWin32Test, RowsCarryKeyPathValueNameAndType) {
       << json.out;
   EXPECT_NE(json.out.find("\"key_path\": \"" + cli::JsonEscape(tree_.Path("Names")) +
                           "\", \"value_name\": \"Sub\\\\x\", \"type\": \"REG_SZ\", "
-                          "\"system_setting\": false}"),
+                          "\"system_setting\": false, \"category\": \"other\"}"),
             std::string::npos)
       << json.out;
   EXPECT_NE(json.out.find("\"key_path\": \"" + cli::JsonEscape(tree_.Path("Names\\Sub")) +
                           "\", \"value_name\": \"x\", \"type\": \"REG_MULTI_SZ\", "
-                          "\"system_setting\": false}"),
+                          "\"system_setting\": false, \"category\": \"other\"}"),
             std::string::npos)
       << json.out;
   const CliRun csv = RunCli("scan --quiet --format csv " + scope);
-  EXPECT_NE(csv.out.find("," + tree_.Path("Names") + ",Sub\\x,REG_SZ,false\r\n"), std::string::npos)
+  EXPECT_NE(csv.out.find("," + tree_.Path("Names") + ",Sub\\x,REG_SZ,false,other\r\n"),
+            std::string::npos)
       << csv.out;
-  EXPECT_NE(csv.out.find("," + tree_.Path("Names\\Sub") + ",x,REG_MULTI_SZ,false\r\n"),
+  EXPECT_NE(csv.out.find("," + tree_.Path("Names\\Sub") + ",x,REG_MULTI_SZ,false,other\r\n"),
             std::string::npos)
       << csv.out;
 }
@@ -855,6 +859,74 @@ TEST_F(CliWin32Test, TheMachinesIgnoreListCountsToo) {
   EXPECT_EQ(scan.code, 0u) << scan.err;
   EXPECT_EQ(scan.out.find(Upper(missing_)), std::string::npos) << scan.out;
   EXPECT_EQ(RunValue(L"Tool"), missing_) << repair.out;
+}
+
+// The README's recipes for Intune, Ansible and a scheduled task, as the
+// administrator copies them: their quillmar-cli command lines, read from the
+// file, must give the statuses the recipes' conditions test. Each is run
+// within this test's tree.
+struct Recipes {
+  std::map<std::string, std::vector<std::string>> commands;  // recipe: its argument lines
+  std::map<std::string, std::string> text;                   // recipe: its whole block
+};
+
+Recipes ReadmeRecipes() {
+  std::ifstream in(QM_TEST_README);
+  const std::string readme((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  Recipes recipes;
+  const std::string mark = "<!-- recipe: ";
+  for (auto at = readme.find(mark); at != std::string::npos; at = readme.find(mark, at + 1)) {
+    const std::size_t name_end = readme.find(" -->", at);
+    const std::string name = readme.substr(at + mark.size(), name_end - at - mark.size());
+    const std::size_t open = readme.find("```", name_end);
+    const std::size_t body = readme.find('\n', open) + 1;
+    const std::string block = readme.substr(body, readme.find("```", body) - body);
+    recipes.text[name] = block;
+    const std::string exe = "quillmar-cli.exe";
+    for (auto e = block.find(exe); e != std::string::npos; e = block.find(exe, e + 1)) {
+      std::size_t from = e + exe.size();
+      while (from < block.size() && (block[from] == '"' || block[from] == '\\')) ++from;
+      std::string args = block.substr(from, block.find('\n', from) - from);
+      while (!args.empty() && (args.back() == '\'' || args.back() == '"' || args.back() == ' ')) {
+        args.pop_back();
+      }
+      recipes.commands[name].push_back(args);
+    }
+  }
+  return recipes;
+}
+
+TEST_F(CliWin32Test, TheReadmesFleetRecipesGiveTheStatusesTheyTest) {
+  const Recipes recipes = ReadmeRecipes();
+  for (const char* name : {"intune-detection", "intune-remediation", "ansible", "scheduled-task"}) {
+    ASSERT_FALSE(recipes.commands[name].empty()) << "no quillmar-cli line in recipe " << name;
+  }
+  const auto run = [&](const std::string& recipe, std::size_t line) {
+    return RunCli(recipes.commands.at(recipe).at(line) + " " + Scope()).code;
+  };
+  const std::string& ansible = recipes.text.at("ansible");
+  ASSERT_EQ(recipes.commands.at("ansible").size(), 2u);
+  // The play's conditions, as it states them.
+  EXPECT_NE(ansible.find("failed_when: quillmar_scan.rc not in [0, 10]"), std::string::npos);
+  EXPECT_NE(ansible.find("when: quillmar_scan.rc == 10"), std::string::npos);
+
+  // Something to repair: detection asks for the remediation, the play's
+  // scan neither fails nor skips the repair.
+  EXPECT_EQ(run("intune-detection", 0), 1u);
+  EXPECT_EQ(run("ansible", 0), 10u);
+  EXPECT_EQ(run("intune-remediation", 0), 0u);
+  EXPECT_EQ(RunValue(L"Tool"), "") << "the remediation deleted the value";
+  EXPECT_EQ(BackupFiles().size(), 1u) << "after a backup";
+  // Nothing left: detection is satisfied, the play's repair is skipped.
+  EXPECT_EQ(run("intune-detection", 0), 0u);
+  EXPECT_EQ(run("ansible", 0), 0u);
+
+  tree_.SetString("Run", L"Tool", win32::Widen(missing_));
+  EXPECT_EQ(run("ansible", 1), 0u) << "the play's repair task";
+  EXPECT_EQ(RunValue(L"Tool"), "");
+  tree_.SetString("Run", L"Tool", win32::Widen(missing_));
+  EXPECT_EQ(run("scheduled-task", 0), 0u) << "the task's command, as Last Run Result shows it";
+  EXPECT_EQ(RunValue(L"Tool"), "");
 }
 
 }  // namespace
