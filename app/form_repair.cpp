@@ -1,21 +1,14 @@
 #include "app/form_repair.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
 
 #include "app/system_services.h"
 #include "platform/text.h"
-#include "platform/win32/clipboard.h"
-#include "platform/win32/handles.h"
 #include "platform/win32/snapshot_registry.h"
-#include "platform/win32/wide.h"
 #include "profile/profile_store.h"
-#include "repair/repair_run.h"
-#include "repair/win32/registry_editor_process.h"
 #include "scan/rules.h"
-#include "scan/system_settings.h"
 #include "shell/services.h"
 
 namespace qm::app {
@@ -35,47 +28,7 @@ const FontDesc kSong9{"宋体", 9.0, false};
 const FontDesc kSong9Bold{"宋体", 9.0, true};
 const FontDesc kVerdanaBig{"Verdana", 14.25, true};
 
-COLORREF ToColorRef(RowColour c) {
-  return RGB(c.red, c.green, c.blue);
-}
-
-// Dark orange: the system's own settings, listed but not ticked.
-constexpr COLORREF kSystemSettingColour = RGB(204, 102, 0);
-
-std::string IgnoreFailureText(IgnoreStatus status, const std::string& path) {
-  switch (status) {
-    case IgnoreStatus::kUnwritableName:
-      return "无法忽略此项：其键名含有忽略列表无法保存的字符。";
-    case IgnoreStatus::kReadFailed:
-      return "无法读取忽略列表：" + path;
-    default:
-      return "无法保存忽略列表：" + path;
-  }
-}
-
 }  // namespace
-
-class FormRepair::RepairViewImpl final : public RepairView, public MessageService {
- public:
-  explicit RepairViewImpl(FormRepair& form) : form_(form) {}
-  void SetStatusText(std::string_view text) override { form_.SetCurrentKey(std::string(text)); }
-  void SetRepairCount(std::string_view text) override { form_.SetRepairCount(std::string(text)); }
-  void MarkRow(std::size_t index, std::string_view text, RowColour colour) override {
-    auto& rows = form_.session_->Rows().Rows();
-    if (index < rows.size()) rows[index].kind = std::string(text);
-    ColourRow(index, colour);
-  }
-  void ColourRow(std::size_t index, RowColour colour) override {
-    if (index < form_.row_colours_.size()) form_.row_colours_[index] = ToColorRef(colour);
-    form_.lvwRegErrors_.RedrawRow(index);
-  }
-  void Show(std::string_view text, int style) override {
-    shell::ShowMessage(form_.Handle(), text, static_cast<UINT>(style));
-  }
-
- private:
-  FormRepair& form_;
-};
 
 FormRepair::FormRepair()
     : ChromeForm(shell::FormKind::Repair, L"Quillmar.FormRepair", ChromeForm::ScanWindowLayout()),
@@ -84,12 +37,14 @@ FormRepair::FormRepair()
       registry_(snapshot_.get()),
       fs_(&system_->fs),
       pacer_(kYieldPacing, kRowPacing, [this] { FlushRows(); }),
-      tip_(*this, [this](int row) -> std::optional<std::string> {
-        if (session_ == nullptr || static_cast<std::size_t>(row) >= session_->Rows().Count()) {
-          return std::nullopt;
-        }
-        return text::DisplayUtf8(RowTipText(session_->Rows().Rows()[row]));
-      }) {}
+      tip_(*this,
+           [this](int row) -> std::optional<std::string> {
+             if (session_ == nullptr || static_cast<std::size_t>(row) >= session_->Rows().Count()) {
+               return std::nullopt;
+             }
+             return text::DisplayUtf8(RowTipText(session_->Rows().Rows()[row]));
+           }),
+      menu_(*system_, *this, [this](const ScanRowMenu::RowFilter& gone) { RemoveRows(gone); }) {}
 
 FormRepair::FormRepair(RegistryReader& registry, FileSystem& fs) : FormRepair() {
   snapshot_.reset();
@@ -101,15 +56,15 @@ FormRepair::~FormRepair() = default;
 
 bool FormRepair::OnLoad() {
   if (!SetUpChrome()) return false;
-  ReloadIgnoreList();
+  menu_.ReloadIgnoreList();
   session_ = std::make_unique<ScanSession>(
       *registry_, *fs_, static_cast<ScanView&>(*this), static_cast<ScanServices&>(*this),
       [this](std::string_view root, std::string_view key, std::string_view name) {
-        return ignore_.Covers(root, key, name);
+        return menu_.Ignores(root, key, name);
       },
       &system_->environment);
   session_->SetCategories(categories_);
-  repair_view_ = std::make_unique<RepairViewImpl>(*this);
+  rows_.Bind(*session_, *this, lvwRegErrors_, Handle());
   if (snapshot_) {
     // A root's snapshot is read on a worker thread while the window goes on
     // answering here; Stop cancels it.
@@ -156,7 +111,10 @@ bool FormRepair::OnLoad() {
     auto& events = lvwRegErrors_.Events();
     events.row_focused = [this](int row) { tip_.ShowBelowRow(row); };
     events.focus_lost = [this] { tip_.FocusLost(); };
-    events.context_menu = [this](int row, POINT at) { ShowRowMenu(row, at); };
+    events.context_menu = [this](int row, POINT at) {
+      tip_.Hide();
+      menu_.Open(Handle(), session_->Rows(), static_cast<std::size_t>(row), at, rows_.Repairing());
+    };
     tip_.Create(lvwRegErrors_.Handle(), GetFont(kSong9));
   }
 
@@ -183,132 +141,17 @@ bool FormRepair::OnChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
   return lvwRegErrors_.OnParentMessage(msg, wp, lp, result);
 }
 
-std::size_t FormRepair::Count() const {
-  return session_ == nullptr ? 0 : session_->Rows().Count();
-}
-
-std::string_view FormRepair::Cell(std::size_t row, int column) const {
-  const RegErrorRow& r = session_->Rows().Rows()[row];
-  const std::string_view cells[] = {KindCellText(r), r.root, r.key, r.value,
-                                    NameOf(r.category).label};
-  return column >= 0 && column < static_cast<int>(std::size(cells)) ? cells[column]
-                                                                    : std::string_view();
-}
-
-bool FormRepair::Checked(std::size_t row) const {
-  return session_->Rows().Rows()[row].checked;
-}
-
-void FormRepair::SetChecked(std::size_t row, bool on) {
-  session_->UserChecked(row, on);
-}
-
-COLORREF FormRepair::MarkColour(std::size_t row) const {
-  // A system setting's mark stands out until a repair colours the row.
-  return row < row_colours_.size()                     ? row_colours_[row]
-         : session_->Rows().Rows()[row].system_setting ? kSystemSettingColour
-                                                       : GetSysColor(COLOR_WINDOWTEXT);
-}
-
-void FormRepair::ShowRowMenu(int row, POINT at) {
+void FormRepair::RemoveRows(const ScanRowMenu::RowFilter& gone) {
+  FlushRows();
   tip_.Hide();
-  win32::UniqueMenu menu(CreatePopupMenu());
-  if (!menu) return;
-  AppendMenuW(menu.Get(), MF_STRING, kMenuCopy, L"复制");
-  AppendMenuW(menu.Get(), MF_STRING, kMenuOpenInEditor, L"在注册表编辑器中打开");
-  AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
-  // A row repaired or skipped is no longer a find to exclude.
-  const bool busy = repairing_;
-  const UINT ignore_flags = MF_STRING | (busy ? MF_GRAYED : 0);
-  AppendMenuW(menu.Get(), ignore_flags, kMenuIgnoreValue, L"忽略此项");
-  AppendMenuW(menu.Get(), ignore_flags, kMenuIgnoreKey, L"忽略此键");
-  const UINT chosen = menu_chooser_
-                          ? menu_chooser_(menu.Get(), at)
-                          : static_cast<UINT>(TrackPopupMenu(
-                                menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x,
-                                at.y, 0, Handle(), nullptr));
-  const auto index = static_cast<std::size_t>(row);
-  switch (chosen) {
-    case kMenuCopy:
-      CopyRow(index);
-      break;
-    case kMenuOpenInEditor:
-      OpenRowInEditor(index);
-      break;
-    case kMenuIgnoreValue:
-    case kMenuIgnoreKey:
-      if (!busy) IgnoreRow(index, chosen == kMenuIgnoreKey);
-      break;
-    default:
-      break;
-  }
-}
-
-void FormRepair::CopyRow(std::size_t row) {
-  const std::uint32_t error = win32::PutClipboardText(
-      Handle(), text::DisplayUtf8(RowCopyText(session_->Rows().Rows()[row])));
-  if (error != 0) {
-    ShowMessage("无法复制到剪贴板：错误代码 " + std::to_string(error) + "。", kMessageExclamation);
-  }
-}
-
-void FormRepair::OpenRowInEditor(std::size_t row) {
-  const RegErrorRow& r = session_->Rows().Rows()[row];
-  std::uint32_t error = win32::SetRegistryEditorLastKey(r.root, r.key_path);
-  if (error == 0) error = editor_starter_ ? editor_starter_() : win32::StartRegistryEditor();
-  if (error != 0) {
-    ShowMessage("无法在注册表编辑器中打开：" + r.root + "\\" + r.key_path + "\n错误代码 " +
-                    std::to_string(error) + "。",
-                kMessageExclamation);
-  }
-}
-
-void FormRepair::ReloadIgnoreList() {
-  ignore_ = IgnoreList();
-  for (const std::string& path : system_->IgnoreFiles()) {
-    IgnoreLoad load = LoadIgnoreList(system_->files, path);
-    ignore_.Merge(load.list);
-    // Unreadable, the list filters nothing here, and the user is told why
-    // rows they excluded are back; the repair run refuses to delete
-    // anything until it can be read.
-    if (load.status != IgnoreStatus::kOk) {
-      ShowMessage("无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.error) +
-                      "。\n本次扫描不排除任何项目；在能读取该列表之前，修复不会删除任何注册表值。",
-                  kMessageExclamation);
-    }
-  }
+  rows_.RemoveIf(gone);
+  SyncListToRows();
+  SetFoundCount(std::to_string(session_->Rows().Count()));
+  if (session_->Rows().Count() == 0) EnableRepair(false);
 }
 
 void FormRepair::ScanStarting() {
-  ReloadIgnoreList();
-}
-
-void FormRepair::IgnoreRow(std::size_t row, bool whole_key) {
-  const RegErrorRow r = session_->Rows().Rows()[row];
-  IgnoreEntry entry{r.root, r.key_path, std::nullopt};
-  if (!whole_key) entry.value_name = r.value_name;
-  const std::string path = system_->IgnoreFile();
-  const IgnoreStatus status = AddToIgnoreFile(system_->files, path, entry, &ignore_);
-  if (status != IgnoreStatus::kOk && status != IgnoreStatus::kAlreadyListed) {
-    ShowMessage(IgnoreFailureText(status, path), kMessageExclamation);
-    return;
-  }
-  RemoveRows(
-      [this](const RegErrorRow& x) { return ignore_.Covers(x.root, x.key_path, x.value_name); });
-}
-
-void FormRepair::RemoveRows(const std::function<bool(const RegErrorRow&)>& gone) {
-  FlushRows();
-  tip_.Hide();
-  auto& rows = session_->Rows().Rows();
-  // The colours go with their rows; the list holds nothing of its own.
-  for (std::size_t i = std::min(rows.size(), row_colours_.size()); i-- > 0;) {
-    if (gone(rows[i])) row_colours_.erase(row_colours_.begin() + static_cast<long>(i));
-  }
-  (void)session_->Rows().RemoveIf(gone);
-  SyncListToRows();
-  SetFoundCount(std::to_string(rows.size()));
-  if (rows.empty()) EnableRepair(false);
+  menu_.ReloadIgnoreList();
 }
 
 void FormRepair::OnBackgroundMove() {
@@ -331,7 +174,7 @@ bool FormRepair::TakingSnapshot() const {
 }
 
 void FormRepair::RunStart() {
-  if (repairing_) return;
+  if (rows_.Repairing()) return;
   // Every scan reads the registry as it is now.
   if (snapshot_ && !session_->Walking()) {
     snapshot_->Reset();
@@ -347,20 +190,13 @@ void FormRepair::CommandStop_Click() {
 }
 
 void FormRepair::CommandReturn_Click() {
-  if (repairing_) return;
+  if (rows_.Repairing()) return;
   if (session_->RequestClose() == ScanSession::CloseAnswer::kClose) Unload();
 }
 
 void FormRepair::CommandRepair_Click() {
-  if (session_->Walking() || repairing_) return;
-  // The marks the list shows are the rows' own: the run reads them there.
-  const auto& rows = session_->Rows().Rows();
-  row_colours_.assign(rows.size(), GetSysColor(COLOR_WINDOWTEXT));
-  repairing_ = true;
-  RepairServices services = system_->Repair(system_->profile, *repair_view_, *repair_view_);
-  const RepairReport report = RunRepair(rows, services);
-  (void)report;
-  repairing_ = false;
+  if (session_->Walking() || rows_.Repairing()) return;
+  rows_.Repair(*system_);
 }
 
 void FormRepair::SetFoundCount(const std::string& text) {
@@ -393,7 +229,7 @@ void FormRepair::EnableRepair(bool on) {
 void FormRepair::RowsCleared() {
   tip_.Hide();
   rows_pending_ = false;
-  row_colours_.clear();
+  rows_.ClearColours();
   SyncListToRows();
 }
 
@@ -413,8 +249,7 @@ void FormRepair::FlushRows() {
 
 void FormRepair::SyncListToRows() {
   if (session_ == nullptr) return;
-  const std::size_t count = session_->Rows().Count();
-  if (row_colours_.size() > count) row_colours_.resize(count);
+  rows_.TrimColours();
   lvwRegErrors_.Sync();
 }
 

@@ -1,6 +1,8 @@
 // FormRepair: the window in which a scan runs and its results are listed,
 // opened modally over the main window. The scan logic lives in ScanSession,
-// the repair in RunRepair; this class binds them to the window's controls.
+// the repair in RunRepair; this class lays out the window and binds the
+// session to its controls. What the list shows and the repair's marks are
+// ScanListRows', a row's context menu and the ignore list ScanRowMenu's.
 #pragma once
 
 // clang-format off
@@ -16,7 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "profile/ignore_list.h"
+#include "app/scan_list_rows.h"
+#include "app/scan_row_menu.h"
 #include "scan/scan_session.h"
 #include "shell/ad_line.h"
 #include "shell/check_list.h"
@@ -36,16 +39,7 @@ inline constexpr UINT_PTR kTimerRunScan = 0x5CA;
 inline constexpr UINT kTimerRunScanMs = 100;
 inline constexpr UINT_PTR kTimerRowTip = 0x71B;
 
-// The commands of a row's context menu.
-inline constexpr UINT kMenuCopy = 1;
-inline constexpr UINT kMenuOpenInEditor = 2;
-inline constexpr UINT kMenuIgnoreValue = 3;
-inline constexpr UINT kMenuIgnoreKey = 4;
-
-class FormRepair final : public shell::ChromeForm,
-                         private ScanView,
-                         private ScanServices,
-                         private shell::CheckRows {
+class FormRepair final : public shell::ChromeForm, private ScanView, private ScanServices {
  public:
   // The program's scan window searches the system's registry and file
   // system; tests may hand it others (an in-memory registry).
@@ -65,11 +59,11 @@ class FormRepair final : public shell::ChromeForm,
   // For tests: stands in for the system's pop-up menu, given the menu and
   // the screen point it would open at; returns the chosen command, 0 for none.
   void SetMenuChooser(std::function<UINT(HMENU, POINT)> chooser) {
-    menu_chooser_ = std::move(chooser);
+    menu_.SetChooser(std::move(chooser));
   }
   // For tests: stands in for starting the registry editor (0 or an error).
   void SetEditorStarter(std::function<std::uint32_t()> starter) {
-    editor_starter_ = std::move(starter);
+    menu_.SetEditorStarter(std::move(starter));
   }
   // Whether a root's snapshot is being read now, before the walk goes on;
   // the snapshots the program's own scan reads (null with a test registry).
@@ -108,30 +102,14 @@ class FormRepair final : public shell::ChromeForm,
   [[nodiscard]] std::chrono::steady_clock::time_point Now() override;
   void ScanStarting() override;
 
-  // CheckRows: the list shows the error list's rows and marks, and the
-  // colours a repair gave them.
-  [[nodiscard]] std::size_t Count() const override;
-  [[nodiscard]] std::string_view Cell(std::size_t row, int column) const override;
-  [[nodiscard]] bool Checked(std::size_t row) const override;
-  void SetChecked(std::size_t row, bool on) override;
-  [[nodiscard]] COLORREF MarkColour(std::size_t row) const override;
-
   bool OnChildMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-  // The context menu of a row, opening at the screen point `at`.
-  void ShowRowMenu(int row, POINT at);
-  void CopyRow(std::size_t row);
-  void OpenRowInEditor(std::size_t row);
-  void IgnoreRow(std::size_t row, bool whole_key);
-  // The one place rows leave the list after a scan: removes them, and their
-  // colours, from the model the list shows.
-  void RemoveRows(const std::function<bool(const RegErrorRow&)>& gone);
-  void ReloadIgnoreList();
+  // Rows an ignore left out leave the list, its count and the tip.
+  void RemoveRows(const ScanRowMenu::RowFilter& gone);
 
   void FlushRows();
   // Brings the list up to the rows the error list holds now.
   void SyncListToRows();
 
-  class RepairViewImpl;
   std::unique_ptr<SystemServices> system_;
   // The program's own scans read each root from a snapshot where that works.
   std::unique_ptr<win32::SnapshotRegistry> snapshot_;
@@ -140,7 +118,6 @@ class FormRepair final : public shell::ChromeForm,
   FileSystem* fs_ = nullptr;
   std::unique_ptr<ScanSession> session_;
   CategorySet categories_ = CategorySet::All();
-  std::unique_ptr<RepairViewImpl> repair_view_;
   shell::AdLine ad_;
   shell::Label* lblStatus_ = nullptr;
   shell::Label* RepairCount_ = nullptr;
@@ -149,19 +126,14 @@ class FormRepair final : public shell::ChromeForm,
   button::win32::CommandWindow* CommandStop_ = nullptr;
   button::win32::CommandWindow* CommandRepair_ = nullptr;
   button::win32::CommandWindow* CommandReturn_ = nullptr;
-  shell::CheckList lvwRegErrors_{*this};
-  // Column 0's text colour per row once a repair has coloured them; rows
-  // past its end are in the window text colour.
-  std::vector<COLORREF> row_colours_;
+  ScanListRows rows_;
+  shell::CheckList lvwRegErrors_{rows_};
   // Rows were found since the list was last brought up to date (see RowAdded).
   bool rows_pending_ = false;
   std::optional<std::string> pending_count_;  // lblStatus's text, likewise
   shell::EventPacer pacer_;
-  bool repairing_ = false;
-  IgnoreList ignore_;
   shell::RowTip tip_;
-  std::function<UINT(HMENU, POINT)> menu_chooser_;
-  std::function<std::uint32_t()> editor_starter_;
+  ScanRowMenu menu_;
 };
 
 }  // namespace qm::app
