@@ -216,10 +216,12 @@ RootSnapshot SnapshotRegistry::TakeWhileWaiting(RegKey root) {
   }
   taking_ = true;
   const HANDLE event = done.Get();
+  bool stopped = false;
   while (WaitForSingleObject(event, 0) != WAIT_OBJECT_0) {
     if (!wait_(root)) {
       // A cancelled snapshot ends at its next step; a save under way ends
       // first (a fifth of a second for a large tree).
+      stopped = true;
       cancel.store(true);
       WaitForSingleObject(event, INFINITE);
       break;
@@ -228,6 +230,13 @@ RootSnapshot SnapshotRegistry::TakeWhileWaiting(RegKey root) {
   }
   worker.join();
   taking_ = false;
+  if (stopped && result.status != ERROR_CANCELLED) {
+    // The worker may have finished while the stop was being asked for: the
+    // user stopped the phase all the same, and nothing more is read.
+    result = {};
+    result.status = ERROR_CANCELLED;
+    result.detail = "cancelled";
+  }
   return result;
 }
 
