@@ -493,6 +493,8 @@ shot 16-scan-without-startup Quillmar.FormRepair
 check "the list is the full list without its 开机自启动 rows" \
   diff -u <(awk -F'\t' '$5 != "开机自启动"' "$work/all-categories.tsv") <(window_rows_categories)
 check "which were there to leave out" test "$(grep -c '	开机自启动$' "$work/all-categories.tsv")" -ge 3
+check "the console lists the same rows with every category but startup" diff -u <(window_rows) \
+  <(cli scan --format json --category com,shared,devices,app-paths,file-types,sounds,history,empty-keys,services,extensions,fonts,shortcuts,uninstall | cli_rows)
 cleared_count=$(window_rows | grep -vc '^系统设置	' || true)
 click_rect "$(command_of Quillmar.FormRepair 3)" 0.5
 answer_message "Backup file:" 17-message-backup
