@@ -106,7 +106,7 @@ bool FormRepair::OnLoad() {
   AddChild("Shape1", L"STATIC", SS_BLACKFRAME, 0, {225, 2145, 11340, 4830});
   if (lvwRegErrors_.Create(
           *this, "lvwRegErrors", {240, 2160, 11295, 4780},
-          {{"错误", 1600}, {"根建", 1900}, {"键名", 3000}, {"键值", 3300}, {"类别", 1300}},
+          {{"错误", 1500}, {"根建", 2200}, {"键名", 2700}, {"键值", 3000}, {"类别", 1400}},
           GetFont(kSong9))) {
     auto& events = lvwRegErrors_.Events();
     events.row_focused = [this](int row) { tip_.ShowBelowRow(row); };

@@ -320,7 +320,6 @@ check "Stop wrote the number of rows as ErrorCount" test "$(ini_value ErrorCount
 check "Stop wrote LastScanTime" test -n "$(ini_value LastScanTime)"
 [ "$stopped_count" -gt 0 ] && check "the rows found so far are ticked" test "$(row_marks)" = 1
 shot 03-scan-stopped Quillmar.FormRepair
-last_scan=$(ini_value LastScanTime)
 
 # ---------------------------------------------------------------------------
 step "the records after the stopped scan"
@@ -350,8 +349,8 @@ check "the valid references are untouched" test "$(dump_entries "${valid[@]}")" 
 check "every row is marked repaired, the system settings left as they were" \
   test "$(probe rows Quillmar.FormRepair | cut -f2 | sort -u | tr '\n' ' ')" = "已修复 系统设置 "
 check "FixedCount holds the repaired rows" test "$(ini_value FixedCount)" = "$repair_count"
-check "ErrorCount and LastScanTime are the stopped scan's" \
-  test "$(ini_value ErrorCount)|$(ini_value LastScanTime)" = "$stopped_count|$last_scan"
+check "ErrorCount is the last scan's, which ran to its end before the repair" \
+  test "$(ini_value ErrorCount)" = "$full_count" -a -n "$(ini_value LastScanTime)"
 shot 07-repaired Quillmar.FormRepair
 check "quillmar-cli finds nothing left of the leftovers" \
   test "$(cli scan --format json | jq '[.rows[] | select(.key | test("OldSync|Fennel|Photon|phview|Lumen"))] | length')" = 0
@@ -480,6 +479,8 @@ rect_of Quillmar.FormRepair >/dev/null
 wait_scan_end
 sleep 0.5
 window_rows_categories >"$work/all-categories.tsv"
+# The pointer rests on the list, whose row tip may lie over 返回 for a moment.
+park
 click_rect "$(command_of Quillmar.FormRepair 4)" 1
 probe gone Quillmar.FormRepair 10 || fail "the scan window did not close"
 box=$(probe checks Quillmar.FormScanner | grep ' 系统开机自启动项目$')
