@@ -61,26 +61,23 @@ class DuringScan {
   UINT_PTR id_ = 0;
 };
 
-// A click as the mouse gives it, posted so that it arrives during a yield.
-void PostClick(HWND button) {
+// A click as the mouse gives it, posted so that it arrives during a yield;
+// or, `at_once`, handled now, from inside the pump that runs the timer: while
+// a snapshot is being read, the click then lands in that very wait and not,
+// after the snapshot is done, in the walk's.
+void PostClick(HWND button, bool at_once = false) {
   RECT r{};
   GetClientRect(button, &r);
   const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
-  PostMessageW(button, WM_MOUSEMOVE, 0, at);
-  PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(button, WM_LBUTTONUP, 0, at);
-}
-
-// The same click handled at once, from inside the pump that runs the
-// timer: while a snapshot is being read, the click lands in that very wait
-// and not, after the snapshot is done, in the walk's.
-void SendClick(HWND button) {
-  RECT r{};
-  GetClientRect(button, &r);
-  const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
-  SendMessageW(button, WM_MOUSEMOVE, 0, at);
-  SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  SendMessageW(button, WM_LBUTTONUP, 0, at);
+  for (const auto [msg, wp] : {std::pair<UINT, WPARAM>{WM_MOUSEMOVE, 0},
+                               {WM_LBUTTONDOWN, MK_LBUTTON},
+                               {WM_LBUTTONUP, 0}}) {
+    if (at_once) {
+      SendMessageW(button, msg, wp, at);
+    } else {
+      PostMessageW(button, msg, wp, at);
+    }
+  }
 }
 
 // How many of a grid of sample points of the window are near black.
@@ -303,7 +300,7 @@ TEST_F(FormRepairTest, StopWhileASnapshotIsReadEndsTheScanCleanly) {
   DuringScan script([&] {
     if (!shown.empty() || !form_->TakingSnapshot()) return;
     shown = Caption(*form_, "lblCurrentKey");
-    SendClick(Button("CommandStop"));
+    PostClick(Button("CommandStop"), true);
   });
   Open();
   ASSERT_TRUE(PumpUntil([&] { return !shown.empty() && Finished(); }, 60000));
