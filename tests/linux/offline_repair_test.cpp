@@ -320,6 +320,16 @@ TEST_F(OfflineRepairTest, AHiveNotClosedCleanlyIsNeverWritten) {
             scan.output.rfind("quillmar-cli: warning: "));
   EXPECT_NE(scan.output.find("\"warnings\": [\"" + said + "\"], \"rows\": ["), std::string::npos)
       << scan.output;
+
+  // Nor is a backup restored into it.
+  fs::create_directories(root_ / "RegBackups");
+  std::ofstream(root_ / "RegBackups/Backup (2026-12-10 9;00;00).reg", std::ios::binary)
+      << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor]\r\n\"Back\"=\"C:\\\\x.exe\"\r\n";
+  const std::map<std::string, Bytes> with_backup = AllFiles();
+  const CliRun restore = Cli("backups restore 1");
+  EXPECT_EQ(restore.exit, 3) << restore.output;
+  EXPECT_NE(restore.output.find("shut it down fully"), std::string::npos) << restore.output;
+  EXPECT_EQ(AllFiles(), with_backup);
 }
 
 }  // namespace
