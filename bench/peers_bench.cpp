@@ -384,7 +384,7 @@ int main(int argc, char** argv) {
       }
     }
     std::printf("  the saved HKEY_LOCAL_MACHINE: %.1f MB (status %ld)\n",
-                saved.file_bytes / 1048576.0, static_cast<long>(saved.status));
+                saved.ok() ? saved->file_bytes / 1048576.0 : -1.0, static_cast<long>(saved.code()));
     const double live_ratio = live_scan.seconds / floor_s;
     const double snapshot_ratio = snapshot_scan.seconds / floor_s;
     std::printf("  target: live CLI within 1.15 x floor: %.3f x  %s\n", live_ratio,
