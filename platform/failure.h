@@ -7,6 +7,7 @@
 #include <concepts>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -20,7 +21,8 @@ inline constexpr std::uint32_t kErrPathNotFound = 3;
 inline constexpr std::uint32_t kErrAccessDenied = 5;
 inline constexpr std::uint32_t kErrInvalidData = 13;  // the content does not read
 inline constexpr std::uint32_t kErrNotReady = 21;
-inline constexpr std::uint32_t kErrGenFailure = 31;  // a device that does not work
+inline constexpr std::uint32_t kErrGenFailure = 31;    // a device that does not work
+inline constexpr std::uint32_t kErrNotSupported = 50;  // asked for what cannot be done here
 inline constexpr std::uint32_t kErrFileExists = 80;
 inline constexpr std::uint32_t kErrDiskFull = 112;
 inline constexpr std::uint32_t kErrInvalidName = 123;
@@ -36,7 +38,12 @@ class [[nodiscard]] Result {
  public:
   Result() requires std::default_initializable<T>
   = default;
-  Result(T value) : held_(std::in_place_index<0>, std::move(value)) {}  // NOLINT: implicit
+  // Implicit, as the value or the failure it holds: `return value;` and
+  // `return Failure{...};` both read as what they are.
+  template <typename U = T>
+  requires std::constructible_from<T, U&&> &&(!std::same_as<std::remove_cvref_t<U>, Result>)&&(
+      !std::same_as<std::remove_cvref_t<U>, Failure>)Result(U&& value)  // NOLINT
+      : held_(std::in_place_index<0>, std::forward<U>(value)) {}
   Result(Failure failure) : held_(std::in_place_index<1>, std::move(failure)) {}  // NOLINT
 
   [[nodiscard]] bool ok() const { return held_.index() == 0; }

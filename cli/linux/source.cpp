@@ -96,11 +96,7 @@ class DriveSource : public RegistrySource {
   const Environment& Env() override { return environment; }
   posix::LinuxFileSystem& Files() override { return files_; }
 
-  std::unique_ptr<RegistrySource> ReadAgain(std::string& error) override {
-    SourceOpened again = OpenSource(args_);
-    error = again.error;
-    return std::move(again.source);
-  }
+  SourceOpened ReadAgain() override { return OpenSource(args_); }
 
   // The backup lies in C:\RegBackups of the installation or the prefix,
   // where the system's registry editor can import it.
@@ -150,12 +146,12 @@ class PrefixSource final : public DriveSource {
 
   std::string WriteRefusal(const std::set<std::string>&) override {
     const std::string& dir = args_.source_dir;
-    const posix::WineServerCheck server = posix::CheckWineServer(dir);
-    if (server.state == posix::WineServerState::kStopped) return {};
-    if (server.state == posix::WineServerState::kUnknown) {
+    const Result<bool> running = posix::WineServerRunning(dir);
+    if (!running.ok()) {
       return "quillmar-cli: whether the prefix's Wine server runs cannot be told (" +
-             server.detail + "), so its registry files are not written. Nothing was changed.\n";
+             running.detail() + "), so its registry files are not written. Nothing was changed.\n";
     }
+    if (!running.value()) return {};
     return "quillmar-cli: the Wine server of the prefix " + dir +
            " is running: it would write its own registry over the files when it exits. "
            "Close the prefix's programs and stop it (WINEPREFIX=" +
@@ -215,38 +211,29 @@ class OfflineSource final : public DriveSource {
 }  // namespace
 
 SourceOpened OpenSource(const CliArgs& args) {
-  SourceOpened opened;
   if (args.source == Source::kPrefix) {
     auto prefix = std::make_unique<PrefixSource>(args);
     if (!prefix->registry.Load(args.source_dir)) {
-      opened.error =
-          "quillmar-cli: the prefix's registry cannot be read: " + prefix->registry.error() +
-          "; nothing was searched.\n";
-      return opened;
+      return Failure{kErrGenFailure, "quillmar-cli: the prefix's registry cannot be read: " +
+                                         prefix->registry.error() + "; nothing was searched.\n"};
     }
     prefix->environment =
         RegistryEnvironment(prefix->registry.Reader(), prefix->registry.UserSid());
-    opened.source = std::move(prefix);
-    return opened;
+    return prefix;
   }
   if (args.source == Source::kOffline) {
     auto offline = std::make_unique<OfflineSource>(args);
     if (!offline->registry.Load(offline->Files(), args.user)) {
-      opened.error =
-          "quillmar-cli: the installation's registry cannot be read: " + offline->registry.error() +
-          "; nothing was searched.\n";
-      return opened;
+      return Failure{kErrGenFailure, "quillmar-cli: the installation's registry cannot be read: " +
+                                         offline->registry.error() + "; nothing was searched.\n"};
     }
     offline->environment =
         RegistryEnvironment(offline->registry.Reader(), offline->registry.CurrentSid());
-    opened.source = std::move(offline);
-    return opened;
+    return offline;
   }
-  opened.exit = 2;
-  opened.error =
-      "this build reads a Wine prefix (--prefix DIR) or a Windows installation "
-      "(--offline DIR), not the running system's registry";
-  return opened;
+  return Failure{kErrNotSupported,
+                 "this build reads a Wine prefix (--prefix DIR) or a Windows installation "
+                 "(--offline DIR), not the running system's registry"};
 }
 
 }  // namespace qm::cli
