@@ -213,9 +213,9 @@ class OfflineSource final : public DriveSource {
 SourceOpened OpenSource(const CliArgs& args) {
   if (args.source == Source::kPrefix) {
     auto prefix = std::make_unique<PrefixSource>(args);
-    if (!prefix->registry.Load(args.source_dir)) {
-      return Failure{kErrGenFailure, "quillmar-cli: the prefix's registry cannot be read: " +
-                                         prefix->registry.error() + "; nothing was searched.\n"};
+    if (const Status loaded = prefix->registry.Load(args.source_dir); !loaded.ok()) {
+      return Failure{loaded.code(), "quillmar-cli: the prefix's registry cannot be read: " +
+                                        loaded.detail() + "; nothing was searched.\n"};
     }
     prefix->environment =
         RegistryEnvironment(prefix->registry.Reader(), prefix->registry.UserSid());
@@ -223,9 +223,9 @@ SourceOpened OpenSource(const CliArgs& args) {
   }
   if (args.source == Source::kOffline) {
     auto offline = std::make_unique<OfflineSource>(args);
-    if (!offline->registry.Load(offline->Files(), args.user)) {
-      return Failure{kErrGenFailure, "quillmar-cli: the installation's registry cannot be read: " +
-                                         offline->registry.error() + "; nothing was searched.\n"};
+    if (const Status loaded = offline->registry.Load(offline->Files(), args.user); !loaded.ok()) {
+      return Failure{loaded.code(), "quillmar-cli: the installation's registry cannot be read: " +
+                                        loaded.detail() + "; nothing was searched.\n"};
     }
     offline->environment =
         RegistryEnvironment(offline->registry.Reader(), offline->registry.CurrentSid());

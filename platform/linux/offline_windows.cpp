@@ -181,7 +181,12 @@ std::string OfflineWindows::CurrentHardwareProfile(const std::string& set) {
   return name;
 }
 
-bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
+Status OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
+  if (LoadHives(files, user)) return {};
+  return Failure{kErrInvalidData, error_};
+}
+
+bool OfflineWindows::LoadHives(LinuxFileSystem& files, std::string_view user) {
   const auto hive = [&files](std::string_view name) {
     return files.LinuxPath(std::string(kConfigFolder) + "\\" + std::string(name));
   };

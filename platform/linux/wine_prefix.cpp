@@ -136,7 +136,12 @@ WinePrefixRegistry::WinePrefixRegistry()
   view_.Absent(kHkeyDynData);
 }
 
-bool WinePrefixRegistry::Load(const std::string& prefix) {
+Status WinePrefixRegistry::Load(const std::string& prefix) {
+  if (LoadFiles(prefix)) return {};
+  return Failure{kErrInvalidData, error_};
+}
+
+bool WinePrefixRegistry::LoadFiles(const std::string& prefix) {
   prefix_ = prefix;
   const auto read = [&](const char* name, RegKey root, std::string_view under,
                         std::string_view want_base, const char* meant, WineRegistryTree& result) {
