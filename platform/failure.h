@@ -33,17 +33,19 @@ struct [[nodiscard]] Failure {
   std::string detail;  // what failed, naming the file or key, for the user
 };
 
+// What a Result<T> takes as its value: anything a T is made from, but a
+// failure.
+template <typename U, typename T>
+concept HeldAs = std::constructible_from<T, U&&> && !std::same_as<std::remove_cvref_t<U>, Failure>;
+
 template <typename T>
 class [[nodiscard]] Result {
  public:
-  Result() requires std::default_initializable<T>
-  = default;
+  Result() = default;  // the value made empty, where T can be
   // Implicit, as the value or the failure it holds: `return value;` and
   // `return Failure{...};` both read as what they are.
-  template <typename U = T>
-  requires std::constructible_from<T, U&&> &&(!std::same_as<std::remove_cvref_t<U>, Result>)&&(
-      !std::same_as<std::remove_cvref_t<U>, Failure>)Result(U&& value)  // NOLINT
-      : held_(std::in_place_index<0>, std::forward<U>(value)) {}
+  template <HeldAs<T> U = T>
+  Result(U&& value) : held_(std::in_place_index<0>, std::forward<U>(value)) {}    // NOLINT
   Result(Failure failure) : held_(std::in_place_index<1>, std::move(failure)) {}  // NOLINT
 
   [[nodiscard]] bool ok() const { return held_.index() == 0; }
