@@ -130,8 +130,8 @@ int Main(long long keys, const fs::path& work) {
   {
     const auto start = Clock::now();
     posix::WinePrefixRegistry registry;
-    if (!registry.Load(prefix)) {
-      std::fprintf(stderr, "%s\n", registry.error().c_str());
+    if (const Status loaded = registry.Load(prefix); !loaded.ok()) {
+      std::fprintf(stderr, "%s\n", loaded.detail().c_str());
       return 1;
     }
     std::printf("prefix read in %.3f s\n",
@@ -154,8 +154,8 @@ int Main(long long keys, const fs::path& work) {
     const auto start = Clock::now();
     posix::LinuxFileSystem files({{'C', root}}, "C:\\Windows\\System32");
     posix::OfflineWindows offline;
-    if (!offline.Load(files, "")) {
-      std::fprintf(stderr, "%s\n", offline.error().c_str());
+    if (const Status loaded = offline.Load(files, ""); !loaded.ok()) {
+      std::fprintf(stderr, "%s\n", loaded.detail().c_str());
       return 1;
     }
     std::printf("hives read in %.3f s\n",

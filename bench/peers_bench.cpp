@@ -356,6 +356,7 @@ int main(int argc, char** argv) {
     // The file a snapshot of the tree's root is read from, taken once more
     // here for its size (it is deleted again at once).
     const win32::RootSnapshot saved = win32::TakeRootSnapshot(kHkeyLocalMachine);
+    const long long saved_bytes = saved.ok() ? saved->file_bytes : -1;
 
     Line("bare loop (floor)", tree_keys, floor_s, floor_s);
     Line("quillmar-cli scan --walk live", tree_keys, live_scan.seconds, floor_s);
@@ -383,8 +384,8 @@ int main(int argc, char** argv) {
         std::printf("  quillmar-cli --walk %s peak working set: Wine gave no figure\n", walk);
       }
     }
-    std::printf("  the saved HKEY_LOCAL_MACHINE: %.1f MB (status %ld)\n",
-                saved.file_bytes / 1048576.0, static_cast<long>(saved.status));
+    std::printf("  the saved HKEY_LOCAL_MACHINE: %.1f MB (status %ld)\n", saved_bytes / 1048576.0,
+                static_cast<long>(saved.code()));
     const double live_ratio = live_scan.seconds / floor_s;
     const double snapshot_ratio = snapshot_scan.seconds / floor_s;
     std::printf("  target: live CLI within 1.15 x floor: %.3f x  %s\n", live_ratio,
@@ -398,11 +399,11 @@ int main(int argc, char** argv) {
                 live_scan.seconds, query.seconds,
                 Verdict(live_ok && peers_ok && live_scan.seconds < query.seconds));
     const double memory_ratio =
-        saved.file_bytes > 0 ? static_cast<double>(snapshot_scan.peak_bytes) / saved.file_bytes : 0;
+        saved_bytes > 0 ? static_cast<double>(snapshot_scan.peak_bytes) / saved_bytes : 0;
     std::printf(
         "  target: snapshot CLI peak working set at most 4 x the saved file: %.2f x  %s\n",
         memory_ratio,
-        Verdict(snapshot_scan.memory_answers > 0 && saved.file_bytes > 0 && memory_ratio <= 4.0));
+        Verdict(snapshot_scan.memory_answers > 0 && saved_bytes > 0 && memory_ratio <= 4.0));
     DeleteFileW(out_json.c_str());
     DeleteFileW(out_query.c_str());
     DeleteFileW(out_reg.c_str());

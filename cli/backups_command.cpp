@@ -74,13 +74,12 @@ int Restore(RegistrySource& source, const std::string& path, Console& console) {
   for (const auto& [written, error] : source.WriteChanges()) {
     console.Write(stderr, "quillmar-cli: " + error + "; the file is as it was.\n");
   }
-  std::string error;
-  const std::unique_ptr<RegistrySource> now = source.ReadAgain(error);
-  if (!now) {
-    console.Write(stderr, error);
+  const SourceOpened now = source.ReadAgain();
+  if (!now.ok()) {
+    console.Write(stderr, now.detail());
     return 3;
   }
-  const std::vector<ValueOutcome> checked = CompareWithRegistry(entries, now->Editor());
+  const std::vector<ValueOutcome> checked = CompareWithRegistry(entries, now.value()->Editor());
   for (std::size_t i = 0; i < outcomes.size(); ++i) {
     if (outcomes[i].check != ValueCheck::kNotWritten) outcomes[i] = checked[i];
   }

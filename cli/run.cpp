@@ -179,12 +179,12 @@ int UsageError(Console& console, std::string_view message) {
 std::unique_ptr<RegistrySource> OpenOrSay(const CliArgs& args, Console& console,
                                           const SourceOpener& open, int& exit) {
   SourceOpened opened = open(args);
-  if (opened.source) return std::move(opened.source);
-  exit = opened.exit;
-  if (exit == 2) {
-    exit = UsageError(console, opened.error);
+  if (opened.ok()) return std::move(opened.value());
+  if (opened.code() == kErrNotSupported) {
+    exit = UsageError(console, opened.detail());
   } else {
-    console.Write(stderr, opened.error);
+    exit = 3;
+    console.Write(stderr, opened.detail());
   }
   return nullptr;
 }

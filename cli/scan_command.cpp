@@ -22,20 +22,10 @@ namespace {
 
 // True when the run searched nothing (no snapshot, no ignore list, no
 // start key): then the reason has been written and the command exits 3.
-bool ReportNothingSearched(const CliArgs& args, const ScanRun& run, Console& console) {
-  if (!run.ignore_failure.empty()) {
-    console.Write(stderr, run.ignore_failure);
-    return true;
-  }
-  if (!run.snapshot_failure.empty()) {
-    console.Write(stderr, run.snapshot_failure);
-    return true;
-  }
-  if (run.start_failure != kRegOk) {
-    console.Write(stderr, StartKeyFailureMessage(args, run.start_failure));
-    return true;
-  }
-  return false;
+bool ReportNothingSearched(const ScanRun& run, Console& console) {
+  if (!run.nothing_searched) return false;
+  console.Write(stderr, run.nothing_searched->detail);
+  return true;
 }
 
 // Searches as the scan window does, with progress on standard error unless
@@ -46,16 +36,19 @@ ScanRun RunScan(const CliArgs& args, RegistrySource& source, Console& console) {
                         [&console] { return console.Interrupted(); },
                         {}};
   ScanRun failed;
-  failed.snapshot_failure = source.BeforeScan(args, progress);
-  if (!failed.snapshot_failure.empty()) return failed;
+  if (std::string snapshot = source.BeforeScan(args, progress); !snapshot.empty()) {
+    failed.nothing_searched = Failure{kErrGenFailure, std::move(snapshot)};
+    return failed;
+  }
   IgnoreList ignore;
   if (!args.no_ignore) {
     for (const std::string& path : IgnoreFilesOf(args, source)) {
       const IgnoreLoad load = LoadIgnoreList(source.IgnoreStore(), path);
       if (load.status != IgnoreStatus::kOk) {
-        failed.ignore_failure = "quillmar-cli: the ignore list " + path +
-                                " cannot be read (error " + std::to_string(load.error) +
-                                "); nothing was searched. --no-ignore lists everything.\n";
+        failed.nothing_searched =
+            Failure{load.error, "quillmar-cli: the ignore list " + path +
+                                    " cannot be read (error " + std::to_string(load.error) +
+                                    "); nothing was searched. --no-ignore lists everything.\n"};
         return failed;
       }
       ReportDamagedLines(console, path, load.list);
@@ -72,12 +65,12 @@ ScanRun RunScan(const CliArgs& args, RegistrySource& source, Console& console) {
   run.summary.warnings = std::move(warnings);
   if (source.StoppedBeforeWalk()) {
     run.interrupted = true;
-    run.start_failure = kRegOk;
+    run.nothing_searched.reset();
   }
   // The records describe the last scan, however it ended; a scan that
   // failed or never started leaves the one before.
   const bool ended =
-      run.interrupted || (run.start_failure == kRegOk && run.summary.reason == kSearchCompleted);
+      run.interrupted || (!run.nothing_searched && run.summary.reason == kSearchCompleted);
   if (ended) {
     if (const std::string failure = source.RecordScan(run.rows); !failure.empty()) {
       console.Write(stderr, failure);
@@ -129,7 +122,7 @@ void WriteDeletions(RegistrySource& source, const std::set<std::string>& files,
 
 int ScanCommand(const CliArgs& args, RegistrySource& source, Console& console) {
   const ScanRun run = RunScan(args, source, console);
-  if (ReportNothingSearched(args, run, console)) return 3;
+  if (ReportNothingSearched(run, console)) return 3;
   console.Write(stdout, FormatReport(args.format, run.summary, run.rows));
   if (run.summary.reason > kSearchStopped) return 3;
   // A system setting alone is no finding: a repair leaves it.
@@ -144,7 +137,7 @@ int RepairCommand(const CliArgs& args, RegistrySource& source, Console& console)
     return 3;
   }
   const ScanRun run = RunScan(args, source, console);
-  if (ReportNothingSearched(args, run, console)) return 3;
+  if (ReportNothingSearched(run, console)) return 3;
   if (run.summary.reason > kSearchStopped || run.interrupted) {
     console.Write(stdout, FormatReport(args.format, run.summary, run.rows));
     console.Write(stderr, run.interrupted

@@ -120,7 +120,10 @@ ScanRun SearchRegistry(RegistryReader& registry, FileSystem& fs, const Environme
   run.interrupted = stopped_here;
   // No start key opened, though one was tried: what --root and --key name
   // is not there to search (a walk stopped before it began tried none).
-  run.start_failure = search.StartKeysOpened() == 0 ? search.StartKeyFailure() : kRegOk;
+  if (search.StartKeysOpened() == 0 && search.StartKeyFailure() != kRegOk) {
+    run.nothing_searched = Failure{static_cast<std::uint32_t>(search.StartKeyFailure()),
+                                   StartKeyFailureMessage(args, search.StartKeyFailure())};
+  }
   // The system's own settings are deleted only when asked for by name.
   scan.rows_.CheckAll();
   if (args.include_system) {

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "cli/cli_args.h"
 #include "cli/scan_report.h"
 #include "platform/environment.h"
+#include "platform/failure.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "profile/ignore_list.h"
@@ -26,15 +28,12 @@ struct ScanRun {
   ErrorList rows;
   ScanSummary summary;
   bool interrupted = false;  // Ctrl+C stopped the walk
-  // kRegOk, or why the start key (--root and --key) could not be opened
-  // under any root: then nothing was searched.
-  RegStatus start_failure = kRegOk;
-  // With --walk snapshot: the message for a root whose snapshot could not
-  // be taken or read. Then nothing was searched.
-  std::string snapshot_failure;
-  // The message for an ignore list that could not be read. Then nothing
-  // was searched: rows the user excluded would be listed and ticked.
-  std::string ignore_failure;
+  // Why nothing was searched, its detail the message for standard error:
+  // an ignore list that could not be read (rows the user excluded would be
+  // listed and ticked), with --walk snapshot a root whose snapshot could
+  // not be taken or read, or the start key (--root and --key) that could
+  // not be opened under any root (its code the registry's status).
+  std::optional<Failure> nothing_searched;
 };
 
 // The message for a start key that could not be opened.

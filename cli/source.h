@@ -15,6 +15,7 @@
 #include "cli/cli_args.h"
 #include "cli/scan_search.h"
 #include "platform/environment.h"
+#include "platform/failure.h"
 #include "platform/file_store.h"
 #include "platform/file_system.h"
 #include "platform/profile_io.h"
@@ -24,6 +25,11 @@
 #include "repair/backup_writer.h"
 
 namespace qm::cli {
+
+class RegistrySource;
+// A source, or the message for standard error: its code kErrNotSupported
+// when the command line asked for what this build cannot read.
+using SourceOpened = Result<std::unique_ptr<RegistrySource>>;
 
 class RegistrySource {
  public:
@@ -65,8 +71,8 @@ class RegistrySource {
   [[nodiscard]] virtual std::vector<std::pair<std::string, std::string>> WriteChanges() = 0;
   // The registry as it is now, read afresh, for a restore's check: live,
   // the registry itself; a prefix or an installation, its files read
-  // again. Null after writing `error`.
-  [[nodiscard]] virtual std::unique_ptr<RegistrySource> ReadAgain(std::string& error) = 0;
+  // again; or the message why not.
+  [[nodiscard]] virtual SourceOpened ReadAgain() = 0;
 
   // Where the backups live: the writer's place, and the folder's files.
   [[nodiscard]] virtual BackupPlace BackupWriter() = 0;
@@ -86,12 +92,6 @@ class RegistrySource {
   [[nodiscard]] virtual PrivateProfile& Profile() = 0;
   // The records' file; empty when there are none to show.
   [[nodiscard]] virtual std::string RecordsFile() { return {}; }
-};
-
-struct SourceOpened {
-  std::unique_ptr<RegistrySource> source;
-  std::string error;  // the message for standard error when source is empty
-  int exit = 3;       // 2 when the command line asked for what this build cannot read
 };
 
 // Reads what args.source and args.source_dir name; each system's build

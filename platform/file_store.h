@@ -1,31 +1,26 @@
 // Whole-file reads and replacements, for the small text files the program
-// keeps beside itself. Statuses are the platform's error codes, 0 for
-// success.
+// keeps beside itself. A failure's code is the system's; its detail names
+// the file.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace qm {
+#include "platform/failure.h"
 
-struct FileContents {
-  std::string bytes;
-  // kErrFileNotFound (or kErrPathNotFound) when there is no such file,
-  // which callers usually take as an empty file.
-  std::uint32_t error = 0;
-};
+namespace qm {
 
 class FileStore {
  public:
   virtual ~FileStore() = default;
-  [[nodiscard]] virtual FileContents ReadWhole(std::string_view path) = 0;
+  // The file's bytes; kErrFileNotFound (or kErrPathNotFound) when there is
+  // no such file, which callers usually take as an empty file.
+  [[nodiscard]] virtual Result<std::string> ReadWhole(std::string_view path) = 0;
   // Puts exactly `bytes` at `path`, creating or replacing the file. The new
   // text is written whole and flushed under another name beside it first,
   // then renamed over the old file: a reader, or a crash, meets either the
   // old file or the new one, never a part of it.
-  [[nodiscard]] virtual std::uint32_t ReplaceWhole(std::string_view path,
-                                                   std::string_view bytes) = 0;
+  [[nodiscard]] virtual Status ReplaceWhole(std::string_view path, std::string_view bytes) = 0;
 };
 
 }  // namespace qm

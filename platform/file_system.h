@@ -6,21 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace qm {
-
-// The outcome of asking whether a path exists. `error` is the platform's
-// error code when the query failed (0 when it answered "exists").
-struct PathQuery {
-  bool exists = false;
-  std::uint32_t error = 0;
-};
-
-// Error codes of a failed path query that mean "nothing of that name".
-inline constexpr std::uint32_t kErrFileNotFound = 2;
-inline constexpr std::uint32_t kErrPathNotFound = 3;
-inline constexpr std::uint32_t kErrAccessDenied = 5;
-inline constexpr std::uint32_t kErrNotReady = 21;
-inline constexpr std::uint32_t kErrInvalidName = 123;
 
 // One entry of a folder: its name, and the 8.3 short name the volume
 // stores for it when the file system tells (empty when it does not).
@@ -40,7 +28,9 @@ struct [[nodiscard]] FolderList {
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  [[nodiscard]] virtual PathQuery QueryPath(std::string_view path) = 0;
+  // Whether the path names something: ok when it does, else the system's
+  // code (kErrFileNotFound, kErrPathNotFound: nothing of that name).
+  [[nodiscard]] virtual Status QueryPath(std::string_view path) = 0;
   // The system directory, for example C:\Windows\System32.
   [[nodiscard]] virtual std::string SystemDirectory() = 0;
   // Where registrations naming the system directory may really point: the

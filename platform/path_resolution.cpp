@@ -21,9 +21,9 @@ bool IsNotFound(std::uint32_t error) {
   return error == kErrFileNotFound || error == kErrPathNotFound || error == kErrInvalidName;
 }
 
-PathPresence PresenceOf(const PathQuery& q) {
-  if (q.exists) return PathPresence::kExists;
-  return IsNotFound(q.error) ? PathPresence::kMissing : PathPresence::kCannotCheck;
+PathPresence PresenceOf(const Status& q) {
+  if (q.ok()) return PathPresence::kExists;
+  return IsNotFound(q.code()) ? PathPresence::kMissing : PathPresence::kCannotCheck;
 }
 
 // One reading that exists makes the path exist; else one that cannot be

@@ -1,6 +1,7 @@
 #include "platform/wine_registry_text.h"
 
 #include <optional>
+#include <string>
 
 #include "platform/text.h"
 
@@ -146,19 +147,14 @@ class Reader {
         under_(under) {}
 
   WineRegistryRead Run() {
-    if (Read()) {
-      result_.ok = true;
-      result_.line = 0;
-    } else if (key_ != kNoKey) {
-      into_.CloseKey(key_);
-    }
-    return std::move(result_);
+    if (Read()) return std::move(result_);
+    if (key_ != kNoKey) into_.CloseKey(key_);
+    return Failure{kErrInvalidData, "line " + std::to_string(line_no_) + ": " + error_};
   }
 
  private:
   bool Fail(std::string error) {
-    result_.error = std::move(error);
-    result_.line = line_no_;
+    error_ = std::move(error);
     return false;
   }
 
@@ -419,7 +415,8 @@ class Reader {
   std::size_t next_ = 0;
   std::size_t line_no_ = 0;
   bool cut_short_ = false;
-  WineRegistryRead result_;
+  WineRegistryTree result_;
+  std::string error_;  // why it does not read, set by Fail
   std::string base_upper_;
 
   RegKey key_ = kNoKey;

@@ -17,14 +17,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/failure.h"
 #include "platform/memory_registry.h"
 
 namespace qm {
 
-struct WineRegistryRead {
-  bool ok = false;
-  std::size_t line = 0;  // the first line that does not read, from 1
-  std::string error;     // what is wrong with it, in English
+// What a file that reads whole held. When it does not read, the failure's
+// detail is "line N: what is wrong with it" (N the first line that does not
+// read, from 1; in English) and its code kErrInvalidData.
+struct WineRegistryTree {
   // The saved key's own path, from the file's ";; All keys relative to"
   // line: "REGISTRY\Machine" for HKEY_LOCAL_MACHINE.
   std::string base;
@@ -34,6 +35,7 @@ struct WineRegistryRead {
   // what the registry shows.
   std::size_t links_unresolved = 0;
 };
+using WineRegistryRead = Result<WineRegistryTree>;
 
 // Whether the bytes start as Wine's registry text does.
 [[nodiscard]] bool IsWineRegistryText(std::span<const std::uint8_t> bytes);

@@ -368,14 +368,14 @@ IgnoreStatus IgnoreList::Remove(const IgnoreEntry& entry) {
 }
 
 IgnoreLoad LoadIgnoreList(FileStore& files, std::string_view path) {
-  const FileContents read = files.ReadWhole(path);
-  if (read.error == kErrFileNotFound || read.error == kErrPathNotFound) return {};
-  if (read.error != 0) return {IgnoreList{}, IgnoreStatus::kReadFailed, read.error};
-  return {IgnoreList::Parse(read.bytes), IgnoreStatus::kOk, 0};
+  const Result<std::string> read = files.ReadWhole(path);
+  if (read.code() == kErrFileNotFound || read.code() == kErrPathNotFound) return {};
+  if (!read.ok()) return {IgnoreList{}, IgnoreStatus::kReadFailed, read.code()};
+  return {IgnoreList::Parse(read.value()), IgnoreStatus::kOk, 0};
 }
 
 IgnoreStatus SaveIgnoreList(FileStore& files, std::string_view path, const IgnoreList& list) {
-  return files.ReplaceWhole(path, list.Text()) == 0 ? IgnoreStatus::kOk
+  return files.ReplaceWhole(path, list.Text()).ok() ? IgnoreStatus::kOk
                                                     : IgnoreStatus::kWriteFailed;
 }
 

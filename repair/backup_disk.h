@@ -6,11 +6,9 @@
 #include <span>
 #include <string_view>
 
-namespace qm {
+#include "platform/failure.h"
 
-inline constexpr std::uint32_t kErrFileExists = 80;
-inline constexpr std::uint32_t kErrDiskFull = 112;
-inline constexpr std::uint32_t kErrAlreadyExists = 183;
+namespace qm {
 
 enum class PathKind { kMissing, kFile, kFolder, kUnknown };
 

@@ -247,6 +247,8 @@ RepairReport RunRepair(std::span<const RegErrorRow> rows, RepairServices& servic
   // Each such row failed alike: the cause is said once, not per row.
   if (report.denied > 0) done += "\n" + std::string(kNeedAdministratorText);
   services.messages.Show(done, kMessageExclamation);
+  // The running count is a tally for the records; the repair is done and
+  // reported whether or not it is written.
   (void)WriteIniValue(services.profile, profile_path, kRecordsSection, kFixedCountKey, count);
   return report;
 }

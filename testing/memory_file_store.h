@@ -18,16 +18,16 @@ class MemoryFileStore final : public FileStore {
   std::uint32_t write_error = 0;  // every ReplaceWhole fails with this when set
   std::uint32_t read_error = 0;   // every ReadWhole of an existing file fails likewise
 
-  [[nodiscard]] FileContents ReadWhole(std::string_view path) override {
+  [[nodiscard]] Result<std::string> ReadWhole(std::string_view path) override {
     const auto it = files.find(path);
-    if (it == files.end()) return {{}, kErrFileNotFound};
-    if (read_error != 0) return {{}, read_error};
-    return {it->second, 0};
+    if (it == files.end()) return Failure{kErrFileNotFound, std::string(path)};
+    if (read_error != 0) return Failure{read_error, std::string(path)};
+    return it->second;
   }
-  [[nodiscard]] std::uint32_t ReplaceWhole(std::string_view path, std::string_view bytes) override {
-    if (write_error != 0) return write_error;
+  [[nodiscard]] Status ReplaceWhole(std::string_view path, std::string_view bytes) override {
+    if (write_error != 0) return Failure{write_error, std::string(path)};
     files[std::string(path)] = std::string(bytes);
-    return 0;
+    return {};
   }
 };
 

@@ -91,19 +91,19 @@ FolderList MemoryFileSystem::ListFolder(std::string_view folder) {
   return list;
 }
 
-PathQuery MemoryFileSystem::QueryPath(std::string_view path) {
+Status MemoryFileSystem::QueryPath(std::string_view path) {
   ++queries_;
   NormaliseInto(query_, path);
   const std::string_view p = query_;
   if (!failures_.empty()) {
-    if (const auto f = failures_.find(p); f != failures_.end()) return {false, f->second};
+    if (const auto f = failures_.find(p); f != failures_.end()) return Failure{f->second, query_};
   }
-  if (p.empty() || HasInvalidCharacter(p)) return {false, kErrInvalidName};
-  if (paths_.find(p) != paths_.end()) return {true, 0};
+  if (p.empty() || HasInvalidCharacter(p)) return Failure{kErrInvalidName, query_};
+  if (paths_.find(p) != paths_.end()) return {};
   const auto cut = p.rfind('\\');
   const bool parent_exists =
       cut != std::string_view::npos && paths_.find(p.substr(0, cut == 2 ? 3 : cut)) != paths_.end();
-  return {false, parent_exists ? kErrFileNotFound : kErrPathNotFound};
+  return Failure{parent_exists ? kErrFileNotFound : kErrPathNotFound, query_};
 }
 
 }  // namespace qm

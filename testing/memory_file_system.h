@@ -30,7 +30,7 @@ class MemoryFileSystem final : public FileSystem {
   // The folder cannot be listed, though names in it can still be asked for.
   void DenyListing(std::string_view folder);
 
-  [[nodiscard]] PathQuery QueryPath(std::string_view path) override;
+  [[nodiscard]] Status QueryPath(std::string_view path) override;
   [[nodiscard]] std::string SystemDirectory() override { return system_dir_; }
   [[nodiscard]] std::string AlternateSystemDirectory() override { return alternate_; }
   // The names come upper-cased, as they are kept.

@@ -134,7 +134,7 @@ LRESULT CommandWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK:
-      OnDoubleClick(wp);
+      OnDoubleClick();
       return 0;
     case WM_MOUSEMOVE:
       command_.Move(ButtonsHeld(wp), ShiftState(), X(lp), Y(lp));
@@ -225,11 +225,10 @@ void CommandWindow::OnButtonUp(std::int16_t button, WPARAM wp, LPARAM lp) {
   if (click && !alive.expired()) command_.Click();
 }
 
-void CommandWindow::OnDoubleClick(WPARAM wp) {
+void CommandWindow::OnDoubleClick() {
   // The second press of a double click: no click follows its release.
   SetCapture(hwnd_);
   click_armed_ = false;
-  (void)wp;
   command_.DoubleClick();
 }
 

@@ -68,7 +68,7 @@ class CommandWindow final : public CommandPlatform, private qm::win32::WindowBas
   void OnPaint();
   void OnButtonDown(std::int16_t button, WPARAM wp, LPARAM lp);
   void OnButtonUp(std::int16_t button, WPARAM wp, LPARAM lp);
-  void OnDoubleClick(WPARAM wp);
+  void OnDoubleClick();
   bool OnAccessKeyQuery(wchar_t ch);
   void ReleaseSurface();
 

@@ -3,13 +3,14 @@
 // backups and the ignore list, where that system's own Quillmar finds them.
 #include "cli/source.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 
+#include "platform/linux/file_read.h"
+#include "platform/linux/handles.h"
 #include "platform/linux/hive_file.h"
 #include "platform/linux/linux_file_system.h"
 #include "platform/linux/offline_windows.h"
@@ -47,34 +48,38 @@ class NoProfile final : public PrivateProfile {
 // over it, its folder made when the drive has no RegBackups yet.
 class LinuxFileStore final : public FileStore {
  public:
-  [[nodiscard]] FileContents ReadWhole(std::string_view path) override {
-    std::ifstream in{std::string(path), std::ios::binary};
-    if (!in) return {{}, errno == ENOENT ? kErrFileNotFound : kErrAccessDenied};
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return {std::move(bytes), in.bad() ? kErrAccessDenied : 0};
+  [[nodiscard]] Result<std::string> ReadWhole(std::string_view path) override {
+    Result<std::vector<std::uint8_t>> read = posix::ReadWholeFile(std::string(path));
+    if (!read.ok()) return read.failure();
+    return std::string(read.value().begin(), read.value().end());
   }
-  [[nodiscard]] std::uint32_t ReplaceWhole(std::string_view path, std::string_view bytes) override {
+  [[nodiscard]] Status ReplaceWhole(std::string_view path, std::string_view bytes) override {
     const std::string file(path);
     const std::size_t cut = file.rfind('/');
     if (cut != std::string::npos && cut > 0) {
-      // Only the last folder is made: a drive that is not there is not.
+      // Only the last folder is made: a drive that is not there is not. A
+      // folder that cannot be made fails the write below, which says so.
       (void)::mkdir(file.substr(0, cut).c_str(), 0755);
     }
     const std::string fresh = file + ".quillmar-new";
-    {
-      std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-      out.close();
-      if (!out) {
-        ::unlink(fresh.c_str());
-        return kErrAccessDenied;
-      }
-    }
-    if (::rename(fresh.c_str(), file.c_str()) != 0) {
+    const auto refused = [&fresh, &file] {
       ::unlink(fresh.c_str());
-      return kErrAccessDenied;
+      return Failure{kErrAccessDenied, file};
+    };
+    {
+      posix::UniqueFd out(::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+      if (!out) return refused();
+      std::size_t done = 0;
+      while (done < bytes.size()) {
+        const ssize_t n = ::write(out.Get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+      }
+      if (!posix::CloseWrittenFile(out) || done != bytes.size()) return refused();
     }
-    return 0;
+    if (::rename(fresh.c_str(), file.c_str()) != 0) return refused();
+    return {};
   }
 };
 
@@ -91,11 +96,7 @@ class DriveSource : public RegistrySource {
   const Environment& Env() override { return environment; }
   posix::LinuxFileSystem& Files() override { return files_; }
 
-  std::unique_ptr<RegistrySource> ReadAgain(std::string& error) override {
-    SourceOpened again = OpenSource(args_);
-    error = again.error;
-    return std::move(again.source);
-  }
+  SourceOpened ReadAgain() override { return OpenSource(args_); }
 
   // The backup lies in C:\RegBackups of the installation or the prefix,
   // where the system's registry editor can import it.
@@ -145,12 +146,12 @@ class PrefixSource final : public DriveSource {
 
   std::string WriteRefusal(const std::set<std::string>&) override {
     const std::string& dir = args_.source_dir;
-    const posix::WineServerCheck server = posix::CheckWineServer(dir);
-    if (server.state == posix::WineServerState::kStopped) return {};
-    if (server.state == posix::WineServerState::kUnknown) {
+    const Result<bool> running = posix::WineServerRunning(dir);
+    if (!running.ok()) {
       return "quillmar-cli: whether the prefix's Wine server runs cannot be told (" +
-             server.detail + "), so its registry files are not written. Nothing was changed.\n";
+             running.detail() + "), so its registry files are not written. Nothing was changed.\n";
     }
+    if (!running.value()) return {};
     return "quillmar-cli: the Wine server of the prefix " + dir +
            " is running: it would write its own registry over the files when it exits. "
            "Close the prefix's programs and stop it (WINEPREFIX=" +
@@ -190,9 +191,9 @@ class OfflineSource final : public DriveSource {
   // if written now.
   std::string WriteRefusal(const std::set<std::string>& hives) override {
     for (const std::string& file : hives) {
-      const posix::HiveHeader header = posix::ReadHiveHeader(file);
-      if (!header.read) return "quillmar-cli: " + header.error + "; nothing was changed.\n";
-      if (header.clean) continue;
+      const Result<bool> clean = posix::ReadHiveHeader(file);
+      if (!clean.ok()) return "quillmar-cli: " + clean.detail() + "; nothing was changed.\n";
+      if (clean.value()) continue;
       return "quillmar-cli: the hive " + file +
              " was not closed cleanly (its two sequence numbers differ): Windows was "
              "hibernated or shut down with fast start-up, and changes are still in its log "
@@ -210,38 +211,29 @@ class OfflineSource final : public DriveSource {
 }  // namespace
 
 SourceOpened OpenSource(const CliArgs& args) {
-  SourceOpened opened;
   if (args.source == Source::kPrefix) {
     auto prefix = std::make_unique<PrefixSource>(args);
-    if (!prefix->registry.Load(args.source_dir)) {
-      opened.error =
-          "quillmar-cli: the prefix's registry cannot be read: " + prefix->registry.error() +
-          "; nothing was searched.\n";
-      return opened;
+    if (const Status loaded = prefix->registry.Load(args.source_dir); !loaded.ok()) {
+      return Failure{loaded.code(), "quillmar-cli: the prefix's registry cannot be read: " +
+                                        loaded.detail() + "; nothing was searched.\n"};
     }
     prefix->environment =
         RegistryEnvironment(prefix->registry.Reader(), prefix->registry.UserSid());
-    opened.source = std::move(prefix);
-    return opened;
+    return prefix;
   }
   if (args.source == Source::kOffline) {
     auto offline = std::make_unique<OfflineSource>(args);
-    if (!offline->registry.Load(offline->Files(), args.user)) {
-      opened.error =
-          "quillmar-cli: the installation's registry cannot be read: " + offline->registry.error() +
-          "; nothing was searched.\n";
-      return opened;
+    if (const Status loaded = offline->registry.Load(offline->Files(), args.user); !loaded.ok()) {
+      return Failure{loaded.code(), "quillmar-cli: the installation's registry cannot be read: " +
+                                        loaded.detail() + "; nothing was searched.\n"};
     }
     offline->environment =
         RegistryEnvironment(offline->registry.Reader(), offline->registry.CurrentSid());
-    opened.source = std::move(offline);
-    return opened;
+    return offline;
   }
-  opened.exit = 2;
-  opened.error =
-      "this build reads a Wine prefix (--prefix DIR) or a Windows installation "
-      "(--offline DIR), not the running system's registry";
-  return opened;
+  return Failure{kErrNotSupported,
+                 "this build reads a Wine prefix (--prefix DIR) or a Windows installation "
+                 "(--offline DIR), not the running system's registry"};
 }
 
 }  // namespace qm::cli

@@ -83,9 +83,7 @@ class LiveSource final : public RegistrySource {
   std::vector<std::string> FilesOf(RegKey, std::string_view) const override { return {}; }
   std::string WriteRefusal(const std::set<std::string>&) override { return {}; }
   std::vector<std::pair<std::string, std::string>> WriteChanges() override { return {}; }
-  std::unique_ptr<RegistrySource> ReadAgain(std::string&) override {
-    return std::make_unique<LiveSource>(args_);
-  }
+  SourceOpened ReadAgain() override { return std::make_unique<LiveSource>(args_); }
 
   BackupPlace BackupWriter() override { return system_.Backups(); }
   BackupFolder& Backups() override { return folder_; }
@@ -112,14 +110,11 @@ class LiveSource final : public RegistrySource {
 }  // namespace
 
 SourceOpened OpenSource(const CliArgs& args) {
-  SourceOpened opened;
   if (args.source != Source::kLive) {
-    opened.exit = 2;
-    opened.error = "'--prefix' and '--offline' are read by quillmar-cli on Linux";
-    return opened;
+    return Failure{kErrNotSupported,
+                   "'--prefix' and '--offline' are read by quillmar-cli on Linux"};
   }
-  opened.source = std::make_unique<LiveSource>(args);
-  return opened;
+  return std::make_unique<LiveSource>(args);
 }
 
 }  // namespace qm::cli

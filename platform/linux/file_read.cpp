@@ -7,25 +7,23 @@
 #include <cstring>
 
 #include "platform/linux/handles.h"
+#include "platform/linux/system_code.h"
 
 namespace qm::posix {
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
+Result<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
   const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd) {
-    error = path + " cannot be read: " + std::strerror(errno);
-    return false;
+    const int e = errno;
+    return Failure{SystemCode(e), path + " cannot be read: " + std::strerror(e)};
   }
-  bytes.clear();
+  std::vector<std::uint8_t> bytes;
   std::uint8_t buf[1 << 16];
   for (;;) {
     const ssize_t n = ::read(fd.Get(), buf, sizeof buf);
-    if (n == 0) return true;
+    if (n == 0) return bytes;
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      error = path + " cannot be read whole";
-      return false;
-    }
+    if (n < 0) return Failure{SystemCode(errno), path + " cannot be read whole"};
     bytes.insert(bytes.end(), buf, buf + n);
   }
 }

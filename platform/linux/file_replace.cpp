@@ -9,16 +9,11 @@
 #include <cstring>
 
 #include "platform/linux/handles.h"
+#include "platform/linux/system_code.h"
 
 namespace qm::posix {
 
 namespace {
-
-FileReplaced Failed(std::string message) {
-  const int e = errno;
-  if (e != 0) message += std::string(" (") + std::strerror(e) + ")";
-  return {false, std::move(message)};
-}
 
 bool SyncFile(const std::string& path) {
   const UniqueFd fd(::open(path.c_str(), O_RDONLY));
@@ -54,14 +49,14 @@ bool CopyWhole(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-FileReplaced ReplaceFile(const std::string& file,
-                         const std::function<bool(const std::string&)>& write_new,
-                         const HiveFileSteps& steps) {
+Status ReplaceFile(const std::string& file,
+                   const std::function<bool(const std::string&)>& write_new,
+                   const HiveFileSteps& steps) {
   const std::string fresh = file + ".quillmar-new";
   ::unlink(fresh.c_str());
   errno = 0;
   if (!write_new(fresh) || !SyncFile(fresh)) {
-    const FileReplaced r = Failed(fresh + " cannot be written whole");
+    Failure r = ErrnoFailure(fresh + " cannot be written whole");
     ::unlink(fresh.c_str());
     return r;
   }
@@ -71,7 +66,7 @@ FileReplaced ReplaceFile(const std::string& file,
   const std::string original = file + kOriginalSuffix;
   errno = 0;
   if (::stat(original.c_str(), &st) != 0 && !CopyWhole(file, original)) {
-    const FileReplaced r = Failed(original + " cannot be kept");
+    Failure r = ErrnoFailure(original + " cannot be kept");
     ::unlink(fresh.c_str());
     return r;
   }
@@ -80,12 +75,12 @@ FileReplaced ReplaceFile(const std::string& file,
   };
   errno = 0;
   if (rename(fresh.c_str(), file.c_str()) != 0) {
-    const FileReplaced r = Failed(fresh + " cannot be renamed over " + file);
+    Failure r = ErrnoFailure(fresh + " cannot be renamed over " + file);
     ::unlink(fresh.c_str());
     return r;
   }
   SyncFolderOf(file);
-  return {true, {}};
+  return {};
 }
 
 }  // namespace qm::posix

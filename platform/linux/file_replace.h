@@ -7,14 +7,11 @@
 #include <functional>
 #include <string>
 
+#include "platform/failure.h"
+
 namespace qm::posix {
 
 inline constexpr const char* kOriginalSuffix = ".quillmar-orig";
-
-struct FileReplaced {
-  bool ok = false;
-  std::string error;  // which step failed, naming the file
-};
 
 // The file operations the replacement uses, so that a failing step can be
 // tried; the defaults are the system's.
@@ -23,9 +20,10 @@ struct HiveFileSteps {
 };
 
 // `write_new` writes the new contents to the path it is given (which does
-// not exist yet) and says whether they are there whole.
-[[nodiscard]] FileReplaced ReplaceFile(const std::string& file,
-                                       const std::function<bool(const std::string&)>& write_new,
-                                       const HiveFileSteps& steps = {});
+// not exist yet) and says whether they are there whole. A failure's detail
+// says which step failed, naming the file.
+[[nodiscard]] Status ReplaceFile(const std::string& file,
+                                 const std::function<bool(const std::string&)>& write_new,
+                                 const HiveFileSteps& steps = {});
 
 }  // namespace qm::posix

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/linux/handles.h"
+#include "platform/linux/system_code.h"
 
 namespace qm::posix {
 
@@ -47,14 +48,12 @@ class Copier {
     return true;
   }
 
-  bool Fail(std::string why) {
-    const int e = errno;
-    error_ = file_ + ": " + why;
-    if (e != 0) error_ += std::string(" (") + std::strerror(e) + ")";
+  bool Fail(const std::string& why) {
+    failure_ = ErrnoFailure(file_ + ": " + why);
     return false;
   }
   std::size_t keys_ = 0;
-  std::string error_;
+  Failure failure_;
 
  private:
   bool CopyValues(hive_node_h node, RegKey key) {
@@ -87,14 +86,13 @@ class Copier {
 
 }  // namespace
 
-HiveRead LoadHive(const std::string& file, MemoryRegistry& into, RegKey root,
-                  std::string_view under, std::string_view subtree) {
-  HiveRead read;
+Result<std::size_t> LoadHive(const std::string& file, MemoryRegistry& into, RegKey root,
+                             std::string_view under, std::string_view subtree) {
   errno = 0;
   UniqueHive h(hivex_open(file.c_str(), 0));
   if (!h) {
-    read.error = file + " is not a readable hive (" + std::strerror(errno) + ")";
-    return read;
+    const int e = errno;
+    return Failure{SystemCode(e), file + " is not a readable hive (" + std::strerror(e) + ")"};
   }
   Copier copier(h.Get(), into, file);
   hive_node_h node = hivex_root(h.Get());
@@ -107,36 +105,30 @@ HiveRead LoadHive(const std::string& file, MemoryRegistry& into, RegKey root,
     node = hivex_node_get_child(h.Get(), node, part.c_str());
   }
   if (node == 0) {
-    read.error = file + " has no key " + std::string(subtree.empty() ? "at its root" : subtree);
-    return read;
+    return Failure{kErrFileNotFound,
+                   file + " has no key " + std::string(subtree.empty() ? "at its root" : subtree)};
   }
-  read.ok = copier.Copy(node, root, std::string(under), 0);
-  read.error = copier.error_;
-  read.keys = copier.keys_;
-  return read;
+  if (!copier.Copy(node, root, std::string(under), 0)) return copier.failure_;
+  return copier.keys_;
 }
 
-HiveHeader ReadHiveHeader(const std::string& file) {
-  HiveHeader header;
+Result<bool> ReadHiveHeader(const std::string& file) {
   const UniqueStdioFile f(std::fopen(file.c_str(), "rb"));
   if (!f) {
-    header.error = file + " cannot be read: " + std::strerror(errno);
-    return header;
+    const int e = errno;
+    return Failure{SystemCode(e), file + " cannot be read: " + std::strerror(e)};
   }
   unsigned char b[12] = {};
   const bool whole = std::fread(b, 1, sizeof b, f.Get()) == sizeof b;
   if (!whole || std::memcmp(b, "regf", 4) != 0) {
-    header.error = file + " is not a hive (no regf header)";
-    return header;
+    return Failure{kErrInvalidData, file + " is not a hive (no regf header)"};
   }
   const auto u32 = [&b](int at) {
     return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
            static_cast<std::uint32_t>(b[at + 2]) << 16 |
            static_cast<std::uint32_t>(b[at + 3]) << 24;
   };
-  header.read = true;
-  header.clean = u32(4) == u32(8);
-  return header;
+  return u32(4) == u32(8);
 }
 
 }  // namespace qm::posix

@@ -6,16 +6,11 @@
 #include <cstring>
 
 #include "platform/linux/handles.h"
+#include "platform/linux/system_code.h"
 
 namespace qm::posix {
 
 namespace {
-
-HiveWriteResult Failed(std::string message) {
-  const int e = errno;
-  if (e != 0) message += std::string(" (") + std::strerror(e) + ")";
-  return {false, std::move(message)};
-}
 
 // The key at `path`, created on the way when `create`; 0 when missing.
 hive_node_h KeyAt(hive_h* h, const std::string& path, bool create) {
@@ -76,11 +71,11 @@ bool SetValue(hive_h* h, hive_node_h node, const RegValue& value) {
 
 }  // namespace
 
-HiveWriteResult WriteHive(const std::string& file, const std::vector<HiveChange>& changes,
-                          const HiveFileSteps& steps) {
+Status WriteHive(const std::string& file, const std::vector<HiveChange>& changes,
+                 const HiveFileSteps& steps) {
   errno = 0;
   UniqueHive h(hivex_open(file.c_str(), HIVEX_OPEN_WRITE));
-  if (!h) return Failed(file + " does not open for writing");
+  if (!h) return ErrnoFailure(file + " does not open for writing");
   for (const HiveChange& c : changes) {
     const bool set = c.kind != HiveChange::Kind::kDeleteValue;
     errno = 0;
@@ -88,18 +83,17 @@ HiveWriteResult WriteHive(const std::string& file, const std::vector<HiveChange>
     if (node != 0 && c.kind == HiveChange::Kind::kCreateKey) continue;
     if (node == 0) {
       if (!set && errno == 0) continue;  // its key is gone: so is the value
-      return Failed(file + ": the key " + c.path + " cannot be " + (set ? "made" : "read"));
+      return ErrnoFailure(file + ": the key " + c.path + " cannot be " + (set ? "made" : "read"));
     }
     if (!(set ? SetValue(h.Get(), node, c.value) : DeleteValue(h.Get(), node, c.value.name))) {
-      return Failed(file + ": the value '" + c.value.name + "' of " + c.path + " cannot be " +
-                    (set ? "written" : "deleted"));
+      return ErrnoFailure(file + ": the value '" + c.value.name + "' of " + c.path + " cannot be " +
+                          (set ? "written" : "deleted"));
     }
   }
   // hivex writes the whole hive to the new file itself.
-  const FileReplaced r = ReplaceFile(
+  return ReplaceFile(
       file, [&h](const std::string& fresh) { return hivex_commit(h.Get(), fresh.c_str(), 0) == 0; },
       steps);
-  return {r.ok, r.error};
 }
 
 }  // namespace qm::posix

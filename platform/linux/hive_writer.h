@@ -16,16 +16,10 @@ namespace qm::posix {
 
 using HiveChange = RegistryChange;
 
-struct HiveWriteResult {
-  bool ok = false;
-  std::string error;  // which step failed, naming the file
-};
-
 // Applies the changes in order: a value to delete that is already gone is
 // no failure (another row may have named it); a value to set creates the
 // keys on its way, as does a key to create. Nothing is written unless every change applies.
-[[nodiscard]] HiveWriteResult WriteHive(const std::string& file,
-                                        const std::vector<HiveChange>& changes,
-                                        const HiveFileSteps& steps = {});
+[[nodiscard]] Status WriteHive(const std::string& file, const std::vector<HiveChange>& changes,
+                               const HiveFileSteps& steps = {});
 
 }  // namespace qm::posix

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/linux/handles.h"
+#include "platform/linux/system_code.h"
 #include "platform/text.h"
 
 namespace qm::posix {
@@ -112,12 +113,11 @@ const LinuxFileSystem::Entry* LinuxFileSystem::Find(const std::string& folder,
                                                     const std::string& upper,
                                                     std::uint32_t& error) {
   const Listing& listing = ListingOf(folder);
-  if (listing.error == ENOENT || listing.error == ENOTDIR) {
-    error = kErrPathNotFound;
-    return nullptr;
-  }
   if (listing.error != 0) {
-    error = kErrAccessDenied;
+    // A folder on the way that is not there is Windows' "path not found";
+    // one that does not list for another reason cannot be looked into.
+    const std::uint32_t code = SystemCodeCreating(listing.error);
+    error = code == kErrPathNotFound ? code : kErrAccessDenied;
     return nullptr;
   }
   const auto found = listing.names.find(upper);
@@ -201,16 +201,18 @@ LinuxFileSystem::Resolved LinuxFileSystem::Resolve(std::string_view windows_path
   return {folder->path + "/" + e->name, 0, e->type == DT_LNK || e->type == DT_UNKNOWN};
 }
 
-PathQuery LinuxFileSystem::QueryPath(std::string_view path) {
+Status LinuxFileSystem::QueryPath(std::string_view path) {
   const Resolved r = Resolve(path);
-  if (r.error != 0) return {false, r.error};
-  if (!r.check_target) return {true, 0};
+  if (r.error != 0) return Failure{r.error, std::string(path)};
+  if (!r.check_target) return {};
   // A listed name that is a broken link names nothing.
   struct stat st {};
   if (::stat(r.path.c_str(), &st) != 0) {
-    return {false, errno == EACCES ? kErrAccessDenied : kErrFileNotFound};
+    // A name that cannot be followed names nothing, unless it is barred.
+    const std::uint32_t code = SystemCode(errno);
+    return Failure{code == kErrAccessDenied ? code : kErrFileNotFound, std::string(path)};
   }
-  return {true, 0};
+  return {};
 }
 
 FolderList LinuxFileSystem::ListFolder(std::string_view folder) {

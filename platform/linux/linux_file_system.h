@@ -27,7 +27,7 @@ class LinuxFileSystem final : public FileSystem {
   // last component is missing; kErrPathNotFound when a folder on the way
   // is (or is a file, or the drive is unknown); kErrAccessDenied when a
   // folder cannot be listed, which the rules take as "cannot be checked".
-  [[nodiscard]] PathQuery QueryPath(std::string_view path) override;
+  [[nodiscard]] Status QueryPath(std::string_view path) override;
   [[nodiscard]] std::string SystemDirectory() override { return system_directory_; }
   [[nodiscard]] std::string AlternateSystemDirectory() override { return alternate_; }
   // With the short name ntfs-3g shows for an entry, where it shows one.

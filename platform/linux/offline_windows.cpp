@@ -10,8 +10,6 @@ namespace qm::posix {
 
 namespace {
 
-constexpr RegKey kHkeyCurrentConfig = 0x80000005u;
-constexpr RegKey kHkeyDynData = 0x80000006u;
 constexpr std::string_view kProfileList =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
@@ -81,8 +79,8 @@ const RegistryChanges& OfflineWindows::Changes() const {
 std::vector<std::pair<std::string, std::string>> OfflineWindows::WriteChanges() {
   std::vector<std::pair<std::string, std::string>> failed;
   for (const auto& [file, changes] : Changes()) {
-    const HiveWriteResult w = WriteHive(file, changes);
-    if (!w.ok) failed.emplace_back(file, w.error);
+    const Status w = WriteHive(file, changes);
+    if (!w.ok()) failed.emplace_back(file, w.detail());
   }
   return failed;
 }
@@ -183,21 +181,26 @@ std::string OfflineWindows::CurrentHardwareProfile(const std::string& set) {
   return name;
 }
 
-bool OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
+Status OfflineWindows::Load(LinuxFileSystem& files, std::string_view user) {
+  if (LoadHives(files, user)) return {};
+  return Failure{kErrInvalidData, error_};
+}
+
+bool OfflineWindows::LoadHives(LinuxFileSystem& files, std::string_view user) {
   const auto hive = [&files](std::string_view name) {
     return files.LinuxPath(std::string(kConfigFolder) + "\\" + std::string(name));
   };
   const auto load = [this](const std::string& file, RegKey root, std::string_view under,
                            std::string_view subtree = {}) {
-    const HiveRead r = LoadHive(file, *tree_, root, under, subtree);
-    if (!r.ok) error_ = r.error;
+    const Result<std::size_t> r = LoadHive(file, *tree_, root, under, subtree);
+    if (!r.ok()) error_ = r.detail();
     // What such a hive's log files hold is not seen; the scan says so.
-    const HiveHeader header = ReadHiveHeader(file);
-    if (r.ok && header.read && !header.clean &&
+    const Result<bool> clean = ReadHiveHeader(file);
+    if (r.ok() && clean.ok() && !clean.value() &&
         std::find(dirty_.begin(), dirty_.end(), file) == dirty_.end()) {
       dirty_.push_back(file);
     }
-    return r.ok;
+    return r.ok();
   };
   for (const char* name : {"SOFTWARE", "SYSTEM", "DEFAULT"}) {
     if (hive(name).empty()) {

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/failure.h"
 #include "platform/linux/change_recorder.h"
 #include "platform/linux/hive_writer.h"
 #include "platform/linux/linux_file_system.h"
@@ -38,11 +39,11 @@ class OfflineWindows {
   ~OfflineWindows();
   // Reads the hives of the installation whose drive C: is `files`. `user`
   // names the profile shown as HKEY_CURRENT_USER (its folder's name, any
-  // letter case); empty for the one profile there is. False with error().
-  [[nodiscard]] bool Load(LinuxFileSystem& files, std::string_view user);
+  // letter case); empty for the one profile there is. A failure says what
+  // did not read.
+  [[nodiscard]] Status Load(LinuxFileSystem& files, std::string_view user);
 
   [[nodiscard]] RegistryReader& Reader() { return view_; }
-  [[nodiscard]] const std::string& error() const { return error_; }
   [[nodiscard]] const std::vector<OfflineProfile>& Profiles() const { return profiles_; }
   // The hives loaded whose two sequence numbers differ: the changes their
   // log files (.LOG1, .LOG2) hold are not in what was read.
@@ -78,6 +79,7 @@ class OfflineWindows {
   };
   void AddMount(RegKey root, std::string prefix, std::string file, std::string inner);
   [[nodiscard]] bool Fail(std::string message);
+  bool LoadHives(LinuxFileSystem& files, std::string_view user);  // false with error_ set
   [[nodiscard]] bool FindProfiles(LinuxFileSystem& files);
   // HKEY_CURRENT_CONFIG's key below the control set `set`, such as
   // "SYSTEM\ControlSet001": Hardware Profiles\Current, which the running

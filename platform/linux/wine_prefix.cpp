@@ -1,12 +1,15 @@
 #include "platform/linux/wine_prefix.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <utility>
 #include <vector>
 
+#include "platform/linux/file_read.h"
 #include "platform/linux/file_replace.h"
+#include "platform/linux/handles.h"
 #include "platform/text.h"
 #include "platform/wine_registry_text.h"
 
@@ -14,30 +17,9 @@ namespace qm::posix {
 
 namespace {
 
-// The whole file, or nothing with `error` set.
-bool ReadWhole(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    error = path + " cannot be read: " + std::strerror(errno);
-    return false;
-  }
-  bytes.clear();
-  std::uint8_t buf[1 << 16];
-  std::size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) {
-    error = path + " cannot be read whole";
-    return false;
-  }
-  return true;
-}
-
 constexpr std::string_view kMachineBase = "REGISTRY\\Machine";
 constexpr std::string_view kUserBase = "REGISTRY\\User\\";
 
-constexpr RegKey kHkeyCurrentConfig = 0x80000005u;
 constexpr std::string_view kCurrentConfig = "System\\CurrentControlSet\\Hardware Profiles\\Current";
 
 std::string Below(std::string_view parent, std::string_view path) {
@@ -75,12 +57,12 @@ const RegistryChanges& WinePrefixRegistry::Changes() const {
 std::vector<std::pair<std::string, std::string>> WinePrefixRegistry::WriteChanges() {
   std::vector<std::pair<std::string, std::string>> failed;
   for (const auto& [file, changes] : Changes()) {
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    if (!ReadWhole(file, bytes, error)) {
+    const Result<std::vector<std::uint8_t>> read = ReadWholeFile(file);
+    if (!read.ok()) {
       failed.emplace_back(file, file + " cannot be read again");
       continue;
     }
+    const std::vector<std::uint8_t>& bytes = read.value();
     // The changes were made to what Load read: a file changed since then
     // (a Wine server ran meanwhile) may hold other values under the same
     // names, which must not be deleted or overwritten unseen.
@@ -89,18 +71,24 @@ std::vector<std::pair<std::string, std::string>> WinePrefixRegistry::WriteChange
       continue;
     }
     const WineTextEdited edited = EditWineText(bytes, changes);
-    if (!edited.ok) {
-      failed.emplace_back(file, file + " is not changed: " + edited.error);
+    if (!edited.ok()) {
+      failed.emplace_back(file, file + " is not changed: " + edited.detail());
       continue;
     }
-    const FileReplaced r = ReplaceFile(file, [&edited](const std::string& fresh) {
-      std::FILE* f = std::fopen(fresh.c_str(), "wb");
-      if (f == nullptr) return false;
-      const bool whole =
-          std::fwrite(edited.text.data(), 1, edited.text.size(), f) == edited.text.size();
-      return std::fclose(f) == 0 && whole;
+    const std::vector<std::uint8_t>& text = edited->text;
+    const Status r = ReplaceFile(file, [&text](const std::string& fresh) {
+      UniqueFd fd(::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+      if (!fd) return false;
+      std::size_t done = 0;
+      while (done < text.size()) {
+        const ssize_t n = ::write(fd.Get(), text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+      }
+      return CloseWrittenFile(fd) && done == text.size();
     });
-    if (!r.ok) failed.emplace_back(file, r.error);
+    if (!r.ok()) failed.emplace_back(file, r.detail());
   }
   return failed;
 }
@@ -142,36 +130,46 @@ std::optional<WinePrefixRegistry::Place> WinePrefixRegistry::FileOf(RegKey root,
 WinePrefixRegistry::WinePrefixRegistry()
     : tree_(std::make_unique<MemoryRegistry>()), view_(*tree_) {
   view_.Map(kHkeyClassesRoot, kHkeyLocalMachine, "Software\\Classes");
-  view_.Map(0x80000005u, kHkeyLocalMachine,
+  view_.Map(kHkeyCurrentConfig, kHkeyLocalMachine,
             "System\\CurrentControlSet\\Hardware Profiles\\Current");
   view_.Absent(kHkeyPerformanceData);
-  view_.Absent(0x80000006u);
+  view_.Absent(kHkeyDynData);
 }
 
-bool WinePrefixRegistry::Load(const std::string& prefix) {
+Status WinePrefixRegistry::Load(const std::string& prefix) {
+  if (LoadFiles(prefix)) return {};
+  return Failure{kErrInvalidData, error_};
+}
+
+bool WinePrefixRegistry::LoadFiles(const std::string& prefix) {
   prefix_ = prefix;
-  std::vector<std::uint8_t> bytes;
   const auto read = [&](const char* name, RegKey root, std::string_view under,
-                        std::string_view want_base, const char* meant, WineRegistryRead& result) {
+                        std::string_view want_base, const char* meant, WineRegistryTree& result) {
     const std::string path = prefix + "/" + name;
-    if (!ReadWhole(path, bytes, error_)) return false;
+    const Result<std::vector<std::uint8_t>> file = ReadWholeFile(path);
+    if (!file.ok()) {
+      error_ = file.detail();
+      return false;
+    }
+    const std::vector<std::uint8_t>& bytes = file.value();
     loaded_[path] = bytes;
     if (!IsWineRegistryText(bytes)) {
       error_ = path + " is not a Wine registry file";
       return false;
     }
-    result = ReadWineRegistry(bytes, *tree_, root, under);
-    if (!result.ok) {
-      error_ = path + ", line " + std::to_string(result.line) + ": " + result.error;
+    const WineRegistryRead parsed = ReadWineRegistry(bytes, *tree_, root, under);
+    if (!parsed.ok()) {
+      error_ = path + ", " + parsed.detail();
       return false;
     }
+    result = parsed.value();
     if (result.base.compare(0, want_base.size(), want_base) != 0) {
       error_ = path + " holds " + result.base + ", not " + meant;
       return false;
     }
     return true;
   };
-  WineRegistryRead machine, user, defaults;
+  WineRegistryTree machine, user, defaults;
   if (!read("system.reg", kHkeyLocalMachine, {}, kMachineBase, "HKEY_LOCAL_MACHINE", machine))
     return false;
   // .Default before the user's key: HKEY_USERS lists its keys in name order.

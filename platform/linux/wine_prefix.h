@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/failure.h"
 #include "platform/linux/change_recorder.h"
 #include "platform/linux/mapped_roots.h"
 #include "platform/linux/wine_text_edit.h"
@@ -26,12 +27,11 @@ class WinePrefixRegistry {
  public:
   WinePrefixRegistry();
   ~WinePrefixRegistry();
-  // Reads the prefix's registry files. False with error() saying which file
-  // did not read and why; then the registry is not to be used.
-  [[nodiscard]] bool Load(const std::string& prefix);
+  // Reads the prefix's registry files. A failure says which file did not
+  // read and why; then the registry is not to be used.
+  [[nodiscard]] Status Load(const std::string& prefix);
 
   [[nodiscard]] RegistryReader& Reader() { return view_; }
-  [[nodiscard]] const std::string& error() const { return error_; }
   // The prefix user's key below HKEY_USERS ("S-1-5-21-0-0-0-1000").
   [[nodiscard]] const std::string& UserSid() const { return sid_; }
   [[nodiscard]] std::size_t KeyCount() const { return tree_->KeyCount(); }
@@ -65,6 +65,7 @@ class WinePrefixRegistry {
   [[nodiscard]] std::optional<Place> FileOf(RegKey root, std::string_view path) const;
   std::unique_ptr<MemoryRegistry> tree_;
   MappedRoots view_;
+  bool LoadFiles(const std::string& prefix);  // false with error_ set
   std::string error_;
   std::string sid_;
   std::string prefix_;

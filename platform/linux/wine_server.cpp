@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/linux/handles.h"
+#include "platform/linux/system_code.h"
 
 namespace qm::posix {
 
@@ -32,40 +33,43 @@ std::vector<std::string> ServerRoots(const std::string& tmp) {
   return roots;
 }
 
+Failure Unknown(const std::string& what, int e) {
+  return {SystemCode(e), what + ": " + std::strerror(e)};
+}
+
 // Whether another process holds the lock file's lock; the file's absence
 // means no server has used this folder since it was emptied.
-WineServerCheck LockState(const std::string& lock) {
+Result<bool> LockHeld(const std::string& lock) {
   const UniqueFd fd(::open(lock.c_str(), O_RDONLY));
   if (!fd) {
-    if (errno == ENOENT || errno == ENOTDIR) return {WineServerState::kStopped, {}};
-    return {WineServerState::kUnknown, lock + ": " + std::strerror(errno)};
+    const int e = errno;
+    if (e == ENOENT || e == ENOTDIR) return false;
+    return Unknown(lock, e);
   }
   struct flock fl {};
   fl.l_type = F_WRLCK;
   fl.l_whence = SEEK_SET;
   const int rc = ::fcntl(fd.Get(), F_GETLK, &fl);
   const int e = errno;
-  if (rc != 0) return {WineServerState::kUnknown, lock + ": " + std::strerror(e)};
-  return {fl.l_type == F_UNLCK ? WineServerState::kStopped : WineServerState::kRunning, {}};
+  if (rc != 0) return Unknown(lock, e);
+  return fl.l_type != F_UNLCK;
 }
 
 }  // namespace
 
-WineServerCheck CheckWineServer(const std::string& prefix, const std::string& tmp) {
+Result<bool> WineServerRunning(const std::string& prefix, const std::string& tmp) {
   struct stat st {};
-  if (::stat(prefix.c_str(), &st) != 0) {
-    return {WineServerState::kUnknown, prefix + ": " + std::strerror(errno)};
-  }
+  if (::stat(prefix.c_str(), &st) != 0) return Unknown(prefix, errno);
   char name[64];
   std::snprintf(name, sizeof name, "/server-%llx-%llx/lock",
                 static_cast<unsigned long long>(st.st_dev),
                 static_cast<unsigned long long>(st.st_ino));
-  WineServerCheck result{WineServerState::kStopped, {}};
+  Result<bool> result = false;
   for (const std::string& root : ServerRoots(tmp)) {
-    const WineServerCheck c = LockState(root + name);
-    if (c.state == WineServerState::kRunning) return c;
+    Result<bool> held = LockHeld(root + name);
+    if (held.ok() && held.value()) return held;
     // A lock that cannot be looked at may be a running server's.
-    if (c.state == WineServerState::kUnknown) result = c;
+    if (!held.ok()) result = std::move(held);
   }
   return result;
 }

@@ -6,21 +6,18 @@
 
 #include <string>
 
+#include "platform/failure.h"
+
 namespace qm::posix {
-
-enum class WineServerState { kStopped, kRunning, kUnknown };
-
-struct WineServerCheck {
-  WineServerState state = WineServerState::kUnknown;
-  std::string detail;  // for kUnknown: what could not be checked
-};
 
 // Wine's server keeps a write lock on the file "lock" in a folder named by
 // the prefix folder's device and inode, server-DEV-INODE, for as long as it
 // runs. That folder lies in /tmp/.wine-UID, or (as Debian's Wine makes it)
 // in a folder /tmp/wine-XXXXXX of the user's; each is looked at. `tmp` is
 // the folder holding them.
-[[nodiscard]] WineServerCheck CheckWineServer(const std::string& prefix,
-                                              const std::string& tmp = "/tmp");
+// True while it runs; a failure naming what could not be checked when
+// that cannot be told.
+[[nodiscard]] Result<bool> WineServerRunning(const std::string& prefix,
+                                             const std::string& tmp = "/tmp");
 
 }  // namespace qm::posix

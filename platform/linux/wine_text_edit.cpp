@@ -403,16 +403,15 @@ std::optional<RegValue> ValueAt(MemoryRegistry& r, const std::string& path,
 
 }  // namespace
 
-WineTextEdited EditWineText(std::span<const std::uint8_t> text,
-                            const std::vector<RegistryChange>& changes, std::time_t now) {
-  WineTextEdited edited;
+Result<WineTextEdit> EditWineText(std::span<const std::uint8_t> text,
+                                  const std::vector<RegistryChange>& changes, std::time_t now) {
+  WineTextEdit edited;
+  const auto refused = [](std::string why) { return Failure{kErrInvalidData, std::move(why)}; };
   // Only a file that reads whole is edited: its lines are then known.
   MemoryRegistry expected;
   const WineRegistryRead read = ReadWineRegistry(text, expected, kHkeyLocalMachine);
-  if (!IsWineRegistryText(text) || !read.ok) {
-    edited.error = "it does not read as Wine registry text (line " + std::to_string(read.line) +
-                   ": " + read.error + ")";
-    return edited;
+  if (!IsWineRegistryText(text) || !read.ok()) {
+    return refused("it does not read as Wine registry text (" + read.detail() + ")");
   }
   const std::string_view all(reinterpret_cast<const char*>(text.data()), text.size());
   Edit edit(all);
@@ -421,7 +420,8 @@ WineTextEdited EditWineText(std::span<const std::uint8_t> text,
   // read: one not found now (the file changed, or a link leads out of it)
   // would be reported deleted while it stays, so the file is left alone.
   for (const RegistryChange& c : changes) {
-    if (!edit.Apply(c, edited.error)) return edited;
+    std::string why;
+    if (!edit.Apply(c, why)) return refused(std::move(why));
     if (c.kind == RegistryChange::Kind::kDeleteValue) ++edited.removed;
     // What the text must read back as: the text as read, changed in order.
     ScopedKey<MemoryRegistry> key(expected);
@@ -436,26 +436,22 @@ WineTextEdited EditWineText(std::span<const std::uint8_t> text,
 
   MemoryRegistry after;
   const WineRegistryRead reread = ReadWineRegistry(edited.text, after, kHkeyLocalMachine);
-  if (!reread.ok || reread.keys != read.keys + edit.NewSections()) {
-    edited.error = "the edited text does not read back with every key";
-    return edited;
+  if (!reread.ok() || reread->keys != read->keys + edit.NewSections()) {
+    return refused("the edited text does not read back with every key");
   }
   for (const RegistryChange& c : changes) {
     ScopedKey<MemoryRegistry> key(after);
     if (after.OpenKey(kHkeyLocalMachine, c.path, key.Put()) != kRegOk) {
-      edited.error = "the key " + c.path + " would not be there";
-      return edited;
+      return refused("the key " + c.path + " would not be there");
     }
     if (c.kind == RegistryChange::Kind::kCreateKey) continue;
     const std::optional<RegValue> want = ValueAt(expected, c.path, c.value.name);
     const std::optional<RegValue> got = ValueAt(after, c.path, c.value.name);
     if (want.has_value() != got.has_value() ||
         (want && (want->type != got->type || want->data != got->data))) {
-      edited.error = "the value '" + c.value.name + "' of " + c.path + " would not read back";
-      return edited;
+      return refused("the value '" + c.value.name + "' of " + c.path + " would not read back");
     }
   }
-  edited.ok = true;
   return edited;
 }
 

@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
 #include "platform/linux/change_recorder.h"
 
 namespace qm::posix {
 
-struct WineTextEdited {
-  bool ok = false;
-  std::string error;  // why nothing may be written, in English
+struct WineTextEdit {
   std::vector<std::uint8_t> text;
   std::size_t removed = 0;  // deletions whose lines were taken out
 };
+using WineTextEdited = Result<WineTextEdit>;
 
 // The text with the changes made in order, as Wine writes them: a deleted
 // value loses its line and the lines that continue it; a value set in its

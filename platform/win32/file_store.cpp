@@ -9,46 +9,10 @@
 
 namespace qm::win32 {
 
-FileContents ReadWholeFile(std::string_view path, std::uint64_t max_bytes) {
-  FileContents out;
-  UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    out.error = GetLastError();
-    return out;
-  }
-  if (max_bytes != UINT64_MAX) {
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size)) {
-      out.error = GetLastError();
-      return out;
-    }
-    if (static_cast<std::uint64_t>(size.QuadPart) > max_bytes) {
-      out.error = ERROR_FILE_TOO_LARGE;
-      return out;
-    }
-    out.bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-  }
-  char chunk[16384];
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
-      out.error = GetLastError();
-      out.bytes.clear();
-      return out;
-    }
-    if (got == 0) break;
-    out.bytes.append(chunk, got);
-  }
-  return out;
-}
+namespace {
 
-FileContents Win32FileStore::ReadWhole(std::string_view path) {
-  return ReadWholeFile(path);
-}
-
-std::uint32_t Win32FileStore::ReplaceWhole(std::string_view path, std::string_view bytes) {
+// The new text beside the file, flushed, then renamed over it.
+DWORD ReplaceThroughPartial(std::string_view path, std::string_view bytes) {
   const std::wstring target = Widen(path);
   const std::wstring partial = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
   DWORD error = ERROR_SUCCESS;
@@ -76,6 +40,41 @@ std::uint32_t Win32FileStore::ReplaceWhole(std::string_view path, std::string_vi
   }
   if (error != ERROR_SUCCESS) DeleteFileW(partial.c_str());
   return error;
+}
+
+}  // namespace
+
+Result<std::string> ReadWholeFile(std::string_view path, std::uint64_t max_bytes) {
+  const auto failed = [path](DWORD code) { return Failure{code, std::string(path)}; };
+  std::string out;
+  UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return failed(GetLastError());
+  if (max_bytes != UINT64_MAX) {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) return failed(GetLastError());
+    if (static_cast<std::uint64_t>(size.QuadPart) > max_bytes) return failed(ERROR_FILE_TOO_LARGE);
+    out.reserve(static_cast<std::size_t>(size.QuadPart));
+  }
+  char chunk[16384];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) return failed(GetLastError());
+    if (got == 0) break;
+    out.append(chunk, got);
+  }
+  return out;
+}
+
+Result<std::string> Win32FileStore::ReadWhole(std::string_view path) {
+  return ReadWholeFile(path);
+}
+
+Status Win32FileStore::ReplaceWhole(std::string_view path, std::string_view bytes) {
+  const DWORD error = ReplaceThroughPartial(path, bytes);
+  if (error != ERROR_SUCCESS) return Failure{error, std::string(path)};
+  return {};
 }
 
 }  // namespace qm::win32

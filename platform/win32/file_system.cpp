@@ -27,11 +27,11 @@ std::string FolderFrom(Fn fn) {
 
 }  // namespace
 
-PathQuery Win32FileSystem::QueryPath(std::string_view path) {
+Status Win32FileSystem::QueryPath(std::string_view path) {
   const std::wstring wide = Widen(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) return {true, 0};
-  return {false, GetLastError()};
+  if (attributes != INVALID_FILE_ATTRIBUTES) return {};
+  return Failure{GetLastError(), std::string(path)};
 }
 
 FolderList Win32FileSystem::ListFolder(std::string_view folder) {

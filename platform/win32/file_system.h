@@ -7,7 +7,7 @@ namespace qm::win32 {
 
 class Win32FileSystem final : public FileSystem {
  public:
-  [[nodiscard]] PathQuery QueryPath(std::string_view path) override;
+  [[nodiscard]] Status QueryPath(std::string_view path) override;
   [[nodiscard]] std::string SystemDirectory() override;
   [[nodiscard]] std::string AlternateSystemDirectory() override;
   // The short names given are the volume's own; Wine's are hashed

@@ -82,60 +82,51 @@ RegStatus OpenToRemove(const std::wstring& path, UniqueFile& file) {
 }  // namespace
 
 RootSnapshot TakeRootSnapshot(RegKey root, const std::atomic<bool>* cancel) {
-  RootSnapshot out;
-  const auto cancelled = [cancel, &out] {
-    if (cancel == nullptr || !cancel->load()) return false;
-    out = {};
-    out.status = ERROR_CANCELLED;
-    out.detail = "cancelled";
-    return true;
-  };
-  if (cancelled()) return out;
+  const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
+  const Failure kCancelled{ERROR_CANCELLED, "cancelled"};
+  if (cancelled()) return kCancelled;
   EnableBackupPrivilege();
   std::wstring path;
-  out.status = SaveRoot(root, path);
-  if (out.status != kRegOk) {
-    out.detail = "RegSaveKeyW failed with " + std::to_string(out.status);
-    return out;
+  const RegStatus saved = SaveRoot(root, path);
+  if (saved != kRegOk) {
+    return Failure{static_cast<std::uint32_t>(saved),
+                   "RegSaveKeyW failed with " + std::to_string(saved)};
   }
-  out = ReadSavedRoot(path, root, cancel);
-  if (out.registry && cancelled()) return out;
-  if (out.registry) {
-    Win32Registry live;
-    const SnapshotGaps gaps = FillSnapshotGaps(
-        live, [&live](RegKey key) { return live.SubkeyCount(key); }, *out.registry, root);
-    out.keys_read_live = gaps.added;
-  }
+  RootSnapshot out = ReadSavedRoot(path, root, cancel);
+  if (!out.ok()) return out;
+  if (cancelled()) return kCancelled;
+  Win32Registry live;
+  const SnapshotGaps gaps = FillSnapshotGaps(
+      live, [&live](RegKey key) { return live.SubkeyCount(key); }, *out->registry, root);
+  out->keys_read_live = gaps.added;
   return out;
 }
 
 RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root, const std::atomic<bool>* cancel) {
-  RootSnapshot out;
+  SavedRoot out;
   UniqueFile file;
-  out.status = OpenToRemove(path, file);
+  RegStatus status = OpenToRemove(path, file);
   LARGE_INTEGER size{};
-  if (out.status == kRegOk && !GetFileSizeEx(file.Get(), &size)) {
-    out.status = static_cast<RegStatus>(GetLastError());
+  if (status == kRegOk && !GetFileSizeEx(file.Get(), &size)) {
+    status = static_cast<RegStatus>(GetLastError());
   }
-  if (out.status == kRegOk) out.file_bytes = size.QuadPart;
-  if (out.status == kRegOk && size.QuadPart > kMaxSnapshotBytes)
-    out.status = ERROR_NOT_ENOUGH_MEMORY;
+  if (status == kRegOk) out.file_bytes = size.QuadPart;
+  if (status == kRegOk && size.QuadPart > kMaxSnapshotBytes) status = ERROR_NOT_ENOUGH_MEMORY;
   // The heading first, alone: a hive in another format (Windows' is
   // hundreds of megabytes) is not read further.
   std::uint8_t head[64];
   DWORD head_size = 0;
-  if (out.status == kRegOk && !ReadFile(file.Get(), head, sizeof(head), &head_size, nullptr)) {
-    out.status = static_cast<RegStatus>(GetLastError());
+  if (status == kRegOk && !ReadFile(file.Get(), head, sizeof(head), &head_size, nullptr)) {
+    status = static_cast<RegStatus>(GetLastError());
   }
-  if (out.status == kRegOk && !IsWineRegistryText(std::span(head, head_size))) {
-    out.status = ERROR_NOT_SUPPORTED;
-    out.detail = "the saved file is not Wine registry text";
-    return out;
+  if (status == kRegOk && !IsWineRegistryText(std::span(head, head_size))) {
+    return Failure{ERROR_NOT_SUPPORTED, "the saved file is not Wine registry text"};
   }
-  if (out.status != kRegOk) {
-    out.detail = "the saved file did not read: " + std::to_string(out.status);
-    return out;
-  }
+  const auto unread = [](RegStatus why) {
+    return Failure{static_cast<std::uint32_t>(why),
+                   "the saved file did not read: " + std::to_string(why)};
+  };
+  if (status != kRegOk) return unread(status);
   // The rest is read as the parse goes, never held whole beside the tree.
   DWORD head_given = 0;
   RegStatus read_error = kRegOk;
@@ -159,24 +150,14 @@ RootSnapshot ReadSavedRoot(const std::wstring& path, RegKey root, const std::ato
     got = n;
     return true;
   };
-  auto registry = std::make_unique<MemoryRegistry>();
-  const WineRegistryRead read = ReadWineRegistry(source, *registry, root);
-  if (read_error != kRegOk) {
-    out.status = read_error;
-    out.detail = "the saved file did not read: " + std::to_string(read_error);
-    return out;
+  out.registry = std::make_unique<MemoryRegistry>();
+  const WineRegistryRead read = ReadWineRegistry(source, *out.registry, root);
+  if (read_error != kRegOk) return unread(read_error);
+  if (!read.ok()) return Failure{ERROR_BADDB, read.detail()};
+  if (read->links_unresolved != 0) {
+    return Failure{ERROR_BADDB,
+                   std::to_string(read->links_unresolved) + " links lead out of the saved tree"};
   }
-  if (!read.ok) {
-    out.status = ERROR_BADDB;
-    out.detail = "line " + std::to_string(read.line) + ": " + read.error;
-    return out;
-  }
-  if (read.links_unresolved != 0) {
-    out.status = ERROR_BADDB;
-    out.detail = std::to_string(read.links_unresolved) + " links lead out of the saved tree";
-    return out;
-  }
-  out.registry = std::move(registry);
   return out;
 }
 
@@ -197,7 +178,7 @@ RootSnapshot SnapshotRegistry::TakeWhileWaiting(RegKey root) {
   UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!done) return TakeRootSnapshot(root);
   std::atomic<bool> cancel{false};
-  RootSnapshot result;
+  RootSnapshot result = Failure{ERROR_CANCELLED, "cancelled"};
   std::thread worker;
   try {
     worker = std::thread([&] {
@@ -205,9 +186,7 @@ RootSnapshot SnapshotRegistry::TakeWhileWaiting(RegKey root) {
         result = TakeRootSnapshot(root, &cancel);
       } catch (...) {
         // Out of memory, most likely; the file went with its handle.
-        result = {};
-        result.status = ERROR_NOT_ENOUGH_MEMORY;
-        result.detail = "the snapshot did not fit in memory";
+        result = Failure{ERROR_NOT_ENOUGH_MEMORY, "the snapshot did not fit in memory"};
       }
       SetEvent(done.Get());
     });
@@ -243,16 +222,13 @@ RootSnapshot SnapshotRegistry::TakeWhileWaiting(RegKey root) {
 SnapshotRegistry::Root& SnapshotRegistry::RootOf(RegKey root) {
   Root& r = roots_[CanonicalRoot(root) - kRegRoots[0].handle];
   if (r.source != Source::kNotOpened) return r;
-  RootSnapshot snap;
-  if (cancelled_) {
-    snap.status = ERROR_CANCELLED;
-    snap.detail = "cancelled";
-  } else {
+  RootSnapshot snap = Failure{ERROR_CANCELLED, "cancelled"};
+  if (!cancelled_) {
     snap = wait_ ? TakeWhileWaiting(CanonicalRoot(root)) : TakeRootSnapshot(CanonicalRoot(root));
   }
-  r.status = snap.status;
-  r.detail = std::move(snap.detail);
-  r.snapshot = std::move(snap.registry);
+  r.status = static_cast<RegStatus>(snap.code());
+  r.detail = snap.detail();
+  if (snap.ok()) r.snapshot = std::move(snap->registry);
   if (r.status == ERROR_CANCELLED) {
     cancelled_ = true;
     r.source = Source::kNone;

@@ -16,23 +16,24 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
 #include "platform/memory_registry.h"
 #include "platform/registry.h"
 #include "platform/win32/registry.h"
 
 namespace qm::win32 {
 
-// A root saved and read into memory, or why not: the save's own status,
-// ERROR_NOT_SUPPORTED for a file in another format, ERROR_BADDB for Wine
-// text that does not read whole or resolve.
-struct RootSnapshot {
+// A root saved and read into memory.
+struct SavedRoot {
   std::unique_ptr<MemoryRegistry> registry;  // the root below its own handle
-  RegStatus status = kRegOk;
-  std::string detail;  // in English, for a log
   // Keys the saved file lacked (volatile ones) and that were read live.
   std::size_t keys_read_live = 0;
-  long long file_bytes = -1;  // the saved file's size, once it was opened
+  long long file_bytes = -1;  // the saved file's size
 };
+// Or why not: the save's own status, ERROR_NOT_SUPPORTED for a file in
+// another format, ERROR_BADDB for Wine text that does not read whole or
+// resolve; the detail in English, for a log.
+using RootSnapshot = Result<SavedRoot>;
 
 // Takes one snapshot and reads into it, live, the volatile keys near the
 // root that the save leaves out. Once `cancel` is set (from another

@@ -7,35 +7,15 @@
 
 #include <cerrno>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <utility>
 
 #include "platform/file_system.h"
+#include "platform/linux/file_read.h"
+#include "platform/linux/handles.h"
+#include "platform/linux/system_code.h"
 
 namespace qm::posix {
-
-namespace {
-
-// The Windows codes the writer tells apart.
-std::uint32_t WindowsError(int e) {
-  switch (e) {
-    case EEXIST:
-      return kErrAlreadyExists;
-    case ENOSPC:
-      return kErrDiskFull;
-    case ENOENT:
-      return kErrPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return kErrAccessDenied;
-    default:
-      return 31;  // a device that does not work
-  }
-}
-
-}  // namespace
 
 std::string LinuxBackupDisk::NewPath(std::string_view path) {
   const std::size_t cut = path.rfind('\\');
@@ -48,14 +28,15 @@ std::string LinuxBackupDisk::NewPath(std::string_view path) {
 }
 
 PathState LinuxBackupDisk::Inspect(std::string_view path) {
-  const PathQuery q = files_.QueryPath(path);
-  if (!q.exists) {
-    if (q.error == kErrFileNotFound || q.error == kErrPathNotFound) return {PathKind::kMissing, 0};
-    return {PathKind::kUnknown, q.error};
+  const Status q = files_.QueryPath(path);
+  if (!q.ok()) {
+    if (q.code() == kErrFileNotFound || q.code() == kErrPathNotFound)
+      return {PathKind::kMissing, 0};
+    return {PathKind::kUnknown, q.code()};
   }
   struct stat st {};
   if (::stat(files_.LinuxPath(path).c_str(), &st) != 0) {
-    return {PathKind::kUnknown, WindowsError(errno)};
+    return {PathKind::kUnknown, SystemCode(errno)};
   }
   return {S_ISDIR(st.st_mode) ? PathKind::kFolder : PathKind::kFile, 0};
 }
@@ -63,7 +44,7 @@ PathState LinuxBackupDisk::Inspect(std::string_view path) {
 std::uint32_t LinuxBackupDisk::CreateFolder(std::string_view path) {
   const std::string target = NewPath(path);
   if (target.empty()) return kErrPathNotFound;
-  const std::uint32_t rc = ::mkdir(target.c_str(), 0755) == 0 ? 0 : WindowsError(errno);
+  const std::uint32_t rc = ::mkdir(target.c_str(), 0755) == 0 ? 0 : SystemCodeCreating(errno);
   files_.ForgetListings();
   return rc;
 }
@@ -72,36 +53,35 @@ std::uint32_t LinuxBackupDisk::PublishNewFile(std::string_view path,
                                               std::span<const std::uint8_t> bytes) {
   const std::string target = NewPath(path);
   if (target.empty()) return kErrPathNotFound;
-  const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-  if (fd < 0) return WindowsError(errno);
+  UniqueFd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (!fd) return SystemCodeCreating(errno);
   files_.ForgetListings();
   std::size_t done = 0;
   int failure = 0;
   while (done < bytes.size() && failure == 0) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
     if (n <= 0) failure = n < 0 ? errno : ENOSPC;
     done += n > 0 ? static_cast<std::size_t>(n) : 0;
   }
-  if (failure == 0 && ::fsync(fd) != 0) failure = errno;
-  if (::close(fd) != 0 && failure == 0) failure = errno;
+  if (failure == 0 && ::fsync(fd.Get()) != 0) failure = errno;
+  if (!CloseWrittenFile(fd) && failure == 0) failure = errno;
   if (failure != 0) {
     // No half-written backup is ever left to be listed or restored.
     ::unlink(target.c_str());
-    return WindowsError(failure);
+    return SystemCodeCreating(failure);
   }
   return 0;
 }
 
 std::vector<FolderEntry> LinuxBackupFolder::List(std::string_view folder) {
   std::vector<FolderEntry> entries;
-  DIR* dir = folder.empty() ? nullptr : ::opendir(std::string(folder).c_str());
-  if (dir == nullptr) return entries;
-  while (const dirent* e = ::readdir(dir)) {
+  const UniqueDir dir(folder.empty() ? nullptr : ::opendir(std::string(folder).c_str()));
+  if (!dir) return entries;
+  while (const dirent* e = ::readdir(dir.Get())) {
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
     entries.push_back({name, e->d_type == DT_DIR, false, false, false});
   }
-  ::closedir(dir);
   return entries;
 }
 
@@ -112,15 +92,15 @@ bool LinuxBackupFolder::FileMissing(std::string_view path) {
 
 std::uint32_t LinuxBackupFolder::Remove(std::string_view path) {
   if (::unlink(std::string(path).c_str()) == 0) return 0;
-  return errno == ENOENT ? kErrFileNotFound : WindowsError(errno);
+  return SystemCode(errno);
 }
 
 std::uint32_t LinuxBackupFolder::ReadWhole(std::string_view path,
                                            std::vector<std::uint8_t>& bytes) {
-  std::ifstream in{std::string(path), std::ios::binary};
-  if (!in) return errno == ENOENT ? kErrFileNotFound : WindowsError(errno);
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return in.bad() ? WindowsError(EIO) : 0;
+  Result<std::vector<std::uint8_t>> read = ReadWholeFile(std::string(path));
+  if (!read.ok()) return read.code();
+  bytes = std::move(read.value());
+  return 0;
 }
 
 LocalDateTimeText LinuxBackupClock::Now() {

@@ -50,9 +50,9 @@ std::uint32_t Win32BackupFolder::Remove(std::string_view path) {
 std::uint32_t Win32BackupFolder::ReadWhole(std::string_view path,
                                            std::vector<std::uint8_t>& bytes) {
   // A backup holds what one repair deleted; a file beyond this is no backup.
-  const FileContents read = ReadWholeFile(path, std::uint64_t{1} << 30);
-  if (read.error != 0) return read.error;
-  bytes.assign(read.bytes.begin(), read.bytes.end());
+  const Result<std::string> read = ReadWholeFile(path, std::uint64_t{1} << 30);
+  if (!read.ok()) return read.code();
+  bytes.assign(read.value().begin(), read.value().end());
   return 0;
 }
 

@@ -89,9 +89,7 @@ class WorldSource final : public RegistrySource {
   std::vector<std::string> FilesOf(RegKey, std::string_view) const override { return {"user"}; }
   std::string WriteRefusal(const std::set<std::string>&) override { return w_.refusal; }
   std::vector<std::pair<std::string, std::string>> WriteChanges() override { return {}; }
-  std::unique_ptr<RegistrySource> ReadAgain(std::string&) override {
-    return std::make_unique<WorldSource>(w_, true);
-  }
+  SourceOpened ReadAgain() override { return std::make_unique<WorldSource>(w_, true); }
   BackupPlace BackupWriter() override { return {"C:\\Q", w_.backups, w_.code_page, w_.clock}; }
   BackupFolder& Backups() override { return w_.backups; }
   std::string BackupFolderName() override { return "C:\\Q\\RegBackups"; }
@@ -176,7 +174,7 @@ TEST(CliFlow, CommandLinesInTurnOverOneSource) {
     for (std::string word; line >> word;) words.push_back(word);
     CapturingConsole console;
     const int exit = RunCli(words, console, [&w](const CliArgs&) {
-      return SourceOpened{std::make_unique<WorldSource>(w), {}};
+      return SourceOpened{std::make_unique<WorldSource>(w)};
     });
     const std::string shown = console.out + console.err;
     EXPECT_EQ(exit, s.exit) << s.line << "\n" << shown;

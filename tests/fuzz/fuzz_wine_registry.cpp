@@ -87,12 +87,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     const qm::WineRegistryRead piecewise =
         qm::ReadWineRegistry(source, pieces, qm::kHkeyLocalMachine, "Saved");
-    Check(piecewise.ok == read.ok && piecewise.line == read.line && piecewise.keys == read.keys);
+    Check(piecewise.ok() == read.ok() && piecewise.detail() == read.detail() &&
+          (!read.ok() || piecewise->keys == read->keys));
     Check(pieces.OpenHandles() == 0 && pieces.KeyCount() == reg.KeyCount());
   }
   Check(reg.OpenHandles() == 0);
-  if (!read.ok) {
-    Check(!read.error.empty() && read.line >= 1);
+  if (!read.ok()) {
+    // "line N: what is wrong", N from 1.
+    const std::string& why = read.detail();
+    Check(why.rfind("line ", 0) == 0 && why.rfind("line 0:", 0) != 0 && why.back() != ' ');
     return 0;
   }
   qm::RegKey key = qm::kNoKey;

@@ -68,12 +68,12 @@ TEST(HiveFile, DamagedHivesFailClearly) {
   const auto check = [&](const std::string& what, const Bytes& bytes, bool must_fail) {
     ASSERT_TRUE(testing::WriteFile(bad, bytes));
     MemoryRegistry into;
-    const HiveRead r = LoadHive(bad, into, kHkeyLocalMachine, "X");
+    const Result<std::size_t> r = LoadHive(bad, into, kHkeyLocalMachine, "X");
     if (must_fail) {
-      EXPECT_FALSE(r.ok) << what;
+      EXPECT_FALSE(r.ok()) << what;
     }
-    if (!r.ok) {
-      EXPECT_EQ(r.error.rfind(bad, 0), 0u) << what << ": " << r.error;
+    if (!r.ok()) {
+      EXPECT_EQ(r.detail().rfind(bad, 0), 0u) << what << ": " << r.detail();
     }
   };
   for (const Case& c : cases) {
@@ -91,9 +91,9 @@ TEST(HiveFile, DamagedHivesFailClearly) {
   }
   // The undamaged hive reads whole.
   MemoryRegistry into;
-  const HiveRead r = LoadHive(good, into, kHkeyLocalMachine, "X");
-  EXPECT_TRUE(r.ok) << r.error;
-  EXPECT_EQ(r.keys, 3u);
+  const Result<std::size_t> r = LoadHive(good, into, kHkeyLocalMachine, "X");
+  ASSERT_TRUE(r.ok()) << r.detail();
+  EXPECT_EQ(r.value(), 3u);
   fs::remove_all(dir);
 }
 
@@ -108,11 +108,11 @@ TEST(HiveFile, TheHeaderTellsACleanHiveFromADirtyOne) {
   for (const Case& c : cases) {
     const std::string file = dir / "h";
     ASSERT_TRUE(testing::WriteFile(file, testing::EmptyHive("ROOT", c.primary, c.secondary)));
-    const HiveHeader header = ReadHiveHeader(file);
-    EXPECT_TRUE(header.read) << header.error;
-    EXPECT_EQ(header.clean, c.clean) << c.primary << "/" << c.secondary;
+    const Result<bool> clean = ReadHiveHeader(file);
+    ASSERT_TRUE(clean.ok()) << clean.detail();
+    EXPECT_EQ(clean.value(), c.clean) << c.primary << "/" << c.secondary;
   }
-  EXPECT_FALSE(ReadHiveHeader(dir / "missing").read);
+  EXPECT_FALSE(ReadHiveHeader(dir / "missing").ok());
   fs::remove_all(dir);
 }
 

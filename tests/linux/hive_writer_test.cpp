@@ -86,8 +86,8 @@ TEST_F(HiveWriterTest, ChangesReachTheFileAndTheOriginalIsKeptOnce) {
       {{HiveChange::Kind::kCreateKey, "Made\\Empty", {}}, "Made\\Empty", "", std::nullopt},
   };
   for (const Case& c : cases) {
-    const HiveWriteResult r = WriteHive(file_, {c.change});
-    ASSERT_TRUE(r.ok) << r.error;
+    const Status r = WriteHive(file_, {c.change});
+    ASSERT_TRUE(r.ok()) << r.detail();
     EXPECT_EQ(ValueInHive(file_, c.key, c.name).has_value(), c.after.has_value()) << c.name;
     // A value set or a key made: the key is there, made with its parents.
     if (c.change.kind != HiveChange::Kind::kDeleteValue) {
@@ -112,14 +112,14 @@ TEST_F(HiveWriterTest, AFailedStepLeavesTheHiveAsItWas) {
     errno = EIO;
     return -1;
   }};
-  HiveWriteResult r = WriteHive(file_, {del}, interrupted);
-  EXPECT_FALSE(r.ok);
-  EXPECT_NE(r.error.find("cannot be renamed over " + file_), std::string::npos) << r.error;
+  const Status r = WriteHive(file_, {del}, interrupted);
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.detail().find("cannot be renamed over " + file_), std::string::npos) << r.detail();
   EXPECT_EQ(ReadAll(file_), original);
   EXPECT_FALSE(fs::exists(file_ + ".quillmar-new"));
   // A file that is no hive is refused.
   std::ofstream(dir_ / "junk") << "not a hive";
-  EXPECT_FALSE(WriteHive(dir_ / "junk", {del}).ok);
+  EXPECT_FALSE(WriteHive(dir_ / "junk", {del}).ok());
 }
 
 }  // namespace

@@ -73,16 +73,16 @@ TEST_F(LinuxFileSystemTest, AnswersAsWindowsDoesWithoutCase) {
       {"relative\\tool.exe", false, kErrPathNotFound},
   };
   for (const Case& c : cases) {
-    const PathQuery q = files.QueryPath(c.path);
-    EXPECT_EQ(q.exists, c.exists) << c.path;
-    EXPECT_EQ(q.error, c.error) << c.path;
+    const Status q = files.QueryPath(c.path);
+    EXPECT_EQ(q.ok(), c.exists) << c.path;
+    EXPECT_EQ(q.code(), c.error) << c.path;
   }
   // A folder that cannot be listed cannot say what is missing in it; the
   // superuser lists every folder, so there is nothing to deny it.
   if (::geteuid() != 0) {
-    const PathQuery q = files.QueryPath("C:\\Locked\\gone.exe");
-    EXPECT_FALSE(q.exists);
-    EXPECT_EQ(q.error, kErrAccessDenied);
+    const Status q = files.QueryPath("C:\\Locked\\gone.exe");
+    EXPECT_FALSE(q.ok());
+    EXPECT_EQ(q.code(), kErrAccessDenied);
   }
 }
 

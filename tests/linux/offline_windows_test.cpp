@@ -110,7 +110,8 @@ TEST_F(OfflineWindowsTest, RootsAreMappedAsTheRunningSystemShowsThem) {
   for (const Case& c : cases) {
     LinuxFileSystem files({{'C', root_}}, "C:\\Windows\\System32");
     OfflineWindows offline;
-    ASSERT_TRUE(offline.Load(files, c.user)) << offline.error();
+    const Status loaded = offline.Load(files, c.user);
+    ASSERT_TRUE(loaded.ok()) << loaded.detail();
     EXPECT_EQ(ValueText(offline.Reader(), c.root, c.path, c.name), c.text)
         << c.user << ": " << RootKeyName(c.root) << "\\" << c.path;
   }
@@ -120,7 +121,8 @@ TEST_F(OfflineWindowsTest, RootsAreMappedAsTheRunningSystemShowsThem) {
 TEST_F(OfflineWindowsTest, ADeletionUnderTheCurrentConfigGoesToTheSystemHive) {
   LinuxFileSystem files({{'C', root_}}, "C:\\Windows\\System32");
   OfflineWindows offline;
-  ASSERT_TRUE(offline.Load(files, "ann")) << offline.error();
+  const Status loaded = offline.Load(files, "ann");
+  ASSERT_TRUE(loaded.ok()) << loaded.detail();
   ScopedEditKey key(offline.Editor());
   ASSERT_EQ(offline.Editor().OpenKeyForWrite(0x80000005u, "Software\\Fonts", key.Put()), kRegOk);
   ASSERT_EQ(offline.Editor().DeleteValue(key.Get(), "LogPixels"), kRegOk);
@@ -141,14 +143,16 @@ TEST_F(OfflineWindowsTest, TheUserMustBeChosenAmongSeveral) {
   for (const Case& c : cases) {
     LinuxFileSystem files({{'C', root_}}, "C:\\Windows\\System32");
     OfflineWindows offline;
-    EXPECT_FALSE(offline.Load(files, c.user));
-    EXPECT_EQ(offline.error(), c.error);
+    const Status loaded = offline.Load(files, c.user);
+    EXPECT_FALSE(loaded.ok());
+    EXPECT_EQ(loaded.detail(), c.error);
   }
   // With one profile left, it is the current user.
   fs::remove(root_ / "users/Bob/ntuser.dat");
   LinuxFileSystem files({{'C', root_}}, "C:\\Windows\\System32");
   OfflineWindows offline;
-  ASSERT_TRUE(offline.Load(files, "")) << offline.error();
+  const Status loaded = offline.Load(files, "");
+  ASSERT_TRUE(loaded.ok()) << loaded.detail();
   EXPECT_EQ(offline.CurrentSid(), kAnn);
 }
 

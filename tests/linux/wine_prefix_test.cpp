@@ -77,7 +77,8 @@ std::optional<std::string> ValueText(RegistryReader& reg, RegKey root, const cha
 
 TEST_F(WinePrefixTest, RootsAreMappedAsWineShowsThem) {
   WinePrefixRegistry prefix;
-  ASSERT_TRUE(prefix.Load(dir_)) << prefix.error();
+  const Status loaded = prefix.Load(dir_);
+  ASSERT_TRUE(loaded.ok()) << loaded.detail();
   EXPECT_EQ(prefix.UserSid(), "S-1-5-21-7-7-7-1001");
   struct Case {
     RegKey root;
@@ -131,8 +132,9 @@ TEST_F(WinePrefixTest, AFileThatDoesNotReadIsNamed) {
       Write(c.file, c.text);
     }
     WinePrefixRegistry prefix;
-    EXPECT_FALSE(prefix.Load(dir_)) << c.file;
-    EXPECT_NE(prefix.error().find(c.error), std::string::npos) << prefix.error();
+    const Status loaded = prefix.Load(dir_);
+    EXPECT_FALSE(loaded.ok()) << c.file;
+    EXPECT_NE(loaded.detail().find(c.error), std::string::npos) << loaded.detail();
     TearDown();
   }
 }
@@ -152,7 +154,8 @@ std::vector<std::uint8_t> Utf16(std::u16string_view s) {
 TEST_F(WinePrefixTest, WriteChangesEditsTheFileThatHoldsEachKey) {
   using namespace std::string_literals;
   WinePrefixRegistry prefix;
-  ASSERT_TRUE(prefix.Load(dir_)) << prefix.error();
+  const Status loaded = prefix.Load(dir_);
+  ASSERT_TRUE(loaded.ok()) << loaded.detail();
   RegistryEditor& editor = prefix.Editor();
   ScopedKey<RegistryEditor> key(editor);
   ASSERT_EQ(editor.CreateKeyForWrite(kHkeyClassesRoot, ".new\\Sub", key.Put()), kRegOk);
@@ -164,7 +167,8 @@ TEST_F(WinePrefixTest, WriteChangesEditsTheFileThatHoldsEachKey) {
             kRegAccessDenied);
   ASSERT_TRUE(prefix.WriteChanges().empty());
   WinePrefixRegistry again;
-  ASSERT_TRUE(again.Load(dir_)) << again.error();
+  const Status reloaded = again.Load(dir_);
+  ASSERT_TRUE(reloaded.ok()) << reloaded.detail();
   EXPECT_EQ(ValueText(again.Reader(), kHkeyLocalMachine, "Software\\Classes\\.new\\Sub", ""), "x");
   EXPECT_EQ(ValueText(again.Reader(), kHkeyUsers, ".Default\\Control Panel", "Beep"), "no");
 
@@ -204,7 +208,8 @@ TEST(WinePrefixPeerTest, WineReadsBackTheValuesAndKeysWritten) {
       0);
 
   WinePrefixRegistry prefix;
-  ASSERT_TRUE(prefix.Load((dir / "prefix").string())) << prefix.error();
+  const Status loaded = prefix.Load((dir / "prefix").string());
+  ASSERT_TRUE(loaded.ok()) << loaded.detail();
   RegistryEditor& editor = prefix.Editor();
   {
     ScopedKey<RegistryEditor> key(editor);

@@ -113,9 +113,9 @@ TEST(WineTextEditTest, RemovesExactlyTheDeletedValuesLines) {
     SCOPED_TRACE(c.what);
     const WineTextEdited edited = EditWineText(
         {reinterpret_cast<const std::uint8_t*>(original.data()), original.size()}, c.deletions);
-    ASSERT_TRUE(edited.ok) << edited.error;
-    EXPECT_EQ(std::string(edited.text.begin(), edited.text.end()), Join(c.gone));
-    EXPECT_EQ(edited.removed, c.removed);
+    ASSERT_TRUE(edited.ok()) << edited.detail();
+    EXPECT_EQ(std::string(edited->text.begin(), edited->text.end()), Join(c.gone));
+    EXPECT_EQ(edited->removed, c.removed);
   }
 }
 
@@ -195,10 +195,10 @@ TEST(WineTextEditTest, WritesValuesAndKeysAsWineDoesAndReadsThemBack) {
     const WineTextEdited edited =
         EditWineText({reinterpret_cast<const std::uint8_t*>(original.data()), original.size()},
                      c.changes, 1700000000);
-    ASSERT_TRUE(edited.ok) << edited.error;
-    EXPECT_EQ(std::string(edited.text.begin(), edited.text.end()), c.text);
+    ASSERT_TRUE(edited.ok()) << edited.detail();
+    EXPECT_EQ(std::string(edited->text.begin(), edited->text.end()), c.text);
     MemoryRegistry read;
-    ASSERT_TRUE(ReadWineRegistry(edited.text, read, kHkeyLocalMachine).ok);
+    ASSERT_TRUE(ReadWineRegistry(edited->text, read, kHkeyLocalMachine).ok());
     for (std::size_t i = 0; i < c.changes.size(); ++i) {
       const RegistryChange& change = c.changes[i];
       bool later = false;  // deleted or set again by a later change
@@ -240,7 +240,7 @@ TEST(WineTextEditTest, RefusesTextThatDoesNotReadOrLacksAValue) {
   for (const auto& c : kRefused) {
     const WineTextEdited edited = EditWineText(
         {reinterpret_cast<const std::uint8_t*>(c.text.data()), c.text.size()}, c.deletions);
-    EXPECT_FALSE(edited.ok) << c.what;
+    EXPECT_FALSE(edited.ok()) << c.what;
   }
 }
 

@@ -24,11 +24,11 @@ TEST(Win32FileSystem, AnswersWithTheErrorsTheRulesDistinguish) {
   CreateDirectoryW(L"C:\\qm-fs-test", nullptr);
   Touch(L"C:\\qm-fs-test\\present.exe");
 
-  EXPECT_TRUE(fs.QueryPath("C:\\qm-fs-test\\present.exe").exists);
-  EXPECT_TRUE(fs.QueryPath("c:\\QM-FS-TEST\\PRESENT.EXE").exists) << "names ignore case";
-  EXPECT_TRUE(fs.QueryPath("C:\\qm-fs-test").exists) << "folders count";
-  EXPECT_EQ(fs.QueryPath("C:\\qm-fs-test\\gone.exe").error, kErrFileNotFound);
-  EXPECT_EQ(fs.QueryPath("C:\\qm-no-folder\\gone.exe").error, kErrPathNotFound);
+  EXPECT_TRUE(fs.QueryPath("C:\\qm-fs-test\\present.exe").ok());
+  EXPECT_TRUE(fs.QueryPath("c:\\QM-FS-TEST\\PRESENT.EXE").ok()) << "names ignore case";
+  EXPECT_TRUE(fs.QueryPath("C:\\qm-fs-test").ok()) << "folders count";
+  EXPECT_EQ(fs.QueryPath("C:\\qm-fs-test\\gone.exe").code(), kErrFileNotFound);
+  EXPECT_EQ(fs.QueryPath("C:\\qm-no-folder\\gone.exe").code(), kErrPathNotFound);
   EXPECT_TRUE(PathExists(fs, "C:\\QM-FS-TEST\\PRESENT.EXE"));
   EXPECT_FALSE(PathExists(fs, "C:\\QM-FS-TEST\\GONE.EXE"));
   EXPECT_TRUE(PathExists(fs, "C:"));
@@ -53,7 +53,7 @@ TEST(Win32FileSystem, SystemFoldersAndThe32BitView) {
   EXPECT_EQ(SystemDrive(fs), text::UpperCase(sys.substr(0, 2)));
   const std::string wow = fs.AlternateSystemDirectory();
   ASSERT_FALSE(wow.empty()) << "a 64-bit program on a 64-bit system has SysWOW64";
-  EXPECT_TRUE(fs.QueryPath(wow).exists);
+  EXPECT_TRUE(fs.QueryPath(wow).ok());
 
   // A file only in the 32-bit folder counts as present under System32's name.
   const std::wstring only32 = win32::Widen(wow + "\\qm-only32.dll");
@@ -73,18 +73,18 @@ TEST(Win32FileStore, ReplacesWholeAndLeavesNothingBeside) {
   std::filesystem::remove_all(L"C:\\qm-store-test", ec);  // what an earlier run left
   CreateDirectoryW(L"C:\\qm-store-test", nullptr);
   const std::string path = "C:\\qm-store-test\\list.txt";
-  EXPECT_EQ(files.ReadWhole(path).error, kErrFileNotFound);
+  EXPECT_EQ(files.ReadWhole(path).code(), kErrFileNotFound);
   const std::string big(300000, 'x');
   for (const std::string& text : {std::string("first\r\n"), big, std::string("中文\r\n")}) {
-    ASSERT_EQ(files.ReplaceWhole(path, text), 0u);
-    const FileContents back = files.ReadWhole(path);
-    EXPECT_EQ(back.error, 0u);
-    EXPECT_EQ(back.bytes, text);
+    ASSERT_EQ(files.ReplaceWhole(path, text).code(), 0u);
+    const Result<std::string> back = files.ReadWhole(path);
+    ASSERT_EQ(back.code(), 0u);
+    EXPECT_EQ(back.value(), text);
   }
   // A folder of the list's name cannot be replaced by a file.
   CreateDirectoryW(L"C:\\qm-store-test\\taken", nullptr);
-  EXPECT_NE(files.ReplaceWhole("C:\\qm-store-test\\taken", "x"), 0u);
-  EXPECT_NE(files.ReplaceWhole("C:\\qm-no-folder\\list.txt", "x"), 0u);
+  EXPECT_NE(files.ReplaceWhole("C:\\qm-store-test\\taken", "x").code(), 0u);
+  EXPECT_NE(files.ReplaceWhole("C:\\qm-no-folder\\list.txt", "x").code(), 0u);
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileW(L"C:\\qm-store-test\\*", &found);
   int names = 0;
@@ -95,7 +95,7 @@ TEST(Win32FileStore, ReplacesWholeAndLeavesNothingBeside) {
     FindClose(search);
   }
   EXPECT_EQ(names, 2) << "no temporary file stays, not even of a failed replacement";
-  EXPECT_EQ(files.ReadWhole(path).bytes, "中文\r\n");
+  EXPECT_EQ(files.ReadWhole(path).value(), "中文\r\n");
   RemoveDirectoryW(L"C:\\qm-store-test\\taken");
   DeleteFileW(win32::Widen(path).c_str());
   RemoveDirectoryW(L"C:\\qm-store-test");

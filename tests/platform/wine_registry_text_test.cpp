@@ -32,11 +32,12 @@ WineRegistryRead Read(const std::string& file, MemoryRegistry& reg, RegKey root,
     return true;
   };
   const WineRegistryRead read = ReadWineRegistry(source, pieces, root, under);
-  EXPECT_EQ(read.ok, whole.ok);
-  EXPECT_EQ(read.line, whole.line);
-  EXPECT_EQ(read.error, whole.error);
-  EXPECT_EQ(read.keys, whole.keys);
-  EXPECT_EQ(read.links_unresolved, whole.links_unresolved);
+  EXPECT_EQ(read.ok(), whole.ok());
+  EXPECT_EQ(read.detail(), whole.detail());  // the line and what is wrong there
+  if (read.ok() && whole.ok()) {
+    EXPECT_EQ(read->keys, whole->keys);
+    EXPECT_EQ(read->links_unresolved, whole->links_unresolved);
+  }
   EXPECT_EQ(testing::Dump(pieces, root), testing::Dump(reg, root));
   return whole;
 }
@@ -89,7 +90,7 @@ TEST(WineRegistryText, ReadsEveryValueFormWineWrites) {
                              f.line + "\n\"after\"=dword:00000001\n";
     MemoryRegistry reg;
     const WineRegistryRead read = Read(file, reg, kHkeyLocalMachine);
-    ASSERT_TRUE(read.ok) << read.line << ": " << read.error;
+    ASSERT_TRUE(read.ok()) << read.detail();
     RegKey k = kNoKey;
     ASSERT_EQ(reg.OpenKey(kHkeyLocalMachine, "Software\\App", &k), kRegOk);
     RegValue v;
@@ -119,10 +120,10 @@ TEST(WineRegistryText, KeysLandBelowTheChosenKeyInFileOrderWithLinksFollowed) {
       "\"SymbolicLinkValue\"=hex(6):5c,00,52,00,5c,00,58,00\n";
   MemoryRegistry reg;
   const WineRegistryRead read = Read(file, reg, kHkeyUsers, "Saved\\Here");
-  ASSERT_TRUE(read.ok) << read.line << ": " << read.error;
-  EXPECT_EQ(read.base, "REGISTRY\\Machine");
-  EXPECT_EQ(read.keys, 5u);
-  EXPECT_EQ(read.links_unresolved, 1u) << "the link out of the saved tree";
+  ASSERT_TRUE(read.ok()) << read.detail();
+  EXPECT_EQ(read->base, "REGISTRY\\Machine");
+  EXPECT_EQ(read->keys, 5u);
+  EXPECT_EQ(read->links_unresolved, 1u) << "the link out of the saved tree";
   EXPECT_EQ(reg.OpenHandles(), 0u);
 
   RegKey k = kNoKey;
@@ -193,15 +194,16 @@ TEST(WineRegistryText, MalformedFilesFailAtTheirLine) {
     const std::string file = kHead + std::string(m.body);
     MemoryRegistry reg;
     const WineRegistryRead read = Read(file, reg, kHkeyLocalMachine);
-    EXPECT_FALSE(read.ok);
-    EXPECT_EQ(read.line, m.line);
-    EXPECT_FALSE(read.error.empty());
+    EXPECT_FALSE(read.ok());
+    const std::string at = "line " + std::to_string(m.line) + ": ";
+    EXPECT_EQ(read.detail().rfind(at, 0), 0u) << read.detail();
+    EXPECT_GT(read.detail().size(), at.size()) << "says what is wrong";
     EXPECT_EQ(reg.OpenHandles(), 0u);
   }
   for (const std::string& not_wine : {std::string("REGEDIT4\n"), std::string("regf\0\0", 6),
                                       std::string("WINE REGISTRY Version 2")}) {
     MemoryRegistry reg;
-    EXPECT_FALSE(Read(not_wine, reg, kHkeyLocalMachine).ok);
+    EXPECT_FALSE(Read(not_wine, reg, kHkeyLocalMachine).ok());
     EXPECT_FALSE(IsWineRegistryText(AsBytes(not_wine)));
   }
   EXPECT_TRUE(IsWineRegistryText(AsBytes(kHead)));

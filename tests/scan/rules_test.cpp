@@ -215,7 +215,7 @@ TEST_F(RuleTest, ListsMissingProgramFilesOnly) {
 // Records the paths the rule asks about.
 class RecordingFileSystem final : public FileSystem {
  public:
-  PathQuery QueryPath(std::string_view path) override {
+  Status QueryPath(std::string_view path) override {
     asked.emplace_back(path);
     return inner.QueryPath(path);
   }
