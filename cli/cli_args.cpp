@@ -9,8 +9,8 @@ namespace {
 
 // A message may echo what was typed: a control character in it is shown
 // as its picture, never sent to the terminal.
-ParseResult Fail(std::string_view message) {
-  return {std::nullopt, text::OneLine(message)};
+Failure Fail(std::string_view message) {
+  return {kErrInvalidData, text::OneLine(message)};
 }
 
 std::optional<ReportFormat> FormatNamed(const std::string& name, bool csv_allowed) {
@@ -21,7 +21,7 @@ std::optional<ReportFormat> FormatNamed(const std::string& name, bool csv_allowe
 }
 
 // --category's names, comma-separated, each English or the box's caption.
-ParseResult ParseCategories(const std::string& names, CliArgs& args) {
+Status ParseCategories(const std::string& names, CliArgs& args) {
   CategorySet chosen;
   std::size_t from = 0;
   while (from <= names.size()) {
@@ -41,7 +41,7 @@ ParseResult ParseCategories(const std::string& names, CliArgs& args) {
     from = cut + 1;
   }
   args.categories = chosen;
-  return {};
+  return Done{};
 }
 
 // scan and repair share the scan's options; repair adds its own.
@@ -71,7 +71,7 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
       args.root = static_cast<std::int32_t>(RootKeyFromName(name, RootSpelling::kAnyCase));
       if (args.root == 0) return Fail("unknown root '" + name + "'");
     } else if (a == "--category") {
-      if (ParseResult bad = ParseCategories(argv[++i], args); !bad.error.empty()) return bad;
+      if (Status bad = ParseCategories(argv[++i], args); !bad.ok()) return bad.failure();
     } else if (a == "--key") {
       args.key = argv[++i];
     } else if (a == "--walk") {
@@ -126,7 +126,7 @@ ParseResult ParseScanLike(std::span<const std::string> argv, CliArgs args) {
   if (!args.user.empty() && args.source != Source::kOffline) {
     return Fail("'--user' needs '--offline DIR'");
   }
-  return {std::move(args), {}};
+  return args;
 }
 
 // The source (--prefix DIR, --offline DIR, --user NAME) and, where the
@@ -168,12 +168,12 @@ ParseResult ParseBackups(std::span<const std::string> all) {
   std::vector<std::string> words;
   if (auto error = TakeSourceOptions(all, false, args, words)) return Fail(*error);
   const std::span<const std::string> argv(words);
-  if (argv.size() == 1) return {std::move(args), {}};
+  if (argv.size() == 1) return args;
   const std::string& action = argv[1];
   if (action == "list") {
     args.action = BackupsAction::kList;
     if (argv.size() > 2) return Fail("unexpected argument '" + argv[2] + "'");
-    return {std::move(args), {}};
+    return args;
   }
   if (action == "restore") {
     args.action = BackupsAction::kRestore;
@@ -187,7 +187,7 @@ ParseResult ParseBackups(std::span<const std::string> all) {
   if (argv.size() < 3) return Fail("'backups " + action + "' needs an ID or a file name");
   if (argv.size() > 3) return Fail("unexpected argument '" + argv[3] + "'");
   args.target = argv[2];
-  return {std::move(args), {}};
+  return args;
 }
 
 // ignore add ROOT\KEY [--value NAME] | remove N | list
@@ -200,7 +200,7 @@ ParseResult ParseIgnore(std::span<const std::string> all) {
   const std::string action = argv.size() > 1 ? argv[1] : "list";
   if (action == "list") {
     if (argv.size() > 2) return Fail("unexpected argument '" + argv[2] + "'");
-    return {std::move(args), {}};
+    return args;
   }
   if (action == "remove") {
     args.ignore_action = IgnoreAction::kRemove;
@@ -212,7 +212,7 @@ ParseResult ParseIgnore(std::span<const std::string> all) {
       return Fail("'" + n + "' is not an entry number (1, 2, ... as 'ignore list' shows)");
     }
     args.ignore_number = std::stoul(n);
-    return {std::move(args), {}};
+    return args;
   }
   if (action != "add") {
     return Fail("unknown ignore action '" + action + "' (list, add or remove)");
@@ -239,7 +239,7 @@ ParseResult ParseIgnore(std::span<const std::string> all) {
                 "' cannot be put on the ignore list (an empty name or a "
                 "control character)");
   }
-  return {std::move(args), {}};
+  return args;
 }
 
 }  // namespace
@@ -264,12 +264,12 @@ ParseResult ParseArgs(std::span<const std::string> argv) {
     std::vector<std::string> words;
     if (auto error = TakeSourceOptions(argv, false, args, words)) return Fail(*error);
     if (words.size() > 1) return Fail("unexpected argument '" + words[1] + "'");
-    return {std::move(args), {}};
+    return args;
   } else {
     return Fail("unknown command '" + first + "'");
   }
   if (argv.size() > 1) return Fail("unexpected argument '" + argv[1] + "'");
-  return {std::move(args), {}};
+  return args;
 }
 
 std::optional<std::size_t> FindBackupRow(const std::vector<BackupRow>& rows,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/scan_report.h"
+#include "platform/failure.h"
 #include "profile/ignore_list.h"
 #include "repair/backup_list.h"
 #include "scan/categories.h"
@@ -65,10 +66,9 @@ struct CliArgs {
   std::size_t ignore_number = 0;  // the 1-based entry remove takes off
 };
 
-struct ParseResult {
-  std::optional<CliArgs> args;
-  std::string error;  // names the bad argument when args is empty
-};
+// The arguments understood, or a usage error whose detail names the bad
+// argument.
+using ParseResult = Result<CliArgs>;
 
 // The arguments after the program's name.
 [[nodiscard]] ParseResult ParseArgs(std::span<const std::string> argv);

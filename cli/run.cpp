@@ -196,8 +196,8 @@ std::vector<std::string> IgnoreFilesOf(const CliArgs& args, RegistrySource& sour
 
 int RunCli(std::span<const std::string> words, Console& console, const SourceOpener& open) {
   const ParseResult parsed = ParseArgs(words);
-  if (!parsed.args) return UsageError(console, parsed.error);
-  const CliArgs& args = *parsed.args;
+  if (!parsed.ok()) return UsageError(console, parsed.detail());
+  const CliArgs& args = parsed.value();
   if (args.command == Command::kHelp) {
     console.Write(stdout, kUsage);
     return 0;

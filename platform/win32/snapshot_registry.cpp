@@ -209,12 +209,10 @@ RootSnapshot SnapshotRegistry::TakeWhileWaiting(RegKey root) {
   }
   worker.join();
   taking_ = false;
-  if (stopped && result.status != ERROR_CANCELLED) {
+  if (stopped && result.code() != ERROR_CANCELLED) {
     // The worker may have finished while the stop was being asked for: the
     // user stopped the phase all the same, and nothing more is read.
-    result = {};
-    result.status = ERROR_CANCELLED;
-    result.detail = "cancelled";
+    result = Failure{ERROR_CANCELLED, "cancelled"};
   }
   return result;
 }

@@ -89,8 +89,8 @@ TEST(CliArgs, UsageErrorsNameTheBadArgument) {
   for (const auto& c : cases) {
     const auto argv = Split(c.line);
     const ParseResult r = ParseArgs(argv);
-    EXPECT_FALSE(r.args.has_value()) << c.line;
-    EXPECT_EQ(r.error, c.error) << c.line;
+    EXPECT_FALSE(r.ok()) << c.line;
+    EXPECT_EQ(r.detail(), c.error) << c.line;
   }
 }
 
@@ -125,14 +125,14 @@ TEST(CliArgs, ScanAndRepairOptions) {
   for (const auto& c : cases) {
     const auto argv = Split(c.line);
     const ParseResult r = ParseArgs(argv);
-    ASSERT_TRUE(r.args.has_value()) << c.line << ": " << r.error;
-    EXPECT_EQ(r.args->command, c.command) << c.line;
-    EXPECT_EQ(r.args->format, c.format) << c.line;
-    EXPECT_EQ(r.args->root, c.root) << c.line;
-    EXPECT_EQ(r.args->key, c.key) << c.line;
-    EXPECT_EQ(r.args->quiet, c.quiet) << c.line;
-    EXPECT_EQ(r.args->backup, c.backup) << c.line;
-    EXPECT_EQ(r.args->yes, c.yes) << c.line;
+    ASSERT_TRUE(r.ok()) << c.line << ": " << r.detail();
+    EXPECT_EQ(r->command, c.command) << c.line;
+    EXPECT_EQ(r->format, c.format) << c.line;
+    EXPECT_EQ(r->root, c.root) << c.line;
+    EXPECT_EQ(r->key, c.key) << c.line;
+    EXPECT_EQ(r->quiet, c.quiet) << c.line;
+    EXPECT_EQ(r->backup, c.backup) << c.line;
+    EXPECT_EQ(r->yes, c.yes) << c.line;
   }
 }
 
@@ -149,13 +149,13 @@ TEST(CliArgs, OnlyIncludeSystemTicksTheSystemSettingsTheSearchFinds) {
                                                        {"repair --include-system", "11"}};
   for (const auto& [line, ticks] : cases) {
     const ParseResult parsed = ParseArgs(Split(line));
-    ASSERT_TRUE(parsed.args.has_value()) << line << ": " << parsed.error;
-    const ScanRun run = SearchRegistry(reg, fs, environment, *parsed.args, {});
+    ASSERT_TRUE(parsed.ok()) << line << ": " << parsed.detail();
+    const ScanRun run = SearchRegistry(reg, fs, environment, parsed.value(), {});
     std::string marks;
     for (const RegErrorRow& row : run.rows.Rows()) marks += row.checked ? "1" : "0";
     EXPECT_EQ(marks, ticks) << line;
   }
-  EXPECT_EQ(ParseArgs(Split("scan --include-system")).error,
+  EXPECT_EQ(ParseArgs(Split("scan --include-system")).detail(),
             "unexpected argument '--include-system'");
 }
 
@@ -174,13 +174,12 @@ TEST(CliArgs, CategoriesByEitherName) {
   };
   for (const Case& c : cases) {
     const ParseResult parsed = ParseArgs(Split(c.line));
-    ASSERT_TRUE(parsed.args.has_value()) << c.line << ": " << parsed.error;
-    for (const Category in : c.listed) EXPECT_TRUE(parsed.args->categories.Lists(in)) << c.line;
-    for (const Category out : c.left_out)
-      EXPECT_FALSE(parsed.args->categories.Lists(out)) << c.line;
+    ASSERT_TRUE(parsed.ok()) << c.line << ": " << parsed.detail();
+    for (const Category in : c.listed) EXPECT_TRUE(parsed->categories.Lists(in)) << c.line;
+    for (const Category out : c.left_out) EXPECT_FALSE(parsed->categories.Lists(out)) << c.line;
   }
   for (const char* bad : {"scan --category font", "repair --category startup,"}) {
-    const std::string error = ParseArgs(Split(bad)).error;
+    const std::string error = ParseArgs(Split(bad)).detail();
     EXPECT_EQ(error.rfind("unknown category '", 0), 0u) << error;
     EXPECT_NE(error.find("startup (系统开机自启动项目), "), std::string::npos) << error;
   }
@@ -195,8 +194,8 @@ TEST(CliArgs, WalkChoices) {
   };
   for (const auto& [line, walk] : cases) {
     const ParseResult r = ParseArgs(Split(line));
-    ASSERT_TRUE(r.args.has_value()) << line << ": " << r.error;
-    EXPECT_EQ(r.args->walk, walk) << line;
+    ASSERT_TRUE(r.ok()) << line << ": " << r.detail();
+    EXPECT_EQ(r->walk, walk) << line;
   }
 }
 
@@ -221,10 +220,10 @@ TEST(CliArgs, OtherCommands) {
   for (const auto& c : cases) {
     const auto argv = Split(c.line);
     const ParseResult r = ParseArgs(argv);
-    ASSERT_TRUE(r.args.has_value()) << c.line << ": " << r.error;
-    EXPECT_EQ(r.args->command, c.command) << c.line;
-    EXPECT_EQ(r.args->action, c.action) << c.line;
-    EXPECT_EQ(r.args->target, c.target) << c.line;
+    ASSERT_TRUE(r.ok()) << c.line << ": " << r.detail();
+    EXPECT_EQ(r->command, c.command) << c.line;
+    EXPECT_EQ(r->action, c.action) << c.line;
+    EXPECT_EQ(r->target, c.target) << c.line;
   }
 }
 
