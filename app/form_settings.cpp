@@ -66,7 +66,8 @@ bool FormSettings::LoadContents() {
   }
   // An unreadable list shows empty; nothing is written until a removal,
   // which reads the file again and reports that it cannot.
-  ShowIgnored(LoadIgnoreList(files_, IgnoreListFile()).list, 0);
+  const Result<IgnoreList> shown = LoadIgnoreList(files_, IgnoreListFile());
+  ShowIgnored(shown.ok() ? shown.value() : IgnoreList{}, 0);
 
   // Nothing ever writes a default, and the file is the user's to edit: an
   // absent or unreadable value shows the box ticked, as the repair run
@@ -137,7 +138,8 @@ void FormSettings::CommandRemoveIgnored_Click() {
   }
   if (status == IgnoreStatus::kNoSuchEntry) {
     // Taken off by hand or by another window meanwhile: show what is there.
-    ShowIgnored(LoadIgnoreList(files_, path).list, row);
+    const Result<IgnoreList> there = LoadIgnoreList(files_, path);
+    ShowIgnored(there.ok() ? there.value() : IgnoreList{}, row);
     return;
   }
   shell::ShowMessage(Handle(), "无法保存忽略列表：" + path + "\n该项仍在列表中。",

@@ -82,14 +82,14 @@ void ScanRowMenu::OpenRowInEditor(const RegErrorRow& r) {
 void ScanRowMenu::ReloadIgnoreList() {
   ignore_ = IgnoreList();
   for (const std::string& path : system_.IgnoreFiles()) {
-    IgnoreLoad load = LoadIgnoreList(system_.files, path);
-    ignore_.Merge(load.list);
+    const Result<IgnoreList> load = LoadIgnoreList(system_.files, path);
+    if (load.ok()) ignore_.Merge(load.value());
     // Unreadable, the list filters nothing here, and the user is told why
     // rows they excluded are back; the repair run refuses to delete
     // anything until it can be read.
-    if (load.status != IgnoreStatus::kOk) {
+    if (!load.ok()) {
       services_.ShowMessage(
-          "无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.error) +
+          "无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.code()) +
               "。\n本次扫描不排除任何项目；在能读取该列表之前，修复不会删除任何注册表值。",
           kMessageExclamation);
     }

@@ -22,10 +22,11 @@ std::string LineOf(const IgnoreEntry& entry) {
 int IgnoreCommand(const CliArgs& args, RegistrySource& source, Console& console) {
   const std::string path = IgnoreFilesOf(args, source).front();
   FileStore& store = source.IgnoreStore();
-  IgnoreLoad load = LoadIgnoreList(store, path);
-  if (load.status != IgnoreStatus::kOk) return FileFailure(console, path, false);
-  ReportDamagedLines(console, path, load.list);
-  const std::vector<IgnoreEntry> entries = load.list.Entries();
+  Result<IgnoreList> load = LoadIgnoreList(store, path);
+  if (!load.ok()) return FileFailure(console, path, false);
+  IgnoreList& list = load.value();
+  ReportDamagedLines(console, path, list);
+  const std::vector<IgnoreEntry> entries = list.Entries();
 
   switch (args.ignore_action) {
     case IgnoreAction::kList: {
@@ -41,7 +42,7 @@ int IgnoreCommand(const CliArgs& args, RegistrySource& source, Console& console)
       return 0;
     }
     case IgnoreAction::kAdd: {
-      const IgnoreStatus status = load.list.Add(args.ignore_entry);
+      const IgnoreStatus status = list.Add(args.ignore_entry);
       if (status == IgnoreStatus::kAlreadyListed) {
         console.Write(stdout, "Already on the ignore list: " + LineOf(args.ignore_entry) + "\n");
         return 0;
@@ -49,7 +50,7 @@ int IgnoreCommand(const CliArgs& args, RegistrySource& source, Console& console)
       if (status != IgnoreStatus::kOk) {
         return UsageError(console, "the key cannot be put on the ignore list");
       }
-      if (SaveIgnoreList(store, path, load.list) != IgnoreStatus::kOk) {
+      if (SaveIgnoreList(store, path, list) != IgnoreStatus::kOk) {
         return FileFailure(console, path, true);
       }
       console.Write(stdout, "Added to the ignore list: " + LineOf(args.ignore_entry) + "\n");
@@ -62,8 +63,8 @@ int IgnoreCommand(const CliArgs& args, RegistrySource& source, Console& console)
                                        "; the ignore list has " + std::to_string(entries.size()) +
                                        " (see 'ignore list')");
       }
-      if (load.list.RemoveNumber(n) != IgnoreStatus::kOk ||
-          SaveIgnoreList(store, path, load.list) != IgnoreStatus::kOk) {
+      if (list.RemoveNumber(n) != IgnoreStatus::kOk ||
+          SaveIgnoreList(store, path, list) != IgnoreStatus::kOk) {
         return FileFailure(console, path, true);
       }
       console.Write(stdout, "Removed from the ignore list: " + LineOf(entries[n - 1]) + "\n");

@@ -43,16 +43,16 @@ ScanRun RunScan(const CliArgs& args, RegistrySource& source, Console& console) {
   IgnoreList ignore;
   if (!args.no_ignore) {
     for (const std::string& path : IgnoreFilesOf(args, source)) {
-      const IgnoreLoad load = LoadIgnoreList(source.IgnoreStore(), path);
-      if (load.status != IgnoreStatus::kOk) {
+      const Result<IgnoreList> load = LoadIgnoreList(source.IgnoreStore(), path);
+      if (!load.ok()) {
         failed.nothing_searched =
-            Failure{load.error, "quillmar-cli: the ignore list " + path +
-                                    " cannot be read (error " + std::to_string(load.error) +
-                                    "); nothing was searched. --no-ignore lists everything.\n"};
+            Failure{load.code(), "quillmar-cli: the ignore list " + path +
+                                     " cannot be read (error " + std::to_string(load.code()) +
+                                     "); nothing was searched. --no-ignore lists everything.\n"};
         return failed;
       }
-      ReportDamagedLines(console, path, load.list);
-      ignore.Merge(load.list);
+      ReportDamagedLines(console, path, load.value());
+      ignore.Merge(load.value());
     }
   }
   // Said before the scan and again in the JSON: the rows may miss or

@@ -367,11 +367,11 @@ IgnoreStatus IgnoreList::Remove(const IgnoreEntry& entry) {
   return IgnoreStatus::kOk;
 }
 
-IgnoreLoad LoadIgnoreList(FileStore& files, std::string_view path) {
+Result<IgnoreList> LoadIgnoreList(FileStore& files, std::string_view path) {
   const Result<std::string> read = files.ReadWhole(path);
-  if (read.code() == kErrFileNotFound || read.code() == kErrPathNotFound) return {};
-  if (!read.ok()) return {IgnoreList{}, IgnoreStatus::kReadFailed, read.code()};
-  return {IgnoreList::Parse(read.value()), IgnoreStatus::kOk, 0};
+  if (read.code() == kErrFileNotFound || read.code() == kErrPathNotFound) return IgnoreList{};
+  if (!read.ok()) return Failure{read.code(), "the ignore list " + std::string(path)};
+  return IgnoreList::Parse(read.value());
 }
 
 IgnoreStatus SaveIgnoreList(FileStore& files, std::string_view path, const IgnoreList& list) {
@@ -383,13 +383,13 @@ namespace {
 
 template <typename Change>
 IgnoreStatus ChangeFile(FileStore& files, std::string_view path, IgnoreList* out, Change change) {
-  IgnoreLoad load = LoadIgnoreList(files, path);
-  if (load.status != IgnoreStatus::kOk) return load.status;
-  const IgnoreStatus changed = change(load.list);
-  if (changed == IgnoreStatus::kAlreadyListed && out != nullptr) *out = std::move(load.list);
+  Result<IgnoreList> load = LoadIgnoreList(files, path);
+  if (!load.ok()) return IgnoreStatus::kReadFailed;
+  const IgnoreStatus changed = change(load.value());
+  if (changed == IgnoreStatus::kAlreadyListed && out != nullptr) *out = std::move(load.value());
   if (changed != IgnoreStatus::kOk) return changed;
-  const IgnoreStatus saved = SaveIgnoreList(files, path, load.list);
-  if (saved == IgnoreStatus::kOk && out != nullptr) *out = std::move(load.list);
+  const IgnoreStatus saved = SaveIgnoreList(files, path, load.value());
+  if (saved == IgnoreStatus::kOk && out != nullptr) *out = std::move(load.value());
   return saved;
 }
 

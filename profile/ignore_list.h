@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/failure.h"
 #include "platform/file_store.h"
 
 namespace qm {
@@ -110,14 +111,9 @@ class IgnoreList {
   bool bom_ = false;
 };
 
-struct IgnoreLoad {
-  IgnoreList list;
-  IgnoreStatus status = IgnoreStatus::kOk;  // kOk or kReadFailed
-  std::uint32_t error = 0;                  // the platform's code when the read failed
-};
-
-// A missing file is an empty list.
-[[nodiscard]] IgnoreLoad LoadIgnoreList(FileStore& files, std::string_view path);
+// A missing file is an empty list; a file that is there but cannot be read
+// fails with the platform's code, the detail naming the file.
+[[nodiscard]] Result<IgnoreList> LoadIgnoreList(FileStore& files, std::string_view path);
 // The whole list, through a temporary file renamed over the old one.
 [[nodiscard]] IgnoreStatus SaveIgnoreList(FileStore& files, std::string_view path,
                                           const IgnoreList& list);

@@ -10,17 +10,14 @@
 
 namespace qm {
 
-enum class PathKind { kMissing, kFile, kFolder, kUnknown };
-
-struct PathState {
-  PathKind kind = PathKind::kUnknown;
-  std::uint32_t error = 0;  // why the kind is unknown
-};
+enum class PathKind { kFile, kFolder };
 
 class BackupDisk {
  public:
   virtual ~BackupDisk() = default;
-  [[nodiscard]] virtual PathState Inspect(std::string_view path) = 0;
+  // What is at `path`; nothing there fails with kErrFileNotFound or
+  // kErrPathNotFound.
+  [[nodiscard]] virtual Result<PathKind> Inspect(std::string_view path) = 0;
   // Creates one folder; its parent must exist.
   [[nodiscard]] virtual std::uint32_t CreateFolder(std::string_view path) = 0;
   // Puts a file holding exactly `bytes` at `path` and returns only once it

@@ -17,6 +17,10 @@ bool NameTaken(std::uint32_t error) {
   return error == kErrAlreadyExists || error == kErrFileExists;
 }
 
+bool NothingThere(std::uint32_t error) {
+  return error == kErrFileNotFound || error == kErrPathNotFound;
+}
+
 BackupResult Failed(BackupFailure failure, std::uint32_t error, std::string path) {
   BackupResult r;
   r.failure = failure;
@@ -27,21 +31,18 @@ BackupResult Failed(BackupFailure failure, std::uint32_t error, std::string path
 
 // The folder exists afterwards, or the reason it does not.
 BackupResult EnsureFolder(BackupDisk& disk, const std::string& folder) {
-  PathState state = disk.Inspect(folder);
-  if (state.kind == PathKind::kMissing) {
+  Result<PathKind> state = disk.Inspect(folder);
+  if (NothingThere(state.code())) {
     const std::uint32_t error = disk.CreateFolder(folder);
     // Someone else may have made it in between; look again before failing.
     if (error != 0 && !NameTaken(error)) return Failed(BackupFailure::kFolder, error, folder);
     state = disk.Inspect(folder);
   }
-  switch (state.kind) {
-    case PathKind::kFolder:
-      return {};
-    case PathKind::kFile:
-      return Failed(BackupFailure::kFolderIsFile, kErrAlreadyExists, folder);
-    default:
-      return Failed(BackupFailure::kFolder, state.error, folder);
+  if (!state.ok()) return Failed(BackupFailure::kFolder, state.code(), folder);
+  if (state.value() == PathKind::kFile) {
+    return Failed(BackupFailure::kFolderIsFile, kErrAlreadyExists, folder);
   }
+  return {};
 }
 
 }  // namespace

@@ -149,12 +149,13 @@ void CountOutcomes(RepairReport& report) {
 
 namespace {
 
-std::string RefusalFor(const IgnoreLoad& load, const std::string& path) {
+std::string RefusalFor(const Result<IgnoreList>& load, const std::string& path) {
   std::string refusal;
-  if (load.status != IgnoreStatus::kOk) {
-    refusal = "无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.error) + "。";
+  if (!load.ok()) {
+    refusal = "无法读取忽略列表：" + path + "\n错误代码 " + std::to_string(load.code()) + "。";
+    return refusal + "\n没有删除任何注册表值。";
   }
-  for (const DamagedLine& d : load.list.Damaged()) {
+  for (const DamagedLine& d : load->Damaged()) {
     refusal += (refusal.empty() ? "" : "\n") + std::string("忽略列表第 ") + std::to_string(d.line) +
                " 行无法读取，请先在设置中修正：" + text::OneLine(d.text);
   }
@@ -168,10 +169,10 @@ std::string LoadIgnoreLists(FileStore& files, std::span<const std::string> paths
                             IgnoreList& merged) {
   std::string refusal;
   for (const std::string& path : paths) {
-    const IgnoreLoad load = LoadIgnoreList(files, path);
+    const Result<IgnoreList> load = LoadIgnoreList(files, path);
     const std::string why = RefusalFor(load, path);
     if (!why.empty()) refusal += (refusal.empty() ? "" : "\n") + why;
-    merged.Merge(load.list);
+    if (load.ok()) merged.Merge(load.value());
   }
   return refusal;
 }

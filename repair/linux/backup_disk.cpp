@@ -27,18 +27,14 @@ std::string LinuxBackupDisk::NewPath(std::string_view path) {
   return existing.empty() ? folder + "/" + std::string(path.substr(cut + 1)) : existing;
 }
 
-PathState LinuxBackupDisk::Inspect(std::string_view path) {
+Result<PathKind> LinuxBackupDisk::Inspect(std::string_view path) {
   const Status q = files_.QueryPath(path);
-  if (!q.ok()) {
-    if (q.code() == kErrFileNotFound || q.code() == kErrPathNotFound)
-      return {PathKind::kMissing, 0};
-    return {PathKind::kUnknown, q.code()};
-  }
+  if (!q.ok()) return q.failure();
   struct stat st {};
   if (::stat(files_.LinuxPath(path).c_str(), &st) != 0) {
-    return {PathKind::kUnknown, SystemCode(errno)};
+    return Failure{SystemCode(errno), std::string(path)};
   }
-  return {S_ISDIR(st.st_mode) ? PathKind::kFolder : PathKind::kFile, 0};
+  return S_ISDIR(st.st_mode) ? PathKind::kFolder : PathKind::kFile;
 }
 
 std::uint32_t LinuxBackupDisk::CreateFolder(std::string_view path) {

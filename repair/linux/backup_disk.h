@@ -12,7 +12,7 @@ namespace qm::posix {
 class LinuxBackupDisk final : public BackupDisk {
  public:
   explicit LinuxBackupDisk(LinuxFileSystem& files) : files_(files) {}
-  [[nodiscard]] PathState Inspect(std::string_view path) override;
+  [[nodiscard]] Result<PathKind> Inspect(std::string_view path) override;
   [[nodiscard]] std::uint32_t CreateFolder(std::string_view path) override;
   [[nodiscard]] std::uint32_t PublishNewFile(std::string_view path,
                                              std::span<const std::uint8_t> bytes) override;

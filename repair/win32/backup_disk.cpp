@@ -10,14 +10,10 @@
 
 namespace qm::win32 {
 
-PathState Win32BackupDisk::Inspect(std::string_view path) {
+Result<PathKind> Win32BackupDisk::Inspect(std::string_view path) {
   const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const DWORD error = GetLastError();
-    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    return {missing ? PathKind::kMissing : PathKind::kUnknown, error};
-  }
-  return {(attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::kFolder : PathKind::kFile, 0};
+  if (attributes == INVALID_FILE_ATTRIBUTES) return Failure{GetLastError(), std::string(path)};
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::kFolder : PathKind::kFile;
 }
 
 std::uint32_t Win32BackupDisk::CreateFolder(std::string_view path) {

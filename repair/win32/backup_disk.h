@@ -7,7 +7,7 @@ namespace qm::win32 {
 
 class Win32BackupDisk final : public BackupDisk {
  public:
-  [[nodiscard]] PathState Inspect(std::string_view path) override;
+  [[nodiscard]] Result<PathKind> Inspect(std::string_view path) override;
   [[nodiscard]] std::uint32_t CreateFolder(std::string_view path) override;
   [[nodiscard]] std::uint32_t PublishNewFile(std::string_view path,
                                              std::span<const std::uint8_t> bytes) override;

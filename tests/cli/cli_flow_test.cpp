@@ -22,11 +22,12 @@ namespace {
 class MemoryBackups final : public BackupDisk, public BackupFolder {
  public:
   std::map<std::string, std::vector<std::uint8_t>> files;  // by path
-  PathState Inspect(std::string_view path) override {
+  Result<PathKind> Inspect(std::string_view path) override {
     if (text::EqualsNoCase(path, "C:\\Q") || text::EqualsNoCase(path, "C:\\Q\\RegBackups")) {
-      return {PathKind::kFolder, 0};
+      return PathKind::kFolder;
     }
-    return {files.count(std::string(path)) ? PathKind::kFile : PathKind::kMissing, 0};
+    if (files.count(std::string(path)) == 0) return Failure{kErrFileNotFound, std::string(path)};
+    return PathKind::kFile;
   }
   std::uint32_t CreateFolder(std::string_view) override { return 0; }
   std::uint32_t PublishNewFile(std::string_view path, std::span<const std::uint8_t> b) override {

@@ -47,11 +47,11 @@ class MemoryBackupDisk final : public BackupDisk {
   }
   [[nodiscard]] int CreateCalls() const { return create_calls_; }
 
-  PathState Inspect(std::string_view path) override {
+  Result<PathKind> Inspect(std::string_view path) override {
     const std::string upper = text::UpperCase(path);
-    if (folders_.count(upper)) return {PathKind::kFolder, 0};
-    if (files_.count(upper)) return {PathKind::kFile, 0};
-    return {PathKind::kMissing, ParentExists(upper) ? kErrFileNotFound : kErrPathNotFound};
+    if (folders_.count(upper)) return PathKind::kFolder;
+    if (files_.count(upper)) return PathKind::kFile;
+    return Failure{ParentExists(upper) ? kErrFileNotFound : kErrPathNotFound, std::string(path)};
   }
   std::uint32_t CreateFolder(std::string_view path) override {
     ++create_calls_;

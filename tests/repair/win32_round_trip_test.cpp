@@ -575,9 +575,9 @@ TEST(Win32BackupDisk, PublishesCompleteFilesAndNeverReplacesOne) {
   }
   EXPECT_EQ(files, 1u) << "no partial file is left behind";
 
-  EXPECT_EQ(disk.Inspect(folder.Path()).kind, PathKind::kFolder);
-  EXPECT_EQ(disk.Inspect(path).kind, PathKind::kFile);
-  EXPECT_EQ(disk.Inspect(folder.Path() + "\\none").kind, PathKind::kMissing);
+  EXPECT_EQ(disk.Inspect(folder.Path()).value(), PathKind::kFolder);
+  EXPECT_EQ(disk.Inspect(path).value(), PathKind::kFile);
+  EXPECT_EQ(disk.Inspect(folder.Path() + "\\none").code(), kErrFileNotFound);
   EXPECT_NE(disk.PublishNewFile(folder.Path() + "\\none\\x.reg", first), 0u);
 }
 
