@@ -69,9 +69,9 @@ void PostClick(HWND button, bool at_once = false) {
   RECT r{};
   GetClientRect(button, &r);
   const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
-  for (const auto [msg, wp] : {std::pair<UINT, WPARAM>{WM_MOUSEMOVE, 0},
-                               {WM_LBUTTONDOWN, MK_LBUTTON},
-                               {WM_LBUTTONUP, 0}}) {
+  for (const auto& [msg, wp] : {std::pair<UINT, WPARAM>{WM_MOUSEMOVE, 0},
+                                {WM_LBUTTONDOWN, MK_LBUTTON},
+                                {WM_LBUTTONUP, 0}}) {
     if (at_once) {
       SendMessageW(button, msg, wp, at);
     } else {
