@@ -10,11 +10,25 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win64
 # Font names in the registry must be written from a UTF-8 locale.
 export LC_ALL=C.UTF-8
 unset DISPLAY
-rm -rf "$prefix"
-mkdir -p "$prefix"
-wineserver -k 2>/dev/null || true
-wineboot -i </dev/null >/dev/null 2>&1
-wineserver -w
+# A fresh prefix's wineboot has been seen to fail now and then, leaving a
+# prefix of dosdevices alone, on a machine busy with other builds: it is
+# made again from scratch, and a last failure is named with Wine's words.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+for try in 1 2 3; do
+  rm -rf "$prefix"
+  mkdir -p "$prefix"
+  wineserver -k 2>/dev/null || true
+  if wineboot -i </dev/null >"$log" 2>&1 && wineserver -w && [ -d "$prefix/drive_c" ]; then
+    break
+  fi
+  if [ "$try" = 3 ]; then
+    echo "make-wineprefix.sh: wineboot failed 3 times for $prefix:" >&2
+    tail -n 20 "$log" >&2
+    exit 1
+  fi
+  sleep 2
+done
 
 reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
 # Without a window manager, destroying a managed top-level window blocks 2 s.

@@ -27,7 +27,7 @@ template="$work/template"
 seed_digest=$(sha256sum "$src/demo/seed.sh" | cut -d' ' -f1)
 if [ "$(cat "$template/.quillmar-demo-seeded" 2>/dev/null)" != "$seed_digest" ]; then
   rm -rf "$template"
-  bash "$src/cmake/make-wineprefix.sh" "$template"
+  bash "$src/cmake/make-wineprefix.sh" "$template" || { echo "acceptance: making the Wine prefix failed" >&2; exit 1; }
   bash "$src/demo/seed.sh" "$template" || { echo "acceptance: seeding the demo prefix failed" >&2; exit 1; }
   WINEPREFIX="$template" wineserver -w
 fi

@@ -44,7 +44,7 @@ template="$work/template"
 recipe=$(sha256sum "$src/cmake/make-wineprefix.sh" | cut -d' ' -f1)
 if [ "$(cat "$template/.quillmar-package-recipe" 2>/dev/null)" != "$recipe" ]; then
   rm -rf "$template"
-  bash "$src/cmake/make-wineprefix.sh" "$template"
+  bash "$src/cmake/make-wineprefix.sh" "$template" || fail "the Wine prefix could not be made"
   echo "$recipe" >"$template/.quillmar-package-recipe"
 fi
 wineserver -k 2>/dev/null || true
