@@ -66,13 +66,13 @@ void ScanSession::Stop() {
   TickRows();
   search_.StopSearch();
   services_.YieldToEvents();
-  services_.WriteRecord("ErrorCount", std::to_string(rows_.Count()));
-  services_.YieldToEvents();
-  services_.WriteRecord("LastScanTime", services_.NowText());
-  WriteCategoryCounts();
+  WriteScanRecords(true);
 }
 
-void ScanSession::WriteCategoryCounts() {
+void ScanSession::WriteScanRecords(bool yielding) {
+  services_.WriteRecord("ErrorCount", std::to_string(rows_.Count()));
+  if (yielding) services_.YieldToEvents();
+  services_.WriteRecord("LastScanTime", services_.NowText());
   for (const auto& [key, count] : CategoryCounts(rows_)) services_.WriteRecord(key, count);
 }
 
@@ -126,9 +126,7 @@ void ScanSession::SearchFinished(std::int32_t reason) {
   // A scan that ran to its end is the last scan as much as a stopped one:
   // the records show it in the same form.
   if (reason == kSearchCompleted) {
-    services_.WriteRecord("ErrorCount", std::to_string(rows_.Count()));
-    services_.WriteRecord("LastScanTime", services_.NowText());
-    WriteCategoryCounts();
+    WriteScanRecords(false);
   }
 }
 

@@ -95,8 +95,9 @@ class ScanSession final : private SearchListener {
   int SearchKeyChanged(std::string_view full) override;
   void SearchFinished(std::int32_t reason) override;
   void TickRows();
-  // The records of the last scan: rows found, per category, and when.
-  void WriteCategoryCounts();
+  // The records of the last scan: rows found, when, and per category; Stop
+  // lets the window repaint between the first two, `yielding`.
+  void WriteScanRecords(bool yielding);
 
   RegistryReader& registry_;  // also asked for a service's start type
   ScanView& view_;

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/text.h"
+#include "testing/utf16_bytes.h"
 #include "tests/linux/run_command.h"
 #include "tests/support/temp_folder.h"
 
@@ -139,14 +140,7 @@ TEST_F(WinePrefixTest, AFileThatDoesNotReadIsNamed) {
   }
 }
 
-std::vector<std::uint8_t> Utf16(std::u16string_view s) {
-  std::vector<std::uint8_t> out;
-  for (const char16_t c : s) {
-    out.push_back(static_cast<std::uint8_t>(c));
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
-  return out;
-}
+using testing::Utf16Bytes;
 
 // Each change goes to the file that holds its key and reads back from it;
 // what no file holds is refused, and a file changed since Load is left
@@ -159,9 +153,9 @@ TEST_F(WinePrefixTest, WriteChangesEditsTheFileThatHoldsEachKey) {
   RegistryEditor& editor = prefix.Editor();
   ScopedKey<RegistryEditor> key(editor);
   ASSERT_EQ(editor.CreateKeyForWrite(kHkeyClassesRoot, ".new\\Sub", key.Put()), kRegOk);
-  ASSERT_EQ(editor.WriteValue(key.Get(), {"", kRegSz, Utf16(u"x\0"s)}), kRegOk);
+  ASSERT_EQ(editor.WriteValue(key.Get(), {"", kRegSz, Utf16Bytes(u"x\0"s)}), kRegOk);
   ASSERT_EQ(editor.OpenKeyForWrite(kHkeyUsers, ".Default\\Control Panel", key.Put()), kRegOk);
-  ASSERT_EQ(editor.WriteValue(key.Get(), {"Beep", kRegSz, Utf16(u"no\0"s)}), kRegOk);
+  ASSERT_EQ(editor.WriteValue(key.Get(), {"Beep", kRegSz, Utf16Bytes(u"no\0"s)}), kRegOk);
   // Wine makes it anew, volatile, at each start.
   EXPECT_EQ(editor.CreateKeyForWrite(kHkeyLocalMachine, "HARDWARE\\Qm", key.Put()),
             kRegAccessDenied);
@@ -216,14 +210,19 @@ TEST(WinePrefixPeerTest, WineReadsBackTheValuesAndKeysWritten) {
     ASSERT_EQ(editor.CreateKeyForWrite(kHkeyCurrentUser, "Software\\QmPeer\\Deep", key.Put()),
               kRegOk);
     const RegValue values[] = {
-        {"", kRegSz, Utf16(u"d\u00e9faut\0"s)},      {"Bin", kRegBinary, {0, 1, 2, 0xfe}},
-        {"Dw", kRegDword, {0x2a, 0, 0, 0}},          {"Ex", kRegExpandSz, Utf16(u"%WINDIR%\\x\0"s)},
-        {"Multi", kRegMultiSz, Utf16(u"a\0b\0\0"s)}, {"Odd", 0x2a, {0xff}},
-        {"Qw", kRegQword, {1, 2, 3, 4, 5, 6, 7, 8}}, {"Sz", kRegSz, Utf16(u"C:\\a \"q\".exe\0"s)},
+        {"", kRegSz, Utf16Bytes(u"d\u00e9faut\0"s)},
+        {"Bin", kRegBinary, {0, 1, 2, 0xfe}},
+        {"Dw", kRegDword, {0x2a, 0, 0, 0}},
+        {"Ex", kRegExpandSz, Utf16Bytes(u"%WINDIR%\\x\0"s)},
+        {"Multi", kRegMultiSz, Utf16Bytes(u"a\0b\0\0"s)},
+        {"Odd", 0x2a, {0xff}},
+        {"Qw", kRegQword, {1, 2, 3, 4, 5, 6, 7, 8}},
+        {"Sz", kRegSz, Utf16Bytes(u"C:\\a \"q\".exe\0"s)},
     };
     for (const RegValue& v : values) ASSERT_EQ(editor.WriteValue(key.Get(), v), kRegOk);
     ASSERT_EQ(editor.OpenKeyForWrite(kHkeyCurrentUser, "Control Panel\\Mouse", key.Put()), kRegOk);
-    ASSERT_EQ(editor.WriteValue(key.Get(), {"DoubleClickSpeed", kRegSz, Utf16(u"611\0"s)}), kRegOk);
+    ASSERT_EQ(editor.WriteValue(key.Get(), {"DoubleClickSpeed", kRegSz, Utf16Bytes(u"611\0"s)}),
+              kRegOk);
   }
   ASSERT_TRUE(prefix.WriteChanges().empty());
 

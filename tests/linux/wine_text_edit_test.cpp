@@ -9,6 +9,7 @@
 
 #include "platform/text.h"
 #include "platform/wine_registry_text.h"
+#include "testing/utf16_bytes.h"
 
 namespace qm::posix {
 namespace {
@@ -51,15 +52,8 @@ const std::vector<std::string> kLines = {
 std::vector<std::uint8_t> Bytes(std::initializer_list<int> b) {
   return {b.begin(), b.end()};
 }
-// UTF-16LE units of the text, with its NULs as written.
-std::vector<std::uint8_t> Utf16(std::u16string_view s) {
-  std::vector<std::uint8_t> out;
-  for (const char16_t c : s) {
-    out.push_back(static_cast<std::uint8_t>(c));
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
-  return out;
-}
+using testing::Utf16Bytes;
+
 RegistryChange Set(const char* key, const char* name, std::uint32_t type,
                    std::vector<std::uint8_t> data) {
   return {RegistryChange::Kind::kSetValue, key, RegValue{name, type, std::move(data)}};
@@ -137,17 +131,17 @@ struct WriteCase {
 
 const WriteCase kWrites[] = {
     {"a string set anew follows its key's last line",
-     {Set("Software\\app", "New", kRegSz, Utf16(u"a\"b\\c\0"s))},
+     {Set("Software\\app", "New", kRegSz, Utf16Bytes(u"a\"b\\c\0"s))},
      Changed({{13, kLines[13] + "\"New\"=\"a\\\"b\\\\c\"\n"}})},
     {"an expandable string replaces a value in place, its line ending too",
-     {Set("Software\\App", "PATH", kRegExpandSz, Utf16(u"%SystemRoot%\\x.exe\0"s))},
+     {Set("Software\\App", "PATH", kRegExpandSz, Utf16Bytes(u"%SystemRoot%\\x.exe\0"s))},
      Changed({{8, "\"PATH\"=str(2):\"%SystemRoot%\\\\x.exe\"\n"}})},
     {"a multi-string replaces hex data over three lines",
-     {Set("Software\\App", "Bin", kRegMultiSz, Utf16(u"a\0b\0\0"s))},
+     {Set("Software\\App", "Bin", kRegMultiSz, Utf16Bytes(u"a\0b\0\0"s))},
      Changed({{9, "\"Bin\"=str(7):\"a\\0b\\0\"\n"}, {10, ""}, {11, ""}})},
     {"strings without their terminating NUL, and every other type, as hex",
-     {Set("Software\\App\\Sub", "M", kRegMultiSz, Utf16(u"a\0b"s)),
-      Set("Software\\App\\Sub", "S", kRegSz, Utf16(u"ab"s)),
+     {Set("Software\\App\\Sub", "M", kRegMultiSz, Utf16Bytes(u"a\0b"s)),
+      Set("Software\\App\\Sub", "S", kRegSz, Utf16Bytes(u"ab"s)),
       Set("Software\\App\\Sub", "Q", kRegQword, Bytes({1, 2, 3, 4, 5, 6, 7, 8})),
       Set("Software\\App\\Sub", "N", kRegNone, {}),
       Set("Software\\App\\Sub", "Odd", 0x2a, Bytes({0xff})),
@@ -169,8 +163,8 @@ const WriteCase kWrites[] = {
                        "14,15,\\\n  16,17,18,19,1a,1b,1c,1d\n"}})},
     {"escapes in a name and a string: outside ASCII, control characters",
      {Set("Software\\App", "caf\xc3\xa9 \"x\"", kRegSz,
-          Utf16(u"\u4e2da\u4e2d \t\x01"
-                u"5\x01\0"s))},
+          Utf16Bytes(u"\u4e2da\u4e2d \t\x01"
+                     u"5\x01\0"s))},
      Changed({{12, "\"caf\\xe9 \\\"x\\\"\"=\"\\x4e2da\\x4e2d \\t\\0015\\1\"\n"}})},
     {"a new key with its parents, one made empty, and a key that is there",
      {Create("Software\\New\\Deep"), Set("Software\\New\\Deep", "", kRegDword, Bytes({1, 0, 0, 0})),
@@ -179,11 +173,12 @@ const WriteCase kWrites[] = {
              "\n[Software\\\\New\\\\Deep] 1700000000\n#time=1da1747c66d0000\n@=dword:00000001\n"
              "\n[Software\\\\New\\\\Empty] 1700000000\n#time=1da1747c66d0000\n")},
     {"a key reached through a link is its target's",
-     {Set("System\\CurrentControlSet\\Services\\svc", "ImagePath", kRegSz, Utf16(u"D:\\s.exe\0"s))},
+     {Set("System\\CurrentControlSet\\Services\\svc", "ImagePath", kRegSz,
+          Utf16Bytes(u"D:\\s.exe\0"s))},
      Changed({{19, "\"ImagePath\"=\"D:\\\\s.exe\"\n"}})},
     {"a value deleted and set again stays in place; one set and deleted leaves nothing",
-     {Delete("Software\\App", "Path"), Set("Software\\App", "Path", kRegSz, Utf16(u"p\0"s)),
-      Set("Software\\App", "Tmp", kRegSz, Utf16(u"t\0"s)), Delete("Software\\App", "Tmp"),
+     {Delete("Software\\App", "Path"), Set("Software\\App", "Path", kRegSz, Utf16Bytes(u"p\0"s)),
+      Set("Software\\App", "Tmp", kRegSz, Utf16Bytes(u"t\0"s)), Delete("Software\\App", "Tmp"),
       Delete("Software\\App", "Last")},
      Changed({{8, "\"Path\"=\"p\"\n"}, {13, ""}})},
 };

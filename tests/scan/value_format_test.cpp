@@ -6,21 +6,14 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "testing/utf16_bytes.h"
 
 namespace qm {
 namespace {
 
 using namespace std::literals;
 
-std::vector<std::uint8_t> Utf16(std::u16string_view s, bool terminate = true) {
-  std::vector<std::uint8_t> out;
-  for (char16_t c : s) {
-    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
-  if (terminate) out.insert(out.end(), {0, 0});
-  return out;
-}
+using testing::Utf16Bytes;
 
 struct Case {
   const char* what;
@@ -31,14 +24,15 @@ struct Case {
 
 TEST(FormatValueData, FollowsTheTableForEveryType) {
   const std::vector<Case> cases = {
-      {"plain string", kRegSz, Utf16(u"C:\\App\\tool.exe"), "C:\\App\\tool.exe"},
-      {"string without terminator", kRegSz, Utf16(u"abc", false), "abc"},
+      {"plain string", kRegSz, Utf16Bytes(u"C:\\App\\tool.exe", true), "C:\\App\\tool.exe"},
+      {"string without terminator", kRegSz, Utf16Bytes(u"abc"), "abc"},
       {"string with odd length", kRegSz, {'a', 0, 'b', 0, 'c'}, "ab"},
-      {"string cut at embedded NUL", kRegSz, Utf16(u"one\0two"sv), "one"},
-      {"Chinese string", kRegSz, Utf16(u"C:\\程序\\工具.exe"), "C:\\程序\\工具.exe"},
-      {"surrogate pair", kRegSz, Utf16(u"\U0001F600"), "\xF0\x9F\x98\x80"},
-      {"unpaired surrogate", kRegSz, Utf16(u"a\xD800z"), "a\xEF\xBF\xBDz"},
-      {"multi-string gives its first string", kRegMultiSz, Utf16(u"first\0second\0"sv), "first"},
+      {"string cut at embedded NUL", kRegSz, Utf16Bytes(u"one\0two"sv, true), "one"},
+      {"Chinese string", kRegSz, Utf16Bytes(u"C:\\程序\\工具.exe", true), "C:\\程序\\工具.exe"},
+      {"surrogate pair", kRegSz, Utf16Bytes(u"\U0001F600", true), "\xF0\x9F\x98\x80"},
+      {"unpaired surrogate", kRegSz, Utf16Bytes(u"a\xD800z", true), "a\xEF\xBF\xBDz"},
+      {"multi-string gives its first string", kRegMultiSz, Utf16Bytes(u"first\0second\0"sv, true),
+       "first"},
       {"empty string data", kRegSz, {}, ""},
       {"binary", kRegBinary, {0x0A, 0x1B, 0xFF}, "0A 1B FF"},
       {"single byte", kRegBinary, {0x00}, "00"},
@@ -49,10 +43,11 @@ TEST(FormatValueData, FollowsTheTableForEveryType) {
       {"dword from two bytes", kRegDword, {0x34, 0x12}, "0x00001234(4660)"},
       {"dword from five bytes", kRegDword, {1, 0, 0, 0, 9}, "0x00000001(1)"},
       {"empty dword", kRegDword, {}, "0x00000000(0)"},
-      {"expand string", kRegExpandSz, Utf16(u"%SystemRoot%\\x.dll"), "Temporarily unsupported"},
+      {"expand string", kRegExpandSz, Utf16Bytes(u"%SystemRoot%\\x.dll", true),
+       "Temporarily unsupported"},
       {"none", kRegNone, {1, 2}, "Temporarily unsupported"},
       {"big-endian dword", kRegDwordBigEndian, {0, 0, 0, 1}, "Temporarily unsupported"},
-      {"link", kRegLink, Utf16(u"x"), "Temporarily unsupported"},
+      {"link", kRegLink, Utf16Bytes(u"x", true), "Temporarily unsupported"},
       {"resource list", 8, {1}, "Temporarily unsupported"},
       {"qword", kRegQword, {1, 0, 0, 0, 0, 0, 0, 0}, "Temporarily unsupported"},
       {"unknown type", 0x12345, {}, "Temporarily unsupported"},
